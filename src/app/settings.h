@@ -1,0 +1,26 @@
+#pragma once
+
+#include "model/settings_file.h"
+#include "render/display_options.h"
+#include "render/geometry.h"
+
+#include <string>
+
+namespace pellisor {
+
+// The directory of the running executable, with a trailing '/'.
+std::string executableDirectory();
+// set.ini beside the executable, never in the working directory.
+std::string settingsPath();
+
+// The spacing fields as the window shows them at creation: each integer of "Roztece" in decimal.
+SpacingTexts readSpacingTexts(const SettingsFile& file);
+// The seven check boxes from "Zobrazeni"; the wiring mode is kept from `current`.
+DisplayOptions readDisplayOptions(const SettingsFile& file, DisplayOptions current = {});
+
+// The settings page's save: the ten spacings (converted in order; the first field that is not an
+// integer stops the save with the conversion error, the keys before it written), then the seven check
+// boxes in their save order. Other sections and keys of the file stay as they are.
+void saveSettings(SettingsFile& file, const SpacingTexts& spacings, const DisplayOptions& options);
+
+}  // namespace pellisor

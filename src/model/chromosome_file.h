@@ -1,0 +1,47 @@
+#pragma once
+
+#include "model/chromosome.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace pellisor {
+
+// What a .chr file holds.
+struct ChrContent {
+    std::string chromosome;
+    std::string description;
+    std::vector<std::string> inputNames;
+    std::vector<std::string> outputNames;
+};
+
+// Reads the text of a .chr file (line ends already LF) with the comment state machine.
+ChrContent readChrText(std::string_view text);
+
+// A question of the .vrc conversion: the box's title, its prompt and the pre-filled text. Returns the
+// answer typed, or nothing when the user cancelled.
+using AskText = std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
+                                                        const std::string& initial)>;
+
+// Converts the text of a .vrc file (line ends already LF) into a chromosome line after asking the
+// number of inputs, of outputs and the first output's row. Nothing when a question was cancelled; an
+// answer that is not an integer raises the conversion error.
+std::optional<std::string> convertVrcText(std::string_view text, const AskText& ask);
+
+// The texts a load gives the chromosome line and the description.
+struct LoadedChromosome {
+    std::string text;
+    std::string description;
+};
+
+// Loads a chromosome file: empties the circuit's name lists, reads the file (raising "Soubor nelze
+// otevrit" when it cannot be opened), sets fileName to path, then reads it by its extension (".chr" and
+// ".vrc", compared with case; any other gives two empty texts). Nothing when a .vrc question was
+// cancelled.
+std::optional<LoadedChromosome> loadChromosomeFile(const std::string& path, Chromosome& circuit,
+                                                   std::string& fileName, const AskText& ask);
+
+}  // namespace pellisor

@@ -1,0 +1,138 @@
+#include "model/file_io.h"
+
+#include "model/error.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace pellisor {
+
+namespace {
+
+std::string directoryOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+[[noreturn]] void throwWriteError(const std::string& path, int errorNumber) {
+    throw Error("Soubor nelze zapsat: " + path + " (" + std::strerror(errorNumber) + ")");
+}
+
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    int get() const { return fd_; }
+    int release() {
+        const int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+
+private:
+    int fd_;
+};
+
+}  // namespace
+
+std::optional<std::string> readFileBytes(const std::string& path) {
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (fd.get() < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+    std::string bytes;
+    if (S_ISREG(info.st_mode) && info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            return std::nullopt;
+        }
+        if (count == 0) break;
+        bytes.append(buffer, static_cast<std::size_t>(count));
+    }
+    return bytes;
+}
+
+std::string crlfToLf(std::string_view bytes) {
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') continue;
+        text += bytes[i];
+    }
+    return text;
+}
+
+std::optional<std::string> readTextFile(const std::string& path) {
+    auto bytes = readFileBytes(path);
+    if (!bytes) return std::nullopt;
+    return crlfToLf(*bytes);
+}
+
+bool fileExists(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode);
+}
+
+void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    if (path.empty()) throwWriteError(path, ENOENT);
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    if (exists) {
+        if (S_ISDIR(existing.st_mode)) throwWriteError(path, EISDIR);
+        // Renaming would replace a file the user made read-only; refuse as writing into it would.
+        if (::access(path.c_str(), W_OK) != 0) throwWriteError(path, errno);
+    }
+
+    std::string temporary = directoryOf(path) + "/.pellisor-XXXXXX";
+    FileDescriptor fd(::mkstemp(temporary.data()));
+    if (fd.get() < 0) throwWriteError(path, errno);
+
+    auto fail = [&](int errorNumber) {
+        ::close(fd.release());
+        ::unlink(temporary.c_str());
+        throwWriteError(path, errorNumber);
+    };
+
+    const mode_t mode = exists ? (existing.st_mode & 07777) : [] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return static_cast<mode_t>(0666 & ~mask);
+    }();
+    if (::fchmod(fd.get(), mode) != 0) fail(errno);
+
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+        const ssize_t count = ::write(fd.get(), bytes.data() + written, bytes.size() - written);
+        if (count < 0) {
+            if (errno == EINTR) continue;
+            fail(errno);
+        }
+        written += static_cast<std::size_t>(count);
+    }
+    if (::fsync(fd.get()) != 0) fail(errno);
+    if (::close(fd.release()) != 0) {
+        const int errorNumber = errno;
+        ::unlink(temporary.c_str());
+        throwWriteError(path, errorNumber);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int errorNumber = errno;
+        ::unlink(temporary.c_str());
+        throwWriteError(path, errorNumber);
+    }
+}
+
+}  // namespace pellisor

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace pellisor {
+
+// The whole file as bytes; nothing when it cannot be opened or read.
+std::optional<std::string> readFileBytes(const std::string& path);
+
+// Reads the file as text the way the platform's text mode does: every CR LF pair becomes one LF.
+// Nothing when it cannot be opened or read.
+std::optional<std::string> readTextFile(const std::string& path);
+std::string crlfToLf(std::string_view bytes);
+
+// Replaces the file with the given bytes in one step: the bytes go to a temporary file in the same
+// directory, which is renamed over the target only when everything was written. On any failure the
+// temporary file is removed, an existing file is left as it was, and Error says what went wrong.
+void writeFileAtomically(const std::string& path, std::string_view bytes);
+
+bool fileExists(const std::string& path);
+
+}  // namespace pellisor

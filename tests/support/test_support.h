@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace pellisor::test {
+
+// A fresh directory under the system's temporary directory, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // path() + "/" + name
+    std::string file(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+void writeBytes(const std::string& path, std::string_view bytes);
+std::string readBytes(const std::string& path);
+
+}  // namespace pellisor::test
