@@ -17,8 +17,10 @@ struct SettingsEntry {
 
 // An INI file read afresh at every use, so that a hand edit takes effect at the next read. Section and
 // key names match without regard to case, as the platform's profile files do. A missing file, section
-// or key gives the fallback. Writing changes only the keys written and keeps every other line
-// (comments, unknown sections and keys, their order), and replaces the file atomically.
+// or key gives the fallback; of a key given twice in a section the last one counts. Writing changes only
+// the keys written and keeps the comments and the other sections and keys in their order (blank lines
+// are normalised, lines that are neither section, key nor comment are dropped), and replaces the file
+// atomically. Values pass through as bytes, trimmed of surrounding blanks.
 class SettingsFile {
 public:
     explicit SettingsFile(std::string path);

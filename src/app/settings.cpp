@@ -1,0 +1,86 @@
+#include "app/settings.h"
+
+#include "model/error.h"
+#include "model/integer_text.h"
+#include "model/settings_keys.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+namespace pellisor {
+
+namespace {
+
+std::size_t indexOf(settings::Spacing spacing) {
+    return static_cast<std::size_t>(spacing);
+}
+
+const settings::DisplayKey& displayKey(settings::DisplayOption option) {
+    for (const auto& entry : settings::kDisplayKeys) {
+        if (entry.option == option) return entry;
+    }
+    return settings::kDisplayKeys.front();
+}
+
+}  // namespace
+
+std::string executableDirectory() {
+    std::string target(256, '\0');
+    for (;;) {
+        const ssize_t length = ::readlink("/proc/self/exe", target.data(), target.size());
+        if (length < 0) {
+            throw Error(std::string("Cesta programu nelze zjistit (") + std::strerror(errno) + ")");
+        }
+        // A result that fills the buffer may have been cut short.
+        if (static_cast<std::size_t>(length) < target.size()) {
+            target.resize(static_cast<std::size_t>(length));
+            break;
+        }
+        target.resize(target.size() * 2);
+    }
+    return target.substr(0, target.find_last_of('/') + 1);
+}
+
+std::string settingsPath() {
+    return executableDirectory() + "set.ini";
+}
+
+SpacingTexts readSpacingTexts(const SettingsFile& file) {
+    SpacingTexts texts;
+    for (const auto& entry : settings::kSpacingKeys) {
+        texts[indexOf(entry.spacing)] =
+            std::to_string(file.readInt(settings::kSpacingSection, entry.key, entry.fallback));
+    }
+    return texts;
+}
+
+DisplayOptions readDisplayOptions(const SettingsFile& file, DisplayOptions current) {
+    for (const auto& entry : settings::kDisplayKeys) {
+        current[entry.option] = file.readBool(settings::kDisplaySection, entry.key, entry.fallback);
+    }
+    return current;
+}
+
+void saveSettings(SettingsFile& file, const SpacingTexts& spacings, const DisplayOptions& options) {
+    std::vector<SettingsEntry> entries;
+    for (const auto& entry : settings::kSpacingKeys) {
+        std::int32_t value = 0;
+        try {
+            value = toInt(spacings[indexOf(entry.spacing)]);
+        } catch (const Error&) {
+            // The fields are saved one by one, so those before the bad one are already in the file.
+            file.write(entries);
+            throw;
+        }
+        entries.push_back({settings::kSpacingSection, entry.key, std::to_string(value)});
+    }
+    for (const auto option : settings::kDisplaySaveOrder) {
+        entries.push_back({settings::kDisplaySection, displayKey(option).key, options[option] ? "1" : "0"});
+    }
+    file.write(entries);
+}
+
+}  // namespace pellisor
