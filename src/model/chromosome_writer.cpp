@@ -1,0 +1,42 @@
+#include "model/chromosome_writer.h"
+
+#include "model/file_io.h"
+#include "model/file_names.h"
+
+namespace pellisor {
+
+namespace {
+
+constexpr const char* kLineEnd = "\r\n";
+
+std::string joined(const std::vector<std::string>& names) {
+    std::string text;
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += ',';
+        text += names[i];
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string chrFileText(const std::string& description, const std::vector<std::string>& inputNames,
+                        const std::vector<std::string>& outputNames, const std::string& chromosomeLine) {
+    std::string text = "# " + description + kLineEnd;
+    if (!inputNames.empty()) text += "#%i " + joined(inputNames) + kLineEnd;
+    if (!outputNames.empty()) text += "#%o " + joined(outputNames) + kLineEnd;
+    text += chromosomeLine + kLineEnd;
+    return text;
+}
+
+void saveChromosomeFile(const std::string& path, const std::string& description,
+                        const std::vector<std::string>& inputNames,
+                        const std::vector<std::string>& outputNames, const std::string& chromosomeLine) {
+    writeFileAtomically(path, chrFileText(description, inputNames, outputNames, chromosomeLine));
+}
+
+std::string proposedChromosomeName(const std::string& lastOpenedPath) {
+    return fileNamePart(changeFileExtension(lastOpenedPath, ".chr"));
+}
+
+}  // namespace pellisor
