@@ -1,6 +1,8 @@
 #include "support/test_support.h"
 
+#include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -20,6 +22,23 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
+
+CommandResult runCommand(const std::string& command) {
+    CommandResult result;
+    const std::string full = command + " 2>&1";
+    FILE* pipe = ::popen(full.c_str(), "r");
+    if (!pipe) return result;
+    char buffer[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, count);
+    const int status = ::pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+bool haveProgram(const std::string& name) {
+    return runCommand("command -v " + name + " >/dev/null").status == 0;
+}
 
 void writeBytes(const std::string& path, std::string_view bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

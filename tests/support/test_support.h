@@ -21,6 +21,15 @@ private:
     std::string path_;
 };
 
+// Runs a shell command, returning its exit status and what it wrote to stdout and stderr together.
+struct CommandResult {
+    int status = -1;
+    std::string output;
+};
+CommandResult runCommand(const std::string& command);
+// True when the named program is on the PATH.
+bool haveProgram(const std::string& name);
+
 void writeBytes(const std::string& path, std::string_view bytes);
 std::string readBytes(const std::string& path);
 

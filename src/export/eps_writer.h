@@ -1,0 +1,20 @@
+#pragma once
+
+#include "eval/function_assignment.h"
+#include "model/chromosome.h"
+#include "model/settings_file.h"
+#include "render/display_options.h"
+
+#include <string>
+
+namespace pellisor {
+
+// The Encapsulated PostScript text of the circuit: a fixed prolog of drawing procedures, then one line
+// per block, wire, input and output, and the description as a centred caption. The display options
+// decide which blocks, wires, numbers and labels appear; function labels come from the "DOT" section
+// of the settings. Texts are escaped for PostScript strings. With no circuit the text holds the
+// header, the prolog, the colour lines and the caption.
+std::string buildEps(const Chromosome& circuit, const FunctionAssignment& assignment, const DisplayOptions& options,
+                     const std::string& description, const SettingsFile& settings);
+
+}  // namespace pellisor

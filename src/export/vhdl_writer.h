@@ -1,0 +1,15 @@
+#pragma once
+
+#include "model/chromosome.h"
+
+#include <string>
+
+namespace pellisor {
+
+// The structural VHDL of the circuit as a pipelined filter: entity `filter` with one port per input
+// and output, a `vrc_alu` instance per function block selected by the low four bits of its gene, and
+// `reg` chains on connections that skip columns. The first line names the chromosome file (its name
+// part) as a comment. With no circuit the entity has only the reset and clock ports.
+std::string buildVhdl(const Chromosome& circuit, const std::string& chromosomeFileName);
+
+}  // namespace pellisor
