@@ -1,0 +1,19 @@
+#include "export/picture_format.h"
+
+#include "model/file_names.h"
+
+namespace pellisor {
+
+std::optional<PictureFormat> pictureFormatForName(const std::string& path) {
+    const std::string extension = fileExtension(path);
+    if (extension == ".bmp") return PictureFormat::Bitmap;
+    if (extension == ".jpg") return PictureFormat::Jpeg;
+    if (extension == ".ps" || extension == ".eps") return PictureFormat::PostScript;
+    return std::nullopt;
+}
+
+std::string nameWithBlankExtension(const std::string& fileName) {
+    return changeFileExtension(fileName, " ");
+}
+
+}  // namespace pellisor

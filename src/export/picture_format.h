@@ -1,0 +1,18 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+namespace pellisor {
+
+enum class PictureFormat { Bitmap, Jpeg, PostScript };
+
+// The format a chosen file name asks for, by its extension compared with case: ".bmp", ".jpg", ".ps"
+// or ".eps"; nothing for any other (the export then silently does nothing).
+std::optional<PictureFormat> pictureFormatForName(const std::string& path);
+
+// The chromosome file's path with its extension replaced by a single blank, as the save
+// dialogs propose it.
+std::string nameWithBlankExtension(const std::string& fileName);
+
+}  // namespace pellisor

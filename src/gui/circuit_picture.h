@@ -1,0 +1,34 @@
+#pragma once
+
+#include "export/jpeg_codec.h"
+#include "export/picture_format.h"
+#include "render/renderer.h"
+
+#include <QImage>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace pellisor {
+
+// The whole schematic drawn into a new picture of the scene's image size. A picture too large for
+// memory raises an Error instead of failing later.
+QImage renderCircuitPicture(const Scene& scene, const QImage* symbolSheet);
+
+// The current date and time in the user's short date and long time formats, for the footer.
+std::string footerDateTimeText();
+
+// The gate-symbol sheet decoded from a JPEG file; nothing when the file does not exist. A file that
+// is not a readable JPEG raises an Error.
+std::optional<QImage> loadSymbolSheet(const std::string& path);
+
+QImage toQImage(const RgbImage& image);
+RgbImage toRgbImage(const QImage& image);
+
+// Writes the picture as a 24-bit BMP, as a JPEG (quality 90), or the PostScript text; every file is
+// replaced atomically and a failure raises the system's reason.
+void savePicture(PictureFormat format, const std::string& path, const QImage& picture,
+                 const std::function<std::string()>& postScript);
+
+}  // namespace pellisor
