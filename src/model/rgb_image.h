@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace pellisor {
+
+// A picture as 8-bit RGB triples, row after row, without padding.
+struct RgbImage {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::vector<std::uint8_t> pixels;
+
+    std::size_t stride() const { return std::size_t(width) * 3; }
+    std::uint8_t* row(std::int32_t y) { return pixels.data() + std::size_t(y) * stride(); }
+    const std::uint8_t* row(std::int32_t y) const { return pixels.data() + std::size_t(y) * stride(); }
+};
+
+}  // namespace pellisor
