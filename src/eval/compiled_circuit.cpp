@@ -6,6 +6,7 @@
 #include "model/error.h"
 
 #include <algorithm>
+#include <array>
 
 namespace pellisor {
 
@@ -15,8 +16,9 @@ namespace {
 // one per operation.
 constexpr std::size_t kLanes = CompiledCircuit::kLanes;
 
+// Built for AVX2 and for the baseline; the loader picks the one the processor runs.
 template <std::int32_t Id>
-void applyOver(const std::int32_t* __restrict a, const std::int32_t* __restrict b, const std::int32_t* __restrict c,
+__attribute__((target_clones("avx2", "default"))) void applyOver(const std::int32_t* __restrict a, const std::int32_t* __restrict b, const std::int32_t* __restrict c,
                std::int32_t* __restrict result, std::size_t lanes) {
     for (std::size_t i = 0; i < lanes; ++i) result[i] = kernels::computeFunction(Id, a[i], b[i], c[i]);
 }
@@ -88,24 +90,63 @@ std::optional<CompiledCircuit> CompiledCircuit::compile(const Chromosome& circui
         }
     }
 
+    // The operations in index order, each with its operands as entries.
+    struct Pending {
+        std::int32_t index;
+        std::int32_t function;
+        std::array<std::int32_t, 3> operands;  // -1: the zero slot
+    };
+    std::vector<Pending> pending;
+    std::vector<std::int32_t> lastUse(circuit.blocks.size(), -1);
+    for (std::int32_t index = circuit.inputCount; index <= source; ++index) {
+        if (!needed[static_cast<std::size_t>(index)]) continue;
+        const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
+        Pending op{index, assignment.identifierOf(block.function), {-1, -1, -1}};
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (k < block.inputs.size() && readsConnection(op.function, k)) {
+                op.operands[k] = block.inputs[k];
+                lastUse[static_cast<std::size_t>(block.inputs[k])] = static_cast<std::int32_t>(pending.size());
+            }
+        }
+        pending.push_back(op);
+    }
+    lastUse[static_cast<std::size_t>(source)] = static_cast<std::int32_t>(pending.size());  // the result
+
+    // Slots of values whose last reader has run are reused, which keeps the lanes of a run in cache.
     CompiledCircuit compiled;
     compiled.inputCount_ = circuit.inputCount;
     const std::uint32_t zeroSlot = static_cast<std::uint32_t>(circuit.inputCount);
     std::vector<std::uint32_t> slotOf(circuit.blocks.size(), zeroSlot);
     for (std::int32_t i = 0; i < circuit.inputCount; ++i) slotOf[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i);
-    std::uint32_t nextSlot = zeroSlot + 1;
-    for (std::int32_t index = circuit.inputCount; index <= source; ++index) {
-        if (!needed[static_cast<std::size_t>(index)]) continue;
-        const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
-        const std::int32_t id = assignment.identifierOf(block.function);
-        auto operand = [&](std::size_t k) {
-            return k < block.inputs.size() && readsConnection(id, k) ? slotOf[static_cast<std::size_t>(block.inputs[k])]
-                                                                     : zeroSlot;
+    std::vector<std::uint32_t> freeSlots;
+    std::uint32_t slotCount = zeroSlot + 1;
+    for (std::size_t q = 0; q < pending.size(); ++q) {
+        const Pending& op = pending[q];
+        auto slot = [&](std::int32_t operand) {
+            return operand < 0 ? zeroSlot : slotOf[static_cast<std::size_t>(operand)];
         };
-        compiled.operations_.push_back({id, operand(0), operand(1), operand(2), nextSlot});
-        slotOf[static_cast<std::size_t>(index)] = nextSlot++;
+        const std::uint32_t a = slot(op.operands[0]);
+        const std::uint32_t b = slot(op.operands[1]);
+        const std::uint32_t c = slot(op.operands[2]);
+        // Operands read for the last time free their slots, but not before this operation's result is
+        // placed: a result never shares a slot with its own operands.
+        std::uint32_t result = 0;
+        if (freeSlots.empty()) {
+            result = slotCount++;
+        } else {
+            result = freeSlots.back();
+            freeSlots.pop_back();
+        }
+        compiled.operations_.push_back({op.function, a, b, c, result});
+        slotOf[static_cast<std::size_t>(op.index)] = result;
+        for (const std::int32_t operand : op.operands) {
+            if (operand >= circuit.inputCount && lastUse[static_cast<std::size_t>(operand)] == static_cast<std::int32_t>(q)) {
+                lastUse[static_cast<std::size_t>(operand)] = -2;  // freed once, even when read twice
+                freeSlots.push_back(slotOf[static_cast<std::size_t>(operand)]);
+            }
+        }
     }
-    compiled.slotCount_ = nextSlot;
+    compiled.slotCount_ = slotCount;
     compiled.resultSlot_ = slotOf[static_cast<std::size_t>(source)];
     return compiled;
 }

@@ -1,0 +1,152 @@
+// The 3x3 filter on a full-HD picture: the compiled, multi-core path against a plain per-pixel
+// evaluator that walks every block with the function identifiers resolved once.
+
+#include "bench_support.h"
+
+#include "eval/compiled_circuit.h"
+#include "eval/function_assignment.h"
+#include "eval/functions.h"
+#include "eval/image_filter.h"
+#include "model/chromosome_parser.h"
+
+#include <array>
+#include <random>
+#include <string>
+
+namespace pellisor {
+namespace {
+
+constexpr std::int32_t kWidth = 1920;
+constexpr std::int32_t kHeight = 1080;
+
+const RgbImage& picture() {
+    static const RgbImage image = [] {
+        std::mt19937 rng(1);
+        RgbImage result{kWidth, kHeight, {}};
+        result.pixels.resize(result.stride() * kHeight);
+        for (auto& byte : result.pixels) byte = static_cast<std::uint8_t>(rng());
+        return result;
+    }();
+    return image;
+}
+
+struct Filter {
+    Chromosome circuit;
+    FunctionAssignment assignment;
+    std::size_t activeBlocks = 0;
+};
+
+// The median of nine by 19 compare-exchange steps, each a MIN block (gene 0) and a MAX block (gene 1)
+// in one column.
+Filter medianOfNine() {
+    static constexpr std::array<std::pair<int, int>, 19> kSteps{{{1, 2}, {4, 5}, {7, 8}, {0, 1}, {3, 4},
+                                                                 {6, 7}, {1, 2}, {4, 5}, {7, 8}, {0, 3},
+                                                                 {5, 8}, {4, 7}, {3, 6}, {1, 4}, {2, 5},
+                                                                 {4, 7}, {4, 2}, {6, 4}, {4, 2}}};
+    std::array<int, 9> position{0, 1, 2, 3, 4, 5, 6, 7, 8};
+    std::string line = "{9,1,19,2,2,1,-1}";
+    int next = 9;
+    for (const auto& [a, b] : kSteps) {
+        line += "(" + std::to_string(position[a]) + "," + std::to_string(position[b]) + ",0)";
+        line += "(" + std::to_string(position[a]) + "," + std::to_string(position[b]) + ",1)";
+        position[a] = next;
+        position[b] = next + 1;
+        next += 2;
+    }
+    line += "(" + std::to_string(position[4]) + ")";
+    Filter filter;
+    parseChromosome(line, ParseMode::Draw, filter.circuit);
+    filter.assignment.setIdentifier(0, 11);
+    filter.assignment.setIdentifier(1, 10);
+    filter.activeBlocks = CompiledCircuit::compile(filter.circuit, filter.assignment, 0)->operationCount();
+    return filter;
+}
+
+// A random 8 x 8 arity-2 circuit of byte functions, output 0 on the last block.
+Filter random8x8() {
+    std::mt19937 rng(8);
+    static constexpr std::array<std::int32_t, 16> kByteFunctions{1, 2, 3, 10, 11, 16, 18, 19,
+                                                                 20, 21, 23, 24, 25, 26, 27, 42};
+    std::string line = "{9,1,8,8,2,1,-1}";
+    for (int index = 9; index < 9 + 64; ++index) {
+        const int column = (index - 9) / 8;
+        const int limit = 9 + column * 8;  // sources in earlier columns only
+        line += "(" + std::to_string(rng() % limit) + "," + std::to_string(rng() % limit) + "," +
+                std::to_string(rng() % 16) + ")";
+    }
+    line += "(" + std::to_string(9 + 63) + ")";
+    Filter filter;
+    parseChromosome(line, ParseMode::Draw, filter.circuit);
+    for (std::int32_t gene = 0; gene < 16; ++gene) filter.assignment.setIdentifier(gene, kByteFunctions[gene]);
+    filter.activeBlocks = CompiledCircuit::compile(filter.circuit, filter.assignment, 0)->operationCount();
+    return filter;
+}
+
+// The reference: per pixel and channel, every block in index order through applyFunction.
+void plainFilter(const Filter& filter, RgbImage& result) {
+    const Chromosome& circuit = filter.circuit;
+    std::vector<std::int32_t> ids;
+    for (std::int32_t i = circuit.inputCount; i < circuit.firstOutput(); ++i) {
+        ids.push_back(filter.assignment.identifierOf(circuit.blocks[std::size_t(i)].function));
+    }
+    std::vector<std::int32_t> values(circuit.blocks.size(), 0);
+    const std::int32_t source = circuit.blocks[std::size_t(circuit.firstOutput())].inputs[0];
+    const RgbImage& image = picture();
+    for (std::int32_t y = 1; y + 1 < image.height; ++y) {
+        for (std::int32_t x = 1; x + 1 < image.width; ++x) {
+            for (int channel = 0; channel < 3; ++channel) {
+                for (int k = 0; k < 9; ++k) values[std::size_t(k)] = image.row(y + k / 3 - 1)[std::size_t(x + k % 3 - 1) * 3 + std::size_t(channel)];
+                for (std::int32_t i = circuit.inputCount; i < circuit.firstOutput(); ++i) {
+                    const Block& block = circuit.blocks[std::size_t(i)];
+                    values[std::size_t(i)] = applyFunction(ids[std::size_t(i - circuit.inputCount)],
+                                                           values[std::size_t(block.inputs[0])],
+                                                           values[std::size_t(block.inputs[1])], 0);
+                }
+                result.row(y)[std::size_t(x) * 3 + std::size_t(channel)] =
+                    static_cast<std::uint8_t>(values[std::size_t(source)] & 0xFF);
+            }
+        }
+    }
+}
+
+void report(benchmark::State& state, const Filter& filter) {
+    const double evaluations = double(filter.activeBlocks) * double(kWidth - 2) * double(kHeight - 2) * 3;
+    state.counters["active_blocks"] = double(filter.activeBlocks);
+    state.counters["block_evals_per_s"] = benchmark::Counter(evaluations, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+void compiledBenchmark(benchmark::State& state, Filter (*make)()) {
+    Filter filter = make();
+    for (auto _ : state) {
+        auto result = filterImage3x3(filter.circuit, filter.assignment, picture());
+        benchmark::DoNotOptimize(result);
+    }
+    report(state, filter);
+}
+
+void plainBenchmark(benchmark::State& state, Filter (*make)()) {
+    const Filter filter = make();
+    RgbImage result = picture();
+    for (auto _ : state) {
+        plainFilter(filter, result);
+        benchmark::DoNotOptimize(result.pixels.data());
+    }
+    report(state, filter);
+}
+
+BENCHMARK_CAPTURE(plainBenchmark, median_plain, medianOfNine)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK_CAPTURE(compiledBenchmark, median_compiled, medianOfNine)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(plainBenchmark, random8x8_plain, random8x8)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
+BENCHMARK_CAPTURE(compiledBenchmark, random8x8_compiled, random8x8)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+}  // namespace
+}  // namespace pellisor
+
+int main(int argc, char** argv) {
+    pellisor::bench::RatioReporter reporter;
+    if (!pellisor::bench::runBenchmarks(argc, argv, reporter)) return 1;
+    reporter.printRatios({{"plainBenchmark/median_plain", "compiledBenchmark/median_compiled"},
+                          {"plainBenchmark/random8x8_plain", "compiledBenchmark/random8x8_compiled"}},
+                         50);
+    return 0;
+}

@@ -1,0 +1,97 @@
+#include "optimise/redundant_gates.h"
+
+#include <utility>
+#include <vector>
+
+namespace pellisor {
+
+namespace {
+
+constexpr std::int32_t kIn1 = 4;
+constexpr std::int32_t kIn2 = 5;
+constexpr std::int32_t kAnd = 1;
+constexpr std::int32_t kOr = 2;
+
+std::int32_t identifierOf(const FunctionAssignment& assignment, const Block& block) {
+    if (block.function < 0 || block.function >= kGeneCount) return -1;
+    return assignment.rows()[static_cast<std::size_t>(block.function)].identifier;
+}
+
+// The entry whose signal the gate passes on.
+std::int32_t passedSource(const FunctionAssignment& assignment, const Block& gate) {
+    return identifierOf(assignment, gate) == kIn1 ? gate.inputs[0] : gate.inputs[1];
+}
+
+}  // namespace
+
+bool isRedundantGate(const Chromosome& circuit, const FunctionAssignment& assignment, std::int32_t index) {
+    if (!circuit.isFunctionBlock(index)) return false;
+    const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
+    const std::int32_t id = identifierOf(assignment, block);
+    // A gate passes on an input it has; an arity-1 "in2" or AND has nothing to pass.
+    if (id == kIn1) return !block.inputs.empty();
+    if (block.inputs.size() < 2) return false;
+    if (id == kIn2) return true;
+    return (id == kAnd || id == kOr) && block.inputs[0] == block.inputs[1];
+}
+
+std::int32_t detectRedundant(Chromosome& circuit, const FunctionAssignment& assignment) {
+    std::int32_t count = 0;
+    for (std::int32_t i = circuit.inputCount; i < circuit.firstOutput(); ++i) {
+        if (!circuit.hasCircuit()) break;
+        if (isRedundantGate(circuit, assignment, i)) {
+            circuit.blocks[static_cast<std::size_t>(i)].mark = kMarkRedundant;
+            ++count;
+        }
+    }
+    return count;
+}
+
+std::string redundantCountText(std::int32_t count) { return "Pocet bloku navic: " + std::to_string(count); }
+
+std::int32_t eliminateRedundant(Chromosome& circuit, const FunctionAssignment& assignment) {
+    if (!circuit.hasCircuit()) return 0;
+    // Every connection by the entry it reads, so a gate finds its readers without scanning the circuit.
+    using Connection = std::pair<std::int32_t, std::size_t>;  // reader, position
+    std::vector<std::vector<Connection>> readers(circuit.blocks.size());
+    for (std::int32_t k = circuit.inputCount; k < circuit.blockTotal(); ++k) {
+        const Block& reader = circuit.blocks[static_cast<std::size_t>(k)];
+        const std::size_t count = std::min<std::size_t>(std::size_t(std::max(reader.inputCount, 0)), reader.inputs.size());
+        for (std::size_t c = 0; c < count; ++c) readers[static_cast<std::size_t>(reader.inputs[c])].push_back({k, c});
+    }
+
+    std::int32_t eliminated = 0;
+    for (std::int32_t i = circuit.inputCount; i < circuit.firstOutput(); ++i) {
+        if (!isRedundantGate(circuit, assignment, i)) continue;
+        Block& gate = circuit.blocks[static_cast<std::size_t>(i)];
+        gate.mark = kMarkRedundant;
+        // Read now: earlier gates may have rewired this one.
+        const std::int32_t source = passedSource(assignment, gate);
+        bool hadReader = false;
+        std::vector<Connection> mine = std::move(readers[static_cast<std::size_t>(i)]);
+        readers[static_cast<std::size_t>(i)].clear();
+        for (const auto& [k, c] : mine) {
+            std::int32_t& input = circuit.blocks[static_cast<std::size_t>(k)].inputs[c];
+            if (input != i) continue;
+            input = source;
+            hadReader = true;
+            // A later gate that now gets this reader must pass it on in its turn.
+            if (source != i) readers[static_cast<std::size_t>(source)].push_back({k, c});
+        }
+        if (hadReader) ++eliminated;
+    }
+    return eliminated;
+}
+
+std::string eliminatedCountText(std::int32_t count) { return "Pocet eliminovanych bloku: " + std::to_string(count); }
+
+void nextCombination(Chromosome& circuit) {
+    if (!circuit.hasCircuit()) return;
+    for (std::int32_t i = 0; i < circuit.inputCount; ++i) {
+        std::int32_t& value = circuit.blocks[static_cast<std::size_t>(i)].value;
+        value = (value ^ 1) & 1;
+        if (value == 1) return;
+    }
+}
+
+}  // namespace pellisor
