@@ -21,7 +21,7 @@ using AskYesNo = std::function<bool(const std::string& text, const std::string& 
 // Saves positions, visibility, input values, the two display options it keeps and the function
 // assignment. Asks "Opravdu si přejete uložit rozmístění?" ("Uložení") when the file exists; returns
 // false when the user declined. Keys already in the file that this save does not write stay; the file
-// is replaced atomically.
+// is replaced atomically. Without a circuit raises an Error; without a callback an existing file is kept.
 bool saveLayout(const std::string& path, const Chromosome& circuit, const FunctionAssignment& assignment,
                 const DisplayOptions& options, const AskYesNo& confirmOverwrite);
 
@@ -38,7 +38,8 @@ struct LayoutLoadResult {
 
 // Applies a layout file to the circuit, the two display options and the assignment table. The caller
 // then recalculates when values are shown and fits the canvas. An identifier in "Eval" that is not an
-// integer or names no function stops the load at that row with an Error; what was applied stays.
+// integer or names no function stops the load at that row with an Error; what was applied stays (an
+// identifier without a chooser entry is stored in its row first). Without a circuit nothing is applied.
 LayoutLoadResult loadLayout(const std::string& path, Chromosome& circuit, FunctionAssignment& assignment,
                             DisplayOptions& options);
 
