@@ -12,8 +12,9 @@ namespace pellisor {
 // The Encapsulated PostScript text of the circuit: a fixed prolog of drawing procedures, then one line
 // per block, wire, input and output, and the description as a centred caption. The display options
 // decide which blocks, wires, numbers and labels appear; function labels come from the "DOT" section
-// of the settings. Texts are escaped for PostScript strings. With no circuit the text holds the
-// header, the prolog, the colour lines and the caption.
+// of the settings. Texts are escaped for PostScript strings. Blocks with other than two inputs get
+// procedures of their own, added to the prolog only when a line uses them. With no circuit the text
+// holds the header, the prolog, the colour lines and the caption.
 std::string buildEps(const Chromosome& circuit, const FunctionAssignment& assignment, const DisplayOptions& options,
                      const std::string& description, const SettingsFile& settings);
 
