@@ -10,9 +10,10 @@ namespace pellisor {
 
 // The Graphviz DOT text of the circuit: a node per primary input, visible function block and output,
 // an edge per used connection, node styles per function from the "DOT" section of the settings. The
-// first line names the chromosome file (its name part) as a comment. Names and labels that are not
-// plain DOT identifiers are quoted and escaped, so the graph always parses. With no circuit the graph
-// has no nodes.
+// first line names the chromosome file (its name part) as a comment. An input or output name stays
+// bare when DOT reads it as one identifier or numeral and is quoted otherwise; quoted texts get only
+// the backslashes they need to end at their closing quote, so escapes typed into labels keep their
+// meaning and the graph always parses. With no circuit the graph has no nodes.
 std::string buildDot(const Chromosome& circuit, const FunctionAssignment& assignment, bool showValues,
                      const std::string& chromosomeFileName, const SettingsFile& settings);
 
