@@ -3,6 +3,7 @@
 #include "eval/function_assignment.h"
 #include "model/chromosome.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@ char localeDecimalSeparator();
 // Any error (a character the format does not allow, an index out of range, a list longer than it may
 // be, an evaluation error, a script that cannot be opened) stops the run with an Error: the log keeps
 // the lines written so far, input values assigned so far stay, and no clipboard text is produced.
+// Without a circuit nothing is touched and an Error says so.
 std::string runScript(const std::string& path, Chromosome& circuit, const FunctionAssignment& assignment,
                       const std::string& description, std::vector<std::string>& log,
                       char decimalSeparator = localeDecimalSeparator());
