@@ -1,0 +1,490 @@
+#include "app/workbench.h"
+
+#include "app/settings.h"
+#include "eval/evaluator.h"
+#include "eval/image_filter.h"
+#include "eval/script_runner.h"
+#include "export/dot_writer.h"
+#include "export/eps_writer.h"
+#include "export/vhdl_writer.h"
+#include "model/chromosome_file.h"
+#include "model/chromosome_parser.h"
+#include "model/chromosome_writer.h"
+#include "model/error.h"
+#include "model/file_io.h"
+#include "model/file_names.h"
+#include "model/integer_text.h"
+#include "optimise/redundant_gates.h"
+#include "render/auto_place.h"
+#include "render/cone.h"
+#include "render/layout_file.h"
+
+#include <cstdlib>
+
+namespace pellisor {
+
+namespace {
+
+constexpr std::array<const char*, kButtonCount> kButtonNames{
+    "SBdt",   "SBok",       "SBuloz", "SBsnb",        "SBur",       "SBnr",  "SpeedButton3",
+    "SpeedButton1", "SpeedButton2", "SBautv", "SBnextcomb", "SBev", "SpeedButton4", "SBoptimize",
+    "SBevf",  "SBVHDL",     "SBDot",  "SBbatch",      "SBfiltr",    "SBulset"};
+
+// Enabled at start; every other button waits for a draw.
+constexpr std::array<Button, 8> kEnabledAtStart{Button::SBdt,         Button::SpeedButton3, Button::SpeedButton1,
+                                                Button::SpeedButton2, Button::SBautv,       Button::SpeedButton4,
+                                                Button::SBoptimize,   Button::SBulset};
+
+// Enabled by a draw exactly while a chromosome file is loaded.
+constexpr std::array<Button, 7> kNeedFile{Button::SBur,   Button::SBev,    Button::SBevf,  Button::SBVHDL,
+                                          Button::SBDot,  Button::SBfiltr, Button::SBbatch};
+
+constexpr const char* kAboutText =
+    "Vesion: v1.5.2008\n\n"
+    "Pellisor: prohlížeč a editor obvodů kartézského genetického programování.\n"
+    "Autoři: vývojáři projektu Pellisor";
+
+}  // namespace
+
+const char* buttonName(Button button) { return kButtonNames[static_cast<std::size_t>(button)]; }
+
+bool valueEditorAccepts(char typed) { return (typed >= '0' && typed <= '9') || typed == '\r' || typed == '\b'; }
+
+Workbench::Workbench(Ui& ui, std::string settingsPath) : ui_(ui), settings_(std::move(settingsPath)) {
+    for (const Button button : kEnabledAtStart) enable(button, true);
+    spacings_ = readSpacingTexts(settings_);
+    options_ = readDisplayOptions(settings_, options_);
+}
+
+std::string Workbench::drawCaption() const { return redrawMode_ ? "Překreslit" : "Vykreslit"; }
+
+bool Workbench::takeShowFunctionPage() {
+    const bool show = showFunctionPage_;
+    showFunctionPage_ = false;
+    return show;
+}
+
+Scene Workbench::scene() const {
+    return Scene{circuit_, assignment_, options_, &settings_, canvasSize_, description_, ui_.dateTimeText(),
+                 dragging_, symbols_};
+}
+
+void Workbench::setStatus(std::string text) {
+    statusText_ = std::move(text);
+    ui_.stateChanged();
+}
+
+void Workbench::repaint() { ui_.repaint(); }
+
+// --- the chromosome line, the description and the settings page ---
+
+void Workbench::chromosomeKeyPressed() {
+    enable(Button::SBok, !chromosomeLine_.empty());
+    ui_.stateChanged();
+}
+
+void Workbench::setChromosomeLine(const std::string& text) {
+    chromosomeLine_ = text;
+    enable(Button::SBuloz, true);
+    ui_.stateChanged();
+}
+
+void Workbench::setDescription(const std::string& text) {
+    description_ = text;
+    repaint();
+}
+
+void Workbench::setOption(settings::DisplayOption option, bool value) {
+    options_[option] = value;
+    repaint();
+}
+
+void Workbench::setWiring(WiringMode mode) {
+    options_.wiring = mode;
+    repaint();
+}
+
+void Workbench::setSpacingText(settings::Spacing spacing, const std::string& text) {
+    spacings_[static_cast<std::size_t>(spacing)] = text;
+}
+
+void Workbench::spacingEntered() {
+    placeOnGrid(circuit_, spacings_);
+    repaint();
+}
+
+void Workbench::saveSettingsClicked() { saveSettings(settings_, spacings_, options_); }
+
+// --- the top bar ---
+
+void Workbench::dropCircuitAfterFailedDraw() {
+    circuit_.clearCircuit();
+    currentBlock_ = -1;
+    redrawMode_ = false;
+    ui_.stateChanged();
+    repaint();
+}
+
+void Workbench::drawClicked() {
+    ParseMode mode = ParseMode::Redraw;
+    if (!redrawMode_) {
+        redrawMode_ = true;
+        showFunctionPage_ = true;
+        mode = ParseMode::Draw;
+    }
+    try {
+        const ParseMode used = parseChromosome(chromosomeLine_, mode, circuit_);
+        if (used == ParseMode::Draw) placeOnGrid(circuit_, spacings_);
+        showSummary();
+    } catch (const Error&) {
+        dropCircuitAfterFailedDraw();
+        throw;
+    }
+    currentBlock_ = -1;
+    editedBlock_ = -1;
+    valueEditor_ = {};
+    statusText_ = "OK";
+    enable(Button::SBnextcomb, true);
+    enable(Button::SBsnb, true);
+    for (const Button button : kNeedFile) enable(button, hasFile());
+    enable(Button::SBnr, hasFile() && fileExists(changeFileExtension(fileName_, ".ini")));
+    memo_.push_back(canvasSizeText(canvasSize_));
+    ui_.stateChanged();
+}
+
+void Workbench::loadAndDraw(const std::string& path) {
+    openDialogFile_ = path;
+    openDialogDirectory_ = fileDirectory(path).empty() ? "." : fileDirectory(path);
+    const auto loaded = loadChromosomeFile(path, circuit_, fileName_, [this](const std::string& title,
+                                                                              const std::string& prompt,
+                                                                              const std::string& initial) {
+        return ui_.askText(title, prompt, initial);
+    });
+    if (loaded) {
+        setChromosomeLine(loaded->text);
+        description_ = loaded->description;
+    }
+    enable(Button::SBok, true);
+    redrawMode_ = false;
+    drawClicked();
+    redrawMode_ = false;
+    ui_.stateChanged();
+}
+
+void Workbench::openClicked() {
+    const auto path = ui_.chooseOpenFile(
+        {"", "Chromozom|*.chr|Chromozom vrc|*.vrc", "*.chr", openDialogDirectory_, openDialogFile_, false});
+    if (!path || path->empty()) return;
+    loadAndDraw(*path);
+}
+
+void Workbench::saveChromosomeClicked() {
+    const auto path = ui_.chooseSaveFile({"", "Chromozom|*.chr", "*.chr", fileDirectory(openDialogFile_),
+                                          proposedChromosomeName(openDialogFile_), false});
+    if (!path || path->empty()) return;
+    saveChromosomeFile(*path, description_, circuit_.inputNames, circuit_.outputNames, chromosomeLine_);
+    enable(Button::SBuloz, false);
+    ui_.stateChanged();
+}
+
+// --- the page "Funkce" ---
+
+void Workbench::hideNonFunctionalClicked() {
+    const auto status = hideNonFunctional(circuit_, assignment_);
+    if (!status) return;
+    statusText_ = *status;
+    ui_.stateChanged();
+    repaint();
+}
+
+void Workbench::saveLayoutClicked() {
+    const bool saved = saveLayout(layoutPathForSave(fileName_), circuit_, assignment_, options_,
+                                  [this](const std::string& text, const std::string& caption) {
+                                      return ui_.askYesNo(text, caption);
+                                  });
+    if (saved) {
+        enable(Button::SBnr, true);
+        ui_.stateChanged();
+    }
+}
+
+void Workbench::loadLayoutClicked() {
+    const LayoutLoadResult result =
+        loadLayout(layoutPathForLoad(fileName_, layoutFileName_), circuit_, assignment_, options_);
+    if (result.status == LayoutLoadStatus::Missing) {
+        ui_.showInformation(result.message);
+        return;
+    }
+    if (result.status != LayoutLoadStatus::Applied) return;
+    ui_.stateChanged();
+    if (options_.values) recalculate();
+    fitCanvas();
+}
+
+void Workbench::autoPlaceClicked() {
+    autoPlace(circuit_, spacings_);
+    fitCanvas();
+}
+
+void Workbench::savePictureClicked() {
+    const auto path = ui_.chooseSaveFile(
+        {"", pictureFilter_, ".bmp", ".", nameWithBlankExtension(fileName_), true});
+    if (!path) return;
+    const auto format = pictureFormatForName(*path);
+    if (!format) return;  // an extension of no format writes nothing, without a message
+    savePicture(*format, *path);
+}
+
+void Workbench::savePicture(PictureFormat format, const std::string& path) {
+    if (format == PictureFormat::PostScript) {
+        writeFileAtomically(path, buildEps(circuit_, assignment_, options_, description_, settings_));
+    } else {
+        ui_.saveRasterPicture(format, path);
+    }
+}
+
+void Workbench::aboutClicked() { ui_.showInformation(kAboutText); }
+
+void Workbench::fitCanvas() {
+    canvasSize_ = fitCanvasSize(circuit_, options_.hiddenBlocks, options_.footer, ui_.viewportSize());
+    repaint();
+    setStatus(canvasSizeText(canvasSize_));
+}
+
+void Workbench::nextCombinationClicked() {
+    nextCombination(circuit_);
+    recalculate();
+}
+
+void Workbench::recalculate() {
+    if (options_.values) {
+        try {
+            evaluate(circuit_, assignment_);
+        } catch (const Error&) {
+            repaint();
+            throw;
+        }
+    }
+    repaint();
+}
+
+void Workbench::detectRedundantClicked() {
+    const std::int32_t count = detectRedundant(circuit_, assignment_);
+    repaint();
+    setStatus(redundantCountText(count));
+}
+
+void Workbench::eliminateRedundantClicked() {
+    const std::int32_t count = eliminateRedundant(circuit_, assignment_);
+    repaint();
+    setStatus(eliminatedCountText(count));
+    showSummary();
+}
+
+void Workbench::countUsage() {
+    for (AssignmentRow& row : assignment_.rows()) row.usage.clear();
+    std::array<std::int64_t, kGeneCount> counts{};
+    for (std::int32_t i = circuit_.inputCount; circuit_.hasCircuit() && i < circuit_.firstOutput(); ++i) {
+        const Block& block = circuit_.blocks[static_cast<std::size_t>(i)];
+        // A gene without a row has no place in the table and is not counted.
+        if (block.visible && block.function >= 0 && block.function < kGeneCount) {
+            ++counts[static_cast<std::size_t>(block.function)];
+        }
+    }
+    for (std::size_t gene = 0; gene < counts.size(); ++gene) {
+        if (counts[gene] > 0) assignment_.rows()[gene].usage = std::to_string(counts[gene]) + "x";
+    }
+}
+
+void Workbench::functionAssignmentClicked() {
+    if (!assignmentLoaded_) {
+        assignmentLoaded_ = true;
+        assignment_.loadAssignment(settings_);
+        return;
+    }
+    assignment_.refreshLabels();
+    countUsage();
+    ui_.showFunctionDialog();
+    showSummary();
+}
+
+void Workbench::chooseFunction(std::int32_t gene, std::int32_t id) { assignment_.chooseFunction(gene, id); }
+
+std::string Workbench::assignmentTableText() const {
+    std::string text;
+    for (const AssignmentRow& row : assignment_.rows()) {
+        text += std::to_string(row.identifier) + "\t" + row.description + "\t" + row.usage + "\r\n";
+    }
+    return text;
+}
+
+void Workbench::copyAssignmentClicked() { ui_.setClipboard(assignmentTableText()); }
+
+void Workbench::saveAssignmentClicked() { assignment_.saveAssignment(settings_); }
+
+void Workbench::writeDot(const std::string& path) {
+    writeFileAtomically(path, buildDot(circuit_, assignment_, options_.values, fileName_, settings_));
+}
+
+void Workbench::writeVhdl(const std::string& path) { writeFileAtomically(path, buildVhdl(circuit_, fileName_)); }
+
+void Workbench::generateDotClicked() {
+    const auto path = ui_.chooseSaveFile({"", "DOT file|*.dot", "*.dot", fileDirectory(fileName_),
+                                          nameWithBlankExtension(fileName_), false});
+    if (path && !path->empty()) writeDot(*path);
+}
+
+void Workbench::generateVhdlClicked() {
+    const auto path = ui_.chooseSaveFile({"", "VHDL file|*.vhd", "*.vhd", fileDirectory(fileName_), "", false});
+    if (path && !path->empty()) writeVhdl(*path);
+}
+
+void Workbench::runScript(const std::string& path, bool showLog) {
+    std::string clipboard;
+    try {
+        clipboard = pellisor::runScript(path, circuit_, assignment_, description_, logLines_);
+    } catch (const Error&) {
+        ui_.stateChanged();
+        throw;
+    }
+    ui_.setClipboard(clipboard);
+    if (showLog) ui_.showLog(logLines_);
+}
+
+void Workbench::runScriptClicked() {
+    if (circuit_.outputCount == 0 || circuit_.inputCount == 0) return;
+    const auto path = ui_.chooseOpenFile({"", "Skript - binární hodnoty|*.csb|Skript - decimální hodnoty|*.csd",
+                                          ".csb", openDialogDirectory_, "", false});
+    if (!path || path->empty()) return;
+    openDialogFile_ = *path;
+    runScript(*path, true);
+    openDialogDirectory_ = fileDirectory(*path).empty() ? "." : fileDirectory(*path);
+    recalculate();
+}
+
+void Workbench::filterImageClicked() {
+    if (circuit_.outputCount == 0 || circuit_.inputCount != 9) return;
+    pictureFilter_ = "Bitmaps|*.bmp";
+    const auto sourcePath = ui_.chooseOpenFile({"", "Bitmaps|*.bmp", ".bmp", "", "", false});
+    if (!sourcePath || sourcePath->empty()) return;
+    const RgbImage source = ui_.loadBitmap(*sourcePath);
+    const auto result = ui_.runFilterJob(
+        [&](FilterProgress& progress) { return filterImage3x3(circuit_, assignment_, source, &progress); });
+    if (!result) return;
+    const auto targetPath = ui_.chooseSaveFile({"", pictureFilter_, ".bmp", "", "", true});
+    if (!targetPath || targetPath->empty()) return;
+    ui_.saveBitmap(*targetPath, *result);
+}
+
+void Workbench::showSummary() {
+    memo_ = pellisor::showSummary(circuit_, assignment_);
+    fitCanvas();
+}
+
+// --- the canvas ---
+
+void Workbench::mouseMoved(std::int32_t x, std::int32_t y, bool shift) {
+    if (dragging_) {
+        if (!shift) {
+            axisLock_ = std::abs(y - lastMouseY_) < std::abs(x - lastMouseX_) ? 2 : 1;
+            lastMouseX_ = x;
+            lastMouseY_ = y;
+        }
+        x = std::max(x, 0);
+        y = std::max(y, 0);
+        if (currentBlock_ >= 0 && currentBlock_ < circuit_.blockTotal()) {
+            Block& block = circuit_.blocks[static_cast<std::size_t>(currentBlock_)];
+            if (!(shift && axisLock_ == 1)) block.x = x;
+            if (!(shift && axisLock_ == 2)) block.y = y;
+        }
+        ui_.showDragFrame(false);
+        return;
+    }
+    if (!circuit_.hasCircuit()) return;
+    for (std::int32_t i = 0; i < circuit_.blockTotal(); ++i) {
+        const Block& block = circuit_.blocks[static_cast<std::size_t>(i)];
+        const bool eligible = block.visible || circuit_.isPrimaryInput(i) || options_.hiddenBlocks;
+        if (eligible && block.x - 5 < x && x < block.x + 5 && block.y - 5 < y && y < block.y + 5) {
+            currentBlock_ = i;
+            cursor_ = shift ? CursorShape::VerticalResize : CursorShape::Move;
+            ui_.stateChanged();
+            return;
+        }
+    }
+    currentBlock_ = -1;
+    if (cursor_ != CursorShape::Default) {
+        cursor_ = CursorShape::Default;
+        ui_.stateChanged();
+    }
+}
+
+MousePressResult Workbench::mousePressed(MouseButton button, std::int32_t x, std::int32_t y, bool shift, bool ctrl,
+                                         bool doubleClick) {
+    if (editedBlock_ != -1) commitValueEditor(valueEditor_.text);
+    if (currentBlock_ == -1) return {};
+    if (button == MouseButton::Right) return {true, circuit_.isPrimaryInput(currentBlock_)};
+    if (doubleClick && !ctrl) {
+        openValueEditor();
+        return {};
+    }
+    dragging_ = true;
+    axisLock_ = 0;
+    lastMouseX_ = x;
+    lastMouseY_ = y;
+    if (ctrl) {
+        std::int32_t& value = circuit_.blocks[static_cast<std::size_t>(currentBlock_)].value;
+        value ^= 1;
+        recalculate();
+    }
+    if (shift) axisLock_ = 1;
+    if (const auto status = markCone(circuit_, assignment_, currentBlock_)) setStatus(*status);
+    ui_.showDragFrame(true);
+    return {};
+}
+
+void Workbench::mouseReleased() {
+    cursor_ = CursorShape::Default;
+    if (dragging_) {
+        currentBlock_ = -1;
+        dragging_ = false;
+        repaint();
+        statusText_.clear();
+    }
+    ui_.stateChanged();
+}
+
+void Workbench::toggleVisibilityClicked() {
+    if (currentBlock_ < 0 || currentBlock_ >= circuit_.blockTotal()) return;
+    Block& block = circuit_.blocks[static_cast<std::size_t>(currentBlock_)];
+    block.visible = !block.visible;
+    repaint();
+}
+
+void Workbench::swapInputsClicked() {
+    if (currentBlock_ < 0 || currentBlock_ >= circuit_.blockTotal()) return;
+    Block& block = circuit_.blocks[static_cast<std::size_t>(currentBlock_)];
+    if (block.inputCount != 2 || block.inputs.size() != 2) return;
+    std::swap(block.inputs[0], block.inputs[1]);
+    repaint();
+}
+
+void Workbench::openValueEditor() {
+    if (currentBlock_ == -1 || !circuit_.isPrimaryInput(currentBlock_)) return;
+    editedBlock_ = currentBlock_;
+    const Block& input = circuit_.blocks[static_cast<std::size_t>(editedBlock_)];
+    valueEditor_ = {true, input.x + 3, input.y + 2, std::to_string(input.value)};
+    ui_.stateChanged();
+}
+
+void Workbench::commitValueEditor(const std::string& text) {
+    if (editedBlock_ == -1) return;
+    valueEditor_.text = text;
+    const std::int32_t value = toInt(text);  // a bad text leaves the editor open
+    circuit_.blocks[static_cast<std::size_t>(editedBlock_)].value = value;
+    editedBlock_ = -1;
+    valueEditor_.open = false;
+    ui_.stateChanged();
+    recalculate();
+}
+
+}  // namespace pellisor

@@ -1,0 +1,201 @@
+#pragma once
+
+#include "app/ui.h"
+#include "eval/function_assignment.h"
+#include "model/chromosome.h"
+#include "model/settings_file.h"
+#include "render/display_options.h"
+#include "render/geometry.h"
+#include "render/renderer.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace pellisor {
+
+// The buttons of the main window, named as their controls are.
+enum class Button : int {
+    SBdt, SBok, SBuloz,  // top bar
+    SBsnb, SBur, SBnr, SpeedButton3, SpeedButton1, SpeedButton2, SBautv, SBnextcomb, SBev, SpeedButton4,
+    SBoptimize, SBevf, SBVHDL, SBDot, SBbatch, SBfiltr,  // page "Funkce"
+    SBulset,  // page "Nastavení"
+};
+inline constexpr int kButtonCount = 20;
+const char* buttonName(Button button);
+
+enum class MouseButton { Left, Middle, Right };
+enum class CursorShape { Default, Move, VerticalResize };
+
+// What a mouse press asks the window to do besides repainting.
+struct MousePressResult {
+    bool openPopup = false;       // show the popup menu at the mouse
+    bool changeValueEnabled = false;  // its item "Změnit hodnotu"
+};
+
+// The value editor laid over a primary input's label, in canvas coordinates.
+struct ValueEditorState {
+    bool open = false;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::string text;
+};
+
+// Whether the value editor lets a typed character through: digits, Enter and Backspace only.
+bool valueEditorAccepts(char typed);
+
+// The one circuit with its companions and every command of the main window. The window and the
+// unattended run both drive it; it asks and tells through the Ui. Commands raise Error; the window
+// shows it, the start-up ends on it.
+class Workbench {
+public:
+    Workbench(Ui& ui, std::string settingsPath);
+
+    // --- state the controls show ---
+    const Chromosome& circuit() const { return circuit_; }
+    Chromosome& circuit() { return circuit_; }
+    FunctionAssignment& assignment() { return assignment_; }
+    const FunctionAssignment& assignment() const { return assignment_; }
+    const SettingsFile& settings() const { return settings_; }
+    SettingsFile& settings() { return settings_; }
+
+    const std::string& chromosomeLine() const { return chromosomeLine_; }  // Edit1
+    const std::string& description() const { return description_; }      // EPopis
+    const std::string& statusText() const { return statusText_; }
+    const std::vector<std::string>& memo() const { return memo_; }
+    const std::vector<std::string>& logLines() const { return logLines_; }
+    const std::string& fileName() const { return fileName_; }
+    const std::string& layoutFileName() const { return layoutFileName_; }
+    void setLayoutFileName(std::string name) { layoutFileName_ = std::move(name); }
+    std::int32_t currentBlock() const { return currentBlock_; }
+    std::int32_t editedBlock() const { return editedBlock_; }
+    bool dragging() const { return dragging_; }
+    bool enabled(Button button) const { return enabled_[static_cast<std::size_t>(button)]; }
+    // The draw button's caption: "Vykreslit" in draw mode, "Překreslit" in redraw mode.
+    std::string drawCaption() const;
+    bool drawModeIsRedraw() const { return redrawMode_; }
+    const DisplayOptions& options() const { return options_; }
+    const SpacingTexts& spacings() const { return spacings_; }
+    CanvasSize canvasSize() const { return canvasSize_; }
+    const ValueEditorState& valueEditor() const { return valueEditor_; }
+    CursorShape cursor() const { return cursor_; }
+    // True after a draw asked for the page "Funkce" to be shown; the window clears it.
+    bool takeShowFunctionPage();
+    void setSymbolSheet(SymbolSheet sheet) { symbols_ = sheet; }
+
+    // The scene the canvas is painted from.
+    Scene scene() const;
+
+    // --- the chromosome line, the description and the settings page ---
+    // A key press in the chromosome line, before the key takes effect.
+    void chromosomeKeyPressed();
+    // Any change of the line's text (typed, pasted or set).
+    void setChromosomeLine(const std::string& text);
+    void setDescription(const std::string& text);
+    void setOption(settings::DisplayOption option, bool value);
+    void setWiring(WiringMode mode);
+    void setSpacingText(settings::Spacing spacing, const std::string& text);
+    // Enter in a spacing field: the grid placement with the new spacings, and a repaint.
+    void spacingEntered();
+    void saveSettingsClicked();  // SBulset
+
+    // --- the top bar ---
+    void drawClicked();             // SBok
+    void openClicked();             // SBdt
+    void saveChromosomeClicked();   // SBuloz
+    // Loads a chromosome file and draws it in draw mode, as the open command does.
+    void loadAndDraw(const std::string& path);
+
+    // --- the page "Funkce" ---
+    void hideNonFunctionalClicked();  // SBsnb
+    void saveLayoutClicked();         // SBur
+    void loadLayoutClicked();         // SBnr
+    void autoPlaceClicked();          // SpeedButton3
+    void savePictureClicked();        // SpeedButton1
+    void aboutClicked();              // SpeedButton2
+    void fitCanvas();                 // SBautv
+    void nextCombinationClicked();    // SBnextcomb
+    void recalculate();               // SBev
+    void detectRedundantClicked();    // SpeedButton4
+    void eliminateRedundantClicked(); // SBoptimize
+    void functionAssignmentClicked(); // SBevf
+    void generateVhdlClicked();       // SBVHDL
+    void generateDotClicked();        // SBDot
+    void runScriptClicked();          // SBbatch
+    void filterImageClicked();        // SBfiltr
+
+    // --- what the buttons and the command line share ---
+    void showSummary();
+    void savePicture(PictureFormat format, const std::string& path);
+    void writeDot(const std::string& path);
+    void writeVhdl(const std::string& path);
+    // Runs a script into the result log (shown when `showLog`), the clipboard gets the results.
+    void runScript(const std::string& path, bool showLog);
+
+    // --- the function assignment dialog ---
+    void chooseFunction(std::int32_t gene, std::int32_t id);
+    void copyAssignmentClicked();     // "Kopírovat"
+    void saveAssignmentClicked();     // "Uložit jako default"
+    // The clipboard text of the table: identifier, tab, description, tab, usage, CR LF per gene.
+    std::string assignmentTableText() const;
+
+    // --- the canvas ---
+    void mouseMoved(std::int32_t x, std::int32_t y, bool shift);
+    MousePressResult mousePressed(MouseButton button, std::int32_t x, std::int32_t y, bool shift, bool ctrl,
+                                  bool doubleClick);
+    void mouseReleased();
+    void toggleVisibilityClicked();   // "Skrýt/Zobrazit blok"
+    void swapInputsClicked();         // "Prohodit vstupy 0 a 1"
+    void openValueEditor();           // "Změnit hodnotu", double click on an input
+    // Enter in the value editor with its text.
+    void commitValueEditor(const std::string& text);
+
+private:
+    void enable(Button button, bool on) { enabled_[static_cast<std::size_t>(button)] = on; }
+    void setStatus(std::string text);
+    void repaint();
+    void dropCircuitAfterFailedDraw();
+    void countUsage();
+    bool hasFile() const { return !fileName_.empty(); }
+
+    Ui& ui_;
+    SettingsFile settings_;
+    Chromosome circuit_;
+    FunctionAssignment assignment_;
+    bool assignmentLoaded_ = false;
+
+    std::string fileName_;
+    std::string layoutFileName_;
+    std::int32_t currentBlock_ = -1;
+    std::int32_t editedBlock_ = -1;
+    // The open dialog's current file (last chromosome or script chosen) and directory.
+    std::string openDialogFile_;
+    std::string openDialogDirectory_ = ".";
+    // After a filter run the picture save dialog offers only bitmaps.
+    std::string pictureFilter_ = "Bitmaps (*.bmp)|*.bmp|Jpegs (*.jpg)|*.jpg|PostScript (*.ps)|*.ps";
+
+    std::string chromosomeLine_;
+    std::string description_;
+    std::string statusText_;
+    std::vector<std::string> memo_{""};
+    std::vector<std::string> logLines_;
+    std::array<bool, kButtonCount> enabled_{};
+    bool redrawMode_ = false;
+    bool showFunctionPage_ = false;
+
+    DisplayOptions options_;
+    SpacingTexts spacings_;
+    CanvasSize canvasSize_;
+    SymbolSheet symbols_;
+
+    bool dragging_ = false;
+    std::int32_t axisLock_ = 0;  // 0 free, 1 only y follows the mouse, 2 only x
+    std::int32_t lastMouseX_ = 0;
+    std::int32_t lastMouseY_ = 0;
+    CursorShape cursor_ = CursorShape::Default;
+    ValueEditorState valueEditor_;
+};
+
+}  // namespace pellisor
