@@ -14,14 +14,19 @@ namespace pellisor {
 QImage renderCircuitPicture(const Scene& scene, const QImage* symbolSheet) {
     const std::int32_t width = std::max(scene.imageSize.width, 1);
     const std::int32_t height = std::max(scene.imageSize.height, 1);
-    QImage picture(width, height, QImage::Format_RGB32);
-    if (picture.isNull()) {
+    // Refused before asking for the memory: a quarter of a gigapixel is a gigabyte already.
+    constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
+    std::optional<QImage> made;
+    if (std::int64_t{width} * height <= kMaxPixels) made.emplace(width, height, QImage::Format_RGB32);
+    if (!made || made->isNull()) {
         throw Error("Obrázek " + std::to_string(width) + "x" + std::to_string(height) +
                     " je příliš velký, nelze jej vykreslit");
     }
+    QImage picture = std::move(*made);
     QPainter painter(&picture);
     QtCanvas canvas(painter, symbolSheet);
     drawCircuit(canvas, scene);
+    painter.end();
     return picture;
 }
 
