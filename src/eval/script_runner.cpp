@@ -423,12 +423,7 @@ std::string runScript(const std::string& path, Chromosome& circuit, const Functi
                       const std::string& description, std::vector<std::string>& log, char decimalSeparator) {
     if (!circuit.hasCircuit()) throw Error(kNoCircuit);
     // Counts that disagree with the array would let the default lists name entries it does not have.
-    const std::int64_t expectedTotal =
-        std::int64_t{circuit.inputCount} + std::int64_t{circuit.columns} * circuit.rows + circuit.outputCount;
-    if (circuit.inputCount < 0 || circuit.outputCount < 0 || circuit.columns < 0 || circuit.rows < 0 ||
-        expectedTotal != circuit.blockTotal()) {
-        throw Error(kBadChromosome);
-    }
+    if (!circuit.hasConsistentCircuit()) throw Error(kBadChromosome);
 
     ScriptRun run(circuit, assignment, fileExtension(path) == ".csb", decimalSeparator, log);
     log.clear();

@@ -108,23 +108,12 @@ std::string commentText(std::string text) {
     return text;
 }
 
-// The circuit's entries can be followed only when they are as many as the header counts say.
-bool hasConsistentCircuit(const Chromosome& circuit) {
-    if (!circuit.hasCircuit() || circuit.inputCount < 0 || circuit.outputCount < 0 || circuit.columns < 0 ||
-        circuit.rows < 0) {
-        return false;
-    }
-    const std::int64_t total = std::int64_t{circuit.inputCount} +
-                               std::int64_t{circuit.columns} * std::int64_t{circuit.rows} +
-                               circuit.outputCount;
-    return total == circuit.blockTotal();
-}
 
 }  // namespace
 
 std::string buildDot(const Chromosome& circuit, const FunctionAssignment& assignment, bool showValues,
                      const std::string& chromosomeFileName, const SettingsFile& settings) {
-    const bool present = hasConsistentCircuit(circuit);
+    const bool present = circuit.hasConsistentCircuit();
     const std::int32_t inputCount = present ? circuit.inputCount : 0;
     const std::int32_t firstOutput = present ? circuit.firstOutput() : 0;
     const std::int32_t outputCount = present ? circuit.outputCount : 0;

@@ -20,22 +20,11 @@ std::string commentText(std::string text) {
     return text;
 }
 
-bool hasConsistentCircuit(const Chromosome& circuit) {
-    if (!circuit.hasCircuit() || circuit.inputCount < 0 || circuit.outputCount < 0 || circuit.columns < 0 ||
-        circuit.rows < 0) {
-        return false;
-    }
-    const std::int64_t total = std::int64_t{circuit.inputCount} +
-                               std::int64_t{circuit.columns} * std::int64_t{circuit.rows} +
-                               circuit.outputCount;
-    return total == circuit.blockTotal();
-}
-
 class VhdlBuilder {
 public:
     explicit VhdlBuilder(const Chromosome& circuit)
         : circuit_(circuit),
-          present_(hasConsistentCircuit(circuit)),
+          present_(circuit.hasConsistentCircuit()),
           inputCount_(present_ ? circuit.inputCount : 0),
           firstOutput_(present_ ? circuit.firstOutput() : 0),
           outputCount_(present_ ? circuit.outputCount : 0) {}

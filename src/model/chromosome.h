@@ -37,6 +37,12 @@ struct Chromosome {
     std::vector<std::string> outputNames;
 
     bool hasCircuit() const { return !blocks.empty(); }
+    // A circuit whose entries are as many as the header says; the parser gives no other kind, but code
+    // that follows indices checks it rather than trust every caller.
+    bool hasConsistentCircuit() const {
+        if (!hasCircuit() || inputCount < 0 || outputCount < 0 || columns < 0 || rows < 0) return false;
+        return std::int64_t{inputCount} + std::int64_t{columns} * rows + outputCount == std::int64_t(blocks.size());
+    }
     std::int32_t blockTotal() const { return static_cast<std::int32_t>(blocks.size()); }
     std::int32_t functionBlockCount() const { return columns * rows; }
     // Index of the first output (one past the last function block).
