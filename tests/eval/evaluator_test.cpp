@@ -14,11 +14,7 @@
 namespace pellisor {
 namespace {
 
-Chromosome parsed(std::string_view line) {
-    Chromosome circuit;
-    parseChromosome(line, ParseMode::Draw, circuit);
-    return circuit;
-}
+using test::parsed;
 
 std::string evaluationError(Chromosome& circuit, const FunctionAssignment& assignment) {
     try {

@@ -17,11 +17,7 @@
 namespace pellisor {
 namespace {
 
-Chromosome parsed(std::string_view line) {
-    Chromosome circuit;
-    parseChromosome(line, ParseMode::Draw, circuit);
-    return circuit;
-}
+using test::parsed;
 
 // Gene 0 is AND, 1 is in1, 2 is "in1 + in2 (8b)", 3 the multiplexer; every other gene gives 0.
 FunctionAssignment standardAssignment() {

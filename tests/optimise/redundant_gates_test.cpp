@@ -11,11 +11,7 @@
 namespace pellisor {
 namespace {
 
-Chromosome parsed(std::string_view line) {
-    Chromosome circuit;
-    parseChromosome(line, ParseMode::Draw, circuit);
-    return circuit;
-}
+using test::parsed;
 
 // Genes 0 ... 5 stand for in1, in2, AND, OR, XOR and MAX.
 FunctionAssignment passAssignment() {

@@ -3,16 +3,14 @@
 #include "model/chromosome_parser.h"
 #include "render/geometry.h"
 
+#include "support/random_circuit.h"
+
 #include <gtest/gtest.h>
 
 namespace pellisor {
 namespace {
 
-Chromosome parsed(std::string_view line) {
-    Chromosome circuit;
-    parseChromosome(line, ParseMode::Draw, circuit);
-    return circuit;
-}
+using test::parsed;
 
 TEST(Cone, MarksWhatTheEntryDependsOnThroughUsedInputs) {
     FunctionAssignment assignment;

@@ -15,11 +15,7 @@ namespace {
 
 using settings::Spacing;
 
-Chromosome parsed(std::string_view line) {
-    Chromosome circuit;
-    parseChromosome(line, ParseMode::Draw, circuit);
-    return circuit;
-}
+using test::parsed;
 
 Point at(const Chromosome& circuit, std::int32_t index) {
     const Block& block = circuit.blocks[static_cast<std::size_t>(index)];

@@ -1,5 +1,7 @@
 #include "support/random_circuit.h"
 
+#include "model/chromosome_parser.h"
+
 namespace pellisor::test {
 
 namespace {
@@ -9,6 +11,12 @@ std::int32_t between(std::mt19937& rng, std::int32_t low, std::int32_t high) {
 }
 
 }  // namespace
+
+Chromosome parsed(std::string_view line) {
+    Chromosome circuit;
+    parseChromosome(line, ParseMode::Draw, circuit);
+    return circuit;
+}
 
 CircuitShape randomShape(std::mt19937& rng, std::int32_t maxInputs, std::int32_t maxOutputs, std::int32_t maxColumns,
                          std::int32_t maxRows, std::int32_t maxArity) {

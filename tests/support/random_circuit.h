@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <random>
 #include <string>
+#include <string_view>
 
 namespace pellisor::test {
 
@@ -15,6 +16,9 @@ struct CircuitShape {
     std::int32_t rows = 3;
     std::int32_t arity = 2;
 };
+
+// The circuit a chromosome line describes, freshly drawn (no layout).
+Chromosome parsed(std::string_view line);
 
 // A random shape within the given bounds (at least one column, row and arity).
 CircuitShape randomShape(std::mt19937& rng, std::int32_t maxInputs = 9, std::int32_t maxOutputs = 4,
