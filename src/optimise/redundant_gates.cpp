@@ -1,6 +1,6 @@
 #include "optimise/redundant_gates.h"
 
-#include <utility>
+#include <algorithm>
 #include <vector>
 
 namespace pellisor {
@@ -51,13 +51,24 @@ std::string redundantCountText(std::int32_t count) { return "Pocet bloku navic: 
 
 std::int32_t eliminateRedundant(Chromosome& circuit, const FunctionAssignment& assignment) {
     if (!circuit.hasCircuit()) return 0;
-    // Every connection by the entry it reads, so a gate finds its readers without scanning the circuit.
-    using Connection = std::pair<std::int32_t, std::size_t>;  // reader, position
-    std::vector<std::vector<Connection>> readers(circuit.blocks.size());
+    // Every connection sits in the list of the entry it reads (intrusive lists over flat arrays), so a
+    // gate finds its readers without scanning the circuit, and a rewired connection simply moves to
+    // the list of its new source.
+    std::vector<std::int32_t> head(circuit.blocks.size(), -1);
+    std::vector<std::int32_t> next;
+    std::vector<std::int32_t> reader;
+    std::vector<std::int32_t> position;
     for (std::int32_t k = circuit.inputCount; k < circuit.blockTotal(); ++k) {
-        const Block& reader = circuit.blocks[static_cast<std::size_t>(k)];
-        const std::size_t count = std::min<std::size_t>(std::size_t(std::max(reader.inputCount, 0)), reader.inputs.size());
-        for (std::size_t c = 0; c < count; ++c) readers[static_cast<std::size_t>(reader.inputs[c])].push_back({k, c});
+        const Block& entry = circuit.blocks[static_cast<std::size_t>(k)];
+        const std::size_t count = std::min<std::size_t>(std::size_t(std::max(entry.inputCount, 0)), entry.inputs.size());
+        for (std::size_t c = 0; c < count; ++c) {
+            const auto id = static_cast<std::int32_t>(reader.size());
+            reader.push_back(k);
+            position.push_back(static_cast<std::int32_t>(c));
+            auto& first = head[static_cast<std::size_t>(entry.inputs[c])];
+            next.push_back(first);
+            first = id;
+        }
     }
 
     std::int32_t eliminated = 0;
@@ -67,18 +78,23 @@ std::int32_t eliminateRedundant(Chromosome& circuit, const FunctionAssignment& a
         gate.mark = kMarkRedundant;
         // Read now: earlier gates may have rewired this one.
         const std::int32_t source = passedSource(assignment, gate);
-        bool hadReader = false;
-        std::vector<Connection> mine = std::move(readers[static_cast<std::size_t>(i)]);
-        readers[static_cast<std::size_t>(i)].clear();
-        for (const auto& [k, c] : mine) {
-            std::int32_t& input = circuit.blocks[static_cast<std::size_t>(k)].inputs[c];
-            if (input != i) continue;
-            input = source;
-            hadReader = true;
-            // A later gate that now gets this reader must pass it on in its turn.
-            if (source != i) readers[static_cast<std::size_t>(source)].push_back({k, c});
+        if (source == i) {  // a gate passing on itself keeps its readers
+            if (head[static_cast<std::size_t>(i)] != -1) ++eliminated;
+            continue;
         }
-        if (hadReader) ++eliminated;
+        std::int32_t id = head[static_cast<std::size_t>(i)];
+        head[static_cast<std::size_t>(i)] = -1;
+        if (id != -1) ++eliminated;
+        while (id != -1) {
+            const std::int32_t following = next[static_cast<std::size_t>(id)];
+            circuit.blocks[static_cast<std::size_t>(reader[static_cast<std::size_t>(id)])]
+                .inputs[static_cast<std::size_t>(position[static_cast<std::size_t>(id)])] = source;
+            // A later gate that now gets this reader passes it on in its turn.
+            auto& first = head[static_cast<std::size_t>(source)];
+            next[static_cast<std::size_t>(id)] = first;
+            first = id;
+            id = following;
+        }
     }
     return eliminated;
 }

@@ -10,31 +10,36 @@ namespace {
 
 using settings::Spacing;
 
+// An entry with its sort key and, copied in, what the block order compares: sorting then reads no
+// block records, which matters for circuits of a million blocks.
 struct PlacementItem {
     std::int32_t index;
     std::int32_t key;
+    std::int32_t first;     // source 0, or -1
+    std::int32_t second;    // source 1, or -1
+    std::int32_t function;  // gene
+    std::int32_t smallest;  // smallest source over all inputs
 };
+
+PlacementItem itemFor(const Chromosome& circuit, std::int32_t index, std::int32_t key) {
+    const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
+    // A connection a block does not have counts as -1.
+    const std::int32_t first = block.inputs.size() > 0 ? block.inputs[0] : -1;
+    const std::int32_t second = block.inputs.size() > 1 ? block.inputs[1] : -1;
+    std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
+    for (const std::int32_t s : block.inputs) smallest = std::min(smallest, s);
+    return {index, key, first, second, block.function, smallest};
+}
 
 // Negative puts a first: smaller depth; then, for blocks on the same two sources (also crosswise), the
 // smaller gene; then the block whose smallest source is smaller.
-int compareBlocks(const Chromosome& circuit, const PlacementItem& a, const PlacementItem& b) {
+int compareBlocks(const PlacementItem& a, const PlacementItem& b) {
     if (a.key != b.key) return a.key < b.key ? -1 : 1;
-    const Block& p = circuit.blocks[static_cast<std::size_t>(a.index)];
-    const Block& q = circuit.blocks[static_cast<std::size_t>(b.index)];
-    // A connection a block does not have counts as -1.
-    auto source = [](const Block& block, std::size_t k) { return k < block.inputs.size() ? block.inputs[k] : -1; };
-    const std::int32_t p0 = source(p, 0), p1 = source(p, 1), q0 = source(q, 0), q1 = source(q, 1);
-    if ((p0 == q0 && p1 == q1) || (p0 == q1 && p1 == q0)) {
-        if (p.function != q.function) return p.function < q.function ? -1 : 1;
+    if ((a.first == b.first && a.second == b.second) || (a.first == b.second && a.second == b.first)) {
+        if (a.function != b.function) return a.function < b.function ? -1 : 1;
         return 0;
     }
-    auto smallest = [](const Block& block) {
-        std::int32_t low = std::numeric_limits<std::int32_t>::max();
-        for (const std::int32_t s : block.inputs) low = std::min(low, s);
-        return low;
-    };
-    const std::int32_t ps = smallest(p), qs = smallest(q);
-    if (ps != qs) return ps < qs ? -1 : 1;
+    if (a.smallest != b.smallest) return a.smallest < b.smallest ? -1 : 1;
     return 0;
 }
 
@@ -71,12 +76,14 @@ void autoPlace(Chromosome& circuit, const SpacingTexts& spacings) {
     std::int32_t deepest = 0;
     for (std::int32_t i = 0; i < blockCount; ++i) {
         const std::int32_t index = circuit.inputCount + i;
-        items.push_back({index, circuit.blocks[static_cast<std::size_t>(index)].depth});
+        items.push_back(itemFor(circuit, index, circuit.blocks[static_cast<std::size_t>(index)].depth));
         deepest = std::max(deepest, items.back().key);
     }
-    for (std::int32_t j = 0; j < circuit.outputCount; ++j) items.push_back({circuit.firstOutput() + j, deepest + 1});
+    for (std::int32_t j = 0; j < circuit.outputCount; ++j) {
+        items.push_back(itemFor(circuit, circuit.firstOutput() + j, deepest + 1));
+    }
 
-    mergeSort(items, [&](const PlacementItem& a, const PlacementItem& b) { return compareBlocks(circuit, a, b); });
+    mergeSort(items, compareBlocks);
     // The outputs carry the largest key and end up last; they keep their own order.
     std::sort(items.end() - circuit.outputCount, items.end(),
               [](const PlacementItem& a, const PlacementItem& b) { return a.index < b.index; });
