@@ -13,7 +13,7 @@ namespace pellisor {
 struct FilterProgress {
     std::atomic<bool> cancel{false};
     std::atomic<std::int32_t> rowsDone{0};
-    std::int32_t rowsTotal = 0;  // set when the run starts
+    std::atomic<std::int32_t> rowsTotal{0};  // set when the run starts
 };
 
 // Applies a circuit of nine inputs as a 3x3 filter, channel by channel: input k gets the pixel at

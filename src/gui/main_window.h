@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -24,6 +25,16 @@ public:
     Workbench& workbench();
 
 private:
+    void buildControls();
+    // Shows the workbench's state in every control.
+    void refreshControls();
+    // Runs a command of the workbench; its error is shown in a message box.
+    void run(const std::function<void()>& command);
+    // The mouse wheel moves the canvas's scroll bars, 10 pixels a notch.
+    void scrollByWheel(QWheelEvent* event);
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+
     struct Parts;
     std::unique_ptr<Parts> parts_;
 };

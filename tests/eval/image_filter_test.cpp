@@ -121,7 +121,7 @@ TEST(ImageFilter, CancelledRunsReturnNothing) {
     EXPECT_FALSE(filterImage3x3(circuit, FunctionAssignment(), randomImage(rng, 50, 50), &progress).has_value());
     FilterProgress counting;
     EXPECT_TRUE(filterImage3x3(circuit, FunctionAssignment(), randomImage(rng, 50, 40), &counting).has_value());
-    EXPECT_EQ(38, counting.rowsTotal);
+    EXPECT_EQ(38, counting.rowsTotal.load());
     EXPECT_EQ(38, counting.rowsDone.load());
 }
 

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "app/workbench.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <functional>
+#include <optional>
+
+class QFrame;
+class QLineEdit;
+class QScrollArea;
+
+namespace pellisor {
+
+// The image `Im` the circuit is drawn on, with the value editor `phodn`/`ehod` laid over it. It paints
+// only what is exposed, straight from the workbench's scene; while an entry is dragged it shows a
+// buffer of the visible part with the landing frame. Mouse events go to the workbench.
+class CanvasView : public QWidget {
+    Q_OBJECT
+
+public:
+    // Runs a workbench command, shows its error and refreshes the window.
+    using Runner = std::function<void(const std::function<void()>&)>;
+
+    CanvasView(Workbench& workbench, QScrollArea& scrollArea, Runner runner, QWidget* parent = nullptr);
+
+    void setSymbolSheet(std::optional<QImage> sheet);
+    const QImage* symbolSheet() const { return symbolSheet_ ? &*symbolSheet_ : nullptr; }
+
+    // Size, cursor and value editor as the workbench has them.
+    void refresh();
+    // The picture changed: paint it anew from the model (this ends the drag feedback).
+    void repaintCircuit();
+    // The buffered picture with the drag frame; the buffer is drawn anew first when `rerender`.
+    void showDragFrame(bool rerender);
+    // While another thread works on the circuit the view shows a still picture and reads nothing.
+    void freeze();
+    void unfreeze();
+
+    // The part of the canvas the scroll area shows.
+    QRect visibleArea() const;
+    // Whether the drag feedback is on (for tests).
+    bool showsDragFrame() const { return dragFrame_; }
+    QSize bufferSize() const { return buffer_.deviceIndependentSize().toSize(); }
+
+signals:
+    // A right press on an entry asks for the popup menu at this screen position.
+    void popupRequested(const QPoint& globalPosition, bool changeValueEnabled);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void press(QMouseEvent* event, bool doubleClick);
+    void renderBuffer();
+    std::string editorText() const;
+
+    Workbench& workbench_;
+    QScrollArea& scrollArea_;
+    Runner runner_;
+    std::optional<QImage> symbolSheet_;
+    QFrame* panel_ = nullptr;      // phodn
+    QLineEdit* editor_ = nullptr;  // ehod
+    std::int32_t editorBlock_ = -1;
+    CursorShape cursor_ = CursorShape::Default;
+
+    // The visible part rendered once per drag (or when frozen), and where it lies on the canvas.
+    QImage buffer_;
+    QPoint bufferOrigin_;
+    bool dragFrame_ = false;
+    bool frozen_ = false;
+};
+
+}  // namespace pellisor
