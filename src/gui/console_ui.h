@@ -1,9 +1,13 @@
 #pragma once
 
 #include "app/ui.h"
+#include "render/renderer.h"
+
+#include <QImage>
 
 #include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace pellisor {
@@ -19,6 +23,9 @@ public:
     ConsoleUi(std::istream& in, std::ostream& err);
     // The workbench whose scene saveRasterPicture renders; set once it exists.
     void attach(const Workbench& workbench) { workbench_ = &workbench; }
+    // Loads the gate-symbol sheet when the file exists (a broken one raises an Error) and returns what
+    // the workbench needs to know of it; no sheet without the file.
+    SymbolSheet loadSymbols(const std::string& path);
 
     void showError(const std::string& message) override;
     void showInformation(const std::string& message) override;
@@ -38,12 +45,14 @@ public:
     void saveRasterPicture(PictureFormat format, const std::string& path) override;
     RgbImage loadBitmap(const std::string& path) override;
     void saveBitmap(const std::string& path, const RgbImage& image) override;
-    std::optional<RgbImage> runFilterJob(const std::function<std::optional<RgbImage>(FilterProgress&)>& job) override;
+    std::optional<RgbImage> runFilterJob(
+        const std::function<std::optional<RgbImage>(FilterProgress&)>& job) override;
 
 private:
     std::istream& in_;
     std::ostream& err_;
     const Workbench* workbench_ = nullptr;
+    std::optional<QImage> symbols_;
 };
 
 }  // namespace pellisor

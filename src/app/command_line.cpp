@@ -1,0 +1,233 @@
+#include "app/command_line.h"
+
+#include "app/workbench.h"
+#include "eval/image_filter.h"
+#include "model/error.h"
+#include "model/file_io.h"
+#include "model/file_names.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <ostream>
+
+namespace pellisor {
+
+namespace {
+
+constexpr const char* kFilterPrefix = "-f:";
+
+bool contains(const std::string& text, const char* part) {
+    return text.find(part) != std::string::npos;
+}
+
+std::string currentDirectory() {
+    std::string buffer(256, '\0');
+    for (;;) {
+        if (::getcwd(buffer.data(), buffer.size()) != nullptr) {
+            buffer.resize(std::strlen(buffer.c_str()));
+            return buffer;
+        }
+        if (errno != ERANGE) {
+            throw Error(std::string("Pracovní adresář nelze zjistit (") + std::strerror(errno) + ")");
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// A bare name is remembered with the working directory in front, so outputs land there.
+std::string chromosomePathOf(const std::string& argument) {
+    if (!fileDirectory(argument).empty()) return argument;
+    return currentDirectory() + "/" + argument;
+}
+
+std::string joinedLines(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) {
+        text += line;
+        text += '\n';
+    }
+    return text;
+}
+
+void filterPictureFile(Workbench& workbench, Ui& ui, const std::string& source, const std::string& target) {
+    const RgbImage picture = ui.loadBitmap(source);
+    const auto result = ui.runFilterJob([&](FilterProgress& progress) {
+        return filterImage3x3(workbench.circuit(), workbench.assignment(), picture, &progress);
+    });
+    if (result) ui.saveBitmap(target, *result);
+}
+
+class ArgumentWalker {
+public:
+    ArgumentWalker(Workbench& workbench, Ui* ui, std::ostream& warnings)
+        : workbench_(workbench), ui_(ui), warnings_(warnings) {}
+
+    void fileArgument(const std::string& argument) {
+        bool known = false;
+        if (contains(argument, ".chr") || contains(argument, ".vrc")) {
+            known = true;
+            workbench_.loadAndDraw(argument);
+            chromosomePath_ = chromosomePathOf(argument);
+        }
+        if (contains(argument, ".csb") || contains(argument, ".csd")) {
+            known = true;
+            scriptPath_ = argument;
+        }
+        if (contains(argument, ".ini")) {
+            known = true;
+            // The layout loader would otherwise act on no circuit.
+            if (chromosomePath_.empty()) {
+                throw Error("Rozmístění " + argument + " nelze načíst: není načten žádný chromozom");
+            }
+            workbench_.setLayoutFileName(argument);
+            workbench_.loadLayoutClicked();
+        }
+        if (!known) warnings_ << "pellisor: soubor neznámého druhu ignorován: " << argument << '\n';
+    }
+
+    void option(const std::string& option) {
+        if (option == "-x") {
+            walk_.endRequested = true;
+        } else if (option == "-s") {
+            runScript();
+        } else if (!isCircuitOption(option)) {
+            warnings_ << "pellisor: neznámá volba ignorována: " << option << '\n';
+        } else if (!chromosomePath_.empty()) {
+            circuitOption(option);
+        }
+    }
+
+    const ArgumentWalk& walk() const { return walk_; }
+
+private:
+    static bool isCircuitOption(const std::string& option) {
+        static const std::vector<std::string> kOptions{"-o:jpg", "-o:bmp", "-o:ps", "-o:dot", "-o:vhd",
+                                                       "-next",  "-opt",   "-h",    "-i"};
+        return std::find(kOptions.begin(), kOptions.end(), option) != kOptions.end() ||
+               option.starts_with(kFilterPrefix);
+    }
+
+    std::string output(const char* extension) const {
+        return changeFileExtension(chromosomePath_, extension);
+    }
+
+    void circuitOption(const std::string& option) {
+        if (option == "-o:jpg") {
+            workbench_.savePicture(PictureFormat::Jpeg, output(".jpg"));
+        } else if (option == "-o:bmp") {
+            workbench_.savePicture(PictureFormat::Bitmap, output(".bmp"));
+        } else if (option == "-o:ps") {
+            workbench_.savePicture(PictureFormat::PostScript, output(".ps"));
+        } else if (option == "-o:dot") {
+            workbench_.writeDot(output(".dot"));
+        } else if (option == "-o:vhd") {
+            workbench_.writeVhdl(output(".vhd"));
+        } else if (option == "-next") {
+            workbench_.nextCombinationClicked();
+        } else if (option == "-opt") {
+            workbench_.eliminateRedundantClicked();
+        } else if (option == "-h") {
+            workbench_.hideNonFunctionalClicked();
+        } else if (option == "-i") {
+            workbench_.setLayoutFileName("");
+            workbench_.loadLayoutClicked();
+        } else {
+            if (ui_ == nullptr) throw Error("Filtrování obrazu zde není k dispozici");
+            filterPictureFile(workbench_, *ui_, option.substr(std::strlen(kFilterPrefix)),
+                              output(".flt.bmp"));
+        }
+    }
+
+    void runScript() {
+        if (scriptPath_.empty()) return;
+        // The script runner would otherwise act on no circuit.
+        if (chromosomePath_.empty()) {
+            throw Error("Skript " + scriptPath_ + " nelze spustit: není načten žádný chromozom");
+        }
+        workbench_.runScript(scriptPath_, false);
+        writeFileAtomically(output(".tst"), joinedLines(workbench_.logLines()));
+    }
+
+    Workbench& workbench_;
+    Ui* ui_;
+    std::ostream& warnings_;
+    ArgumentWalk walk_;
+    std::string chromosomePath_;
+    std::string scriptPath_;
+};
+
+ArgumentWalk walkArguments(const std::vector<std::string>& arguments, Workbench& workbench, Ui* ui,
+                           std::ostream& out, std::ostream& warnings) {
+    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end()) {
+        out << usageText();
+        return ArgumentWalk{unattendedRequested(arguments), true};
+    }
+    ArgumentWalker walker(workbench, ui, warnings);
+    for (const std::string& argument : arguments) {
+        if (argument.empty()) continue;
+        if (argument.front() == '-') {
+            walker.option(argument);
+        } else {
+            walker.fileArgument(argument);
+        }
+    }
+    return walker.walk();
+}
+
+}  // namespace
+
+bool unattendedRequested(const std::vector<std::string>& arguments) {
+    return std::find(arguments.begin(), arguments.end(), "-x") != arguments.end();
+}
+
+ArgumentWalk processArguments(const std::vector<std::string>& arguments, Workbench& workbench,
+                              std::ostream& out, std::ostream& warnings) {
+    return walkArguments(arguments, workbench, nullptr, out, warnings);
+}
+
+ArgumentWalk processArguments(const std::vector<std::string>& arguments, Workbench& workbench, Ui& pictures,
+                              std::ostream& out, std::ostream& warnings) {
+    return walkArguments(arguments, workbench, &pictures, out, warnings);
+}
+
+std::string usageText() {
+    return "Použití: pellisor [SOUBOR | VOLBA]...\n"
+           "\n"
+           "Argumenty se zpracují zleva doprava; každý hned působí na chromozom načtený před ním.\n"
+           "Argument začínající '-' je volba, každý jiný je soubor. Druh souboru určuje přípona\n"
+           "kdekoli v názvu (záleží na velikosti písmen).\n"
+           "\n"
+           "Soubory:\n"
+           "  *.chr, *.vrc    načte chromozom a vykreslí jej; výstupy dostanou jeho jméno\n"
+           "                  (u .vrc se ptá na počet vstupů, výstupů a první výstup)\n"
+           "  *.csb, *.csd    testovací skript pro volbu -s\n"
+           "  *.ini           použije soubor rozmístění (jen po chromozomu)\n"
+           "\n"
+           "Volby (musí se shodovat přesně; působí až po načtení chromozomu):\n"
+           "  -o:bmp          uloží schéma jako BMP     (chromozom.bmp)\n"
+           "  -o:jpg          uloží schéma jako JPEG    (chromozom.jpg)\n"
+           "  -o:ps           uloží schéma jako EPS     (chromozom.ps)\n"
+           "  -o:dot          zapíše graf pro Graphviz  (chromozom.dot)\n"
+           "  -o:vhd          zapíše strukturní VHDL    (chromozom.vhd)\n"
+           "  -f:OBRAZ        vyfiltruje obraz BMP obvodem s 9 vstupy (chromozom.flt.bmp)\n"
+           "  -s              spustí poslední skript, výsledky uloží (chromozom.tst)\n"
+           "  -opt            eliminuje zbytečná hradla\n"
+           "  -h              skryje nefunkční bloky\n"
+           "  -next           nastaví další kombinaci vstupů\n"
+           "  -i              načte rozmístění patřící chromozomu (chromozom.ini)\n"
+           "  -x              bez okna: po posledním argumentu skončí\n"
+           "  --help          vypíše tento text\n"
+           "\n"
+           "Nastavení se čte ze souboru set.ini vedle programu. Chyba ukončí program se stavem 1.\n"
+           "\n"
+           "Příklady:\n"
+           "  pellisor obvod.chr obvod.ini -opt -o:ps -x\n"
+           "  pellisor obvod.chr test.csd -s -x\n"
+           "  pellisor filtr.chr filtr.ini -f:obraz.bmp -o:vhd -x\n"
+           "  pellisor obvod.chr              (otevře okno s obvodem)\n";
+}
+
+}  // namespace pellisor

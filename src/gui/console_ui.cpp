@@ -1,0 +1,120 @@
+#include "gui/console_ui.h"
+
+#include "app/workbench.h"
+#include "gui/circuit_picture.h"
+#include "model/error.h"
+#include "model/file_io.h"
+
+#include <QBuffer>
+#include <QByteArray>
+
+#include <istream>
+#include <limits>
+#include <ostream>
+
+namespace pellisor {
+
+namespace {
+
+// The canvas viewport of the main window at its initial size of 1007 x 661 (client area), as Qt lays it
+// out: the full width, the height left by the top bar (58), the pages (219) and the status bar (19).
+constexpr CanvasSize kInitialViewport{1007, 365};
+
+}  // namespace
+
+ConsoleUi::ConsoleUi(std::istream& in, std::ostream& err) : in_(in), err_(err) {}
+
+SymbolSheet ConsoleUi::loadSymbols(const std::string& path) {
+    symbols_ = loadSymbolSheet(path);
+    if (!symbols_) return {};
+    return SymbolSheet{symbols_->width(), symbols_->height()};
+}
+
+void ConsoleUi::showError(const std::string& message) {
+    err_ << "pellisor: " << message << '\n' << std::flush;
+}
+
+void ConsoleUi::showInformation(const std::string& message) {
+    err_ << "pellisor: " << message << '\n' << std::flush;
+}
+
+bool ConsoleUi::askYesNo(const std::string& text, const std::string& caption) {
+    err_ << caption << ": " << text << " [Ano]\n" << std::flush;
+    return true;
+}
+
+std::optional<std::string> ConsoleUi::askText(const std::string& title, const std::string& prompt,
+                                              const std::string& initial) {
+    err_ << title << ": " << prompt << " [" << initial << "]: " << std::flush;
+    std::string line;
+    if (!std::getline(in_, line)) {
+        err_ << '\n' << std::flush;
+        return std::nullopt;
+    }
+    // Answers piped from a file written on another system may keep their CR.
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) return initial;
+    return line;
+}
+
+std::optional<std::string> ConsoleUi::chooseOpenFile(const FileDialogRequest&) {
+    return std::nullopt;
+}
+
+std::optional<std::string> ConsoleUi::chooseSaveFile(const FileDialogRequest&) {
+    return std::nullopt;
+}
+
+void ConsoleUi::setClipboard(const std::string&) {}
+
+void ConsoleUi::showLog(const std::vector<std::string>&) {}
+
+void ConsoleUi::showFunctionDialog() {}
+
+void ConsoleUi::repaint() {}
+
+void ConsoleUi::stateChanged() {}
+
+void ConsoleUi::showDragFrame(bool) {}
+
+CanvasSize ConsoleUi::viewportSize() {
+    return kInitialViewport;
+}
+
+std::string ConsoleUi::dateTimeText() {
+    return footerDateTimeText();
+}
+
+void ConsoleUi::saveRasterPicture(PictureFormat format, const std::string& path) {
+    if (workbench_ == nullptr) throw Error("Obrázek nelze vykreslit: chybí obvod");
+    const QImage picture = renderCircuitPicture(workbench_->scene(), symbols_ ? &*symbols_ : nullptr);
+    // The workbench writes PostScript itself; only raster formats arrive here.
+    savePicture(format, path, picture, [] { return std::string(); });
+}
+
+RgbImage ConsoleUi::loadBitmap(const std::string& path) {
+    const auto bytes = readFileBytes(path);
+    QImage picture;
+    if (!bytes || bytes->size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        !picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size()),
+                              "BMP")) {
+        throw Error("Obrázek nelze načíst: " + path);
+    }
+    return toRgbImage(picture);
+}
+
+void ConsoleUi::saveBitmap(const std::string& path, const RgbImage& image) {
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!toQImage(image).save(&buffer, "BMP")) throw Error("Obrázek nelze uložit jako BMP: " + path);
+    writeFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+}
+
+std::optional<RgbImage> ConsoleUi::runFilterJob(
+    const std::function<std::optional<RgbImage>(FilterProgress&)>& job) {
+    FilterProgress progress;
+    return job(progress);
+}
+
+}  // namespace pellisor

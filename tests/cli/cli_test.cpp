@@ -1,0 +1,377 @@
+// End-to-end runs of the built program, unattended, on copies of the shipped examples.
+
+#include "export/jpeg_codec.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+
+namespace pellisor {
+namespace {
+
+namespace fs = std::filesystem;
+using test::haveProgram;
+using test::readBytes;
+using test::runCommand;
+using test::writeBytes;
+
+std::string environment(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string quoted(const std::string& text) {
+    std::string result = "'";
+    for (const char ch : text) {
+        if (ch == '\'') {
+            result += "'\\''";
+        } else {
+            result += ch;
+        }
+    }
+    return result + "'";
+}
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// A 24- or 32-bit BMP as the program writes it: size and the pixel at (x, y) as RGB.
+struct Bitmap {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::string bytes;
+
+    explicit Bitmap(std::string data) : bytes(std::move(data)) {
+        if (bytes.size() < 54 || bytes.compare(0, 2, "BM") != 0) return;
+        width = read32(18);
+        height = read32(22);
+    }
+    std::int32_t read32(std::size_t at) const {
+        std::uint32_t value = 0;
+        for (std::size_t k = 0; k < 4; ++k)
+            value |= std::uint32_t(std::uint8_t(bytes[at + k])) << (8 * k);
+        return static_cast<std::int32_t>(value);
+    }
+    std::uint32_t rgb(std::int32_t x, std::int32_t y) const {
+        const std::size_t bytesPerPixel = std::size_t(std::uint8_t(bytes[28])) / 8;
+        const std::size_t stride = (std::size_t(width) * bytesPerPixel + 3) / 4 * 4;
+        const std::size_t row = height > 0 ? std::size_t(height - 1 - y) : std::size_t(y);
+        const std::size_t at = std::size_t(read32(10)) + row * stride + std::size_t(x) * bytesPerPixel;
+        return std::uint32_t(std::uint8_t(bytes.at(at + 2))) << 16 |
+               std::uint32_t(std::uint8_t(bytes.at(at + 1))) << 8 | std::uint32_t(std::uint8_t(bytes.at(at)));
+    }
+};
+
+// Each test gets the program copied into bin/ (set.ini is read beside it) and the examples in work/,
+// the working directory of every run.
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const std::string exe = environment("PELLISOR_EXE");
+        const std::string examples = environment("PELLISOR_EXAMPLES");
+        ASSERT_FALSE(exe.empty()) << "PELLISOR_EXE names the program under test";
+        ASSERT_FALSE(examples.empty()) << "PELLISOR_EXAMPLES names the examples directory";
+        fs::create_directory(bin());
+        fs::copy_file(exe, bin() + "/pellisor");
+        writeBytes(bin() + "/set.ini", "");
+        fs::copy(examples, work());
+    }
+
+    std::string bin() const { return dir.file("bin"); }
+    std::string work() const { return dir.file("work"); }
+    std::string workFile(const std::string& name) const { return work() + "/" + name; }
+    bool exists(const std::string& name) const { return fs::exists(workFile(name)); }
+
+    // Runs the program in work/ with the arguments as given (each quoted) and `input` on stdin.
+    Outcome run(const std::vector<std::string>& arguments, const std::string& input = "",
+                const std::string& environmentPrefix = "") const {
+        writeBytes(dir.file("stdin"), input);
+        // In a subshell: runCommand's own redirection must not take the program's stderr.
+        std::string command =
+            "(cd " + quoted(work()) + " && " + environmentPrefix + " " + quoted(bin() + "/pellisor");
+        for (const std::string& argument : arguments)
+            command += " " + quoted(argument);
+        command += " <" + quoted(dir.file("stdin")) + " >" + quoted(dir.file("stdout")) + " 2>" +
+                   quoted(dir.file("stderr")) + ")";
+        Outcome result;
+        result.status = runCommand(command).status;
+        result.out = readBytes(dir.file("stdout"));
+        result.err = readBytes(dir.file("stderr"));
+        return result;
+    }
+
+    std::set<std::string> workFiles() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(work()))
+            names.insert(entry.path().filename().string());
+        return names;
+    }
+
+    test::TempDir dir;
+};
+
+TEST_F(Cli, ExportsPicturesAndTheGraphBesideTheChromosome) {
+    const Outcome result =
+        run({"median3x3.chr", "median3x3.ini", "-opt", "-o:ps", "-o:dot", "-o:bmp", "-o:jpg", "-x"});
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("", result.err);
+
+    const std::string ps = readBytes(workFile("median3x3.ps"));
+    EXPECT_EQ(0U, ps.rfind("%!PS-Adobe", 0));
+    if (haveProgram("gs")) {
+        const auto gs = runCommand("gs -dSAFER -dBATCH -dNOPAUSE -dQUIET -sDEVICE=nullpage " +
+                                   quoted(workFile("median3x3.ps")));
+        EXPECT_EQ(0, gs.status) << gs.output;
+        EXPECT_EQ("", gs.output);
+    }
+    if (haveProgram("dot")) {
+        const auto dot = runCommand("dot -Tsvg " + quoted(workFile("median3x3.dot")) + " >/dev/null");
+        EXPECT_EQ(0, dot.status) << dot.output;
+    }
+    EXPECT_EQ(0U, readBytes(workFile("median3x3.dot")).rfind("#median3x3.chr\ndigraph", 0));
+
+    const Bitmap bmp(readBytes(workFile("median3x3.bmp")));
+    ASSERT_GT(bmp.width, 0);
+    ASSERT_GT(bmp.height, 0);
+    EXPECT_NO_THROW(bmp.rgb(bmp.width - 1, bmp.height - 1));  // holds every pixel
+    const RgbImage jpeg = decodeJpeg(readBytes(workFile("median3x3.jpg")));
+    EXPECT_EQ(bmp.width, jpeg.width);
+    EXPECT_EQ(bmp.height, std::abs(jpeg.height));
+}
+
+TEST_F(Cli, ScriptsSaveTheWholeLogBesideTheChromosome) {
+    const std::string header =
+        "#  Součet tří čísel, průměr prvních dvou a maximum průměru a třetího (8 bitů)/";
+    Outcome result = run({"adder.chr", "adder.ini", "adder.csd", "-s", "-x"});
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ(header +
+                  "adder.csd Vstupů: 3  Výstupů: 3\n"
+                  "1\t2\t3\t\t6\t1\t3\n"
+                  "100\t50\t120\t\t14\t75\t120\n"
+                  "200\t100\t10\t\t54\t150\t150\n"
+                  "200\t100\t54\t\t98\t150\t150\n"
+                  "255\t255\t255\t\t253\t255\t255\n",
+              readBytes(workFile("adder.tst")));
+
+    result = run({"adder.chr", "adder.ini", "adder.csb", "-s", "-x"});
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ(header +
+                  "adder.csb Vstupů: 3  Výstupů: 3\n"
+                  "000\t0\t00\t0\n100\t1\t10\t1\n010\t2\t10\t1\n110\t3\t21\t3\n"
+                  "001\t4\t11\t3\n101\t5\t21\t3\n011\t6\t21\t3\n111\t7\t31\t3\n",
+              readBytes(workFile("adder.tst")));
+
+    // A script error ends the run before anything is saved.
+    writeBytes(workFile("bad.csd"), "0:1\nx\n");
+    fs::remove(workFile("adder.tst"));
+    result = run({"adder.chr", "bad.csd", "-s", "-o:dot", "-x"});
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ("pellisor: Chybny znak v souboru #01\n", result.err);
+    EXPECT_FALSE(exists("adder.tst"));
+    EXPECT_FALSE(exists("adder.dot"));
+}
+
+TEST_F(Cli, OptimiseHideAndNextChangeTheCircuit) {
+    ASSERT_EQ(0, run({"median3x3.chr", "median3x3.ini", "-o:dot", "-x"}).status);
+    const std::string plain = readBytes(workFile("median3x3.dot"));
+    EXPECT_NE(std::string::npos, plain.find(" blk16 -> blk21["));
+    EXPECT_NE(std::string::npos, plain.find(" blk24["));
+
+    ASSERT_EQ(0, run({"median3x3.chr", "median3x3.ini", "-opt", "-o:dot", "-x"}).status);
+    const std::string optimised = readBytes(workFile("median3x3.dot"));
+    EXPECT_EQ(std::string::npos, optimised.find(" blk16 -> blk21["));
+    EXPECT_NE(std::string::npos, optimised.find(" blk9 -> blk21["));
+
+    ASSERT_EQ(0, run({"median3x3.chr", "median3x3.ini", "-h", "-o:dot", "-x"}).status);
+    const std::string hidden = readBytes(workFile("median3x3.dot"));
+    EXPECT_EQ(std::string::npos, hidden.find(" blk24["));
+    EXPECT_NE(std::string::npos, hidden.find(" blk39["));
+
+    // Two steps from all inputs 0 give input 1 alone; the script only re-reads input 0.
+    writeBytes(workFile("same.csd"), "0:i0\n");
+    ASSERT_EQ(0, run({"adder.chr", "same.csd", "-next", "-next", "-s", "-x"}).status);
+    const std::string log = readBytes(workFile("adder.tst"));
+    EXPECT_EQ("0\t1\t0\t\t", log.substr(log.find('\n') + 1, 7));
+}
+
+TEST_F(Cli, LayoutArgumentsAndDashIApplyTheLayout) {
+    // Values appear on the graph's edges only when the layout switched them on.
+    ASSERT_EQ(0, run({"median3x3.chr", "-o:dot", "-x"}).status);
+    EXPECT_EQ(std::string::npos, readBytes(workFile("median3x3.dot")).find("in0 -> blk9[label=\"12\""));
+
+    ASSERT_EQ(0, run({"median3x3.chr", "-i", "-o:dot", "-x"}).status);
+    EXPECT_NE(std::string::npos, readBytes(workFile("median3x3.dot")).find("in0 -> blk9[label=\"12\""));
+
+    fs::rename(workFile("median3x3.ini"), workFile("elsewhere.ini"));
+    ASSERT_EQ(0, run({"median3x3.chr", "elsewhere.ini", "-o:dot", "-x"}).status);
+    EXPECT_NE(std::string::npos, readBytes(workFile("median3x3.dot")).find("in0 -> blk9[label=\"12\""));
+
+    // No layout beside the chromosome: said on stderr, and the run goes on.
+    const Outcome missing = run({"median3x3.chr", "-i", "-o:ps", "-x"});
+    EXPECT_EQ(0, missing.status);
+    EXPECT_EQ("pellisor: Soubor " + fs::canonical(work()).string() + "/median3x3.ini neexistuje!\n",
+              missing.err);
+    EXPECT_TRUE(exists("median3x3.ps"));
+}
+
+TEST_F(Cli, VhdlNamesTheChromosomeAndGhdlAcceptsIt) {
+    const Outcome result = run({"median3x3.chr", "-o:vhd", "-x"});
+    ASSERT_EQ(0, result.status) << result.err;
+    const std::string vhdl = readBytes(workFile("median3x3.vhd"));
+    EXPECT_EQ(0U, vhdl.rfind("--median3x3.chr\nlibrary ieee;\n", 0));
+    if (!haveProgram("ghdl")) GTEST_SKIP() << "GHDL is not installed";
+    const std::string data = environment("PELLISOR_EXAMPLES") + "/../tests/data";
+    const auto ghdl = runCommand("cd " + quoted(work()) + " && ghdl -a --std=93c -fsynopsys " +
+                                 quoted(data + "/vhdl/vrc_alu.vhd") + " " + quoted(data + "/vhdl/reg.vhd") +
+                                 " median3x3.vhd && ghdl -e --std=93c -fsynopsys filter");
+    EXPECT_EQ(0, ghdl.status) << ghdl.output;
+}
+
+TEST_F(Cli, DashFFiltersThePictureWithARedFrame) {
+    const Outcome result = run({"median3x3.chr", "median3x3.ini", "-f:pattern64.bmp", "-x"});
+    ASSERT_EQ(0, result.status) << result.err;
+    const Bitmap source(readBytes(workFile("pattern64.bmp")));
+    const Bitmap filtered(readBytes(workFile("median3x3.flt.bmp")));
+    ASSERT_EQ(source.width, filtered.width);
+    ASSERT_EQ(source.height, filtered.height);
+    for (std::int32_t k = 0; k < 64; ++k) {
+        EXPECT_EQ(0xFF0000u, filtered.rgb(k, 0));
+        EXPECT_EQ(0xFF0000u, filtered.rgb(63, k));
+    }
+    // The median removes the salt and pepper of the picture.
+    int noiseBefore = 0;
+    int noiseAfter = 0;
+    for (std::int32_t y = 1; y < 63; ++y) {
+        for (std::int32_t x = 1; x < 63; ++x) {
+            noiseBefore += source.rgb(x, y) == 0xFFFFFFu || source.rgb(x, y) == 0;
+            noiseAfter += filtered.rgb(x, y) == 0xFFFFFFu || filtered.rgb(x, y) == 0;
+        }
+    }
+    EXPECT_GT(noiseBefore, 200);
+    EXPECT_LT(noiseAfter, 5);
+
+    const Outcome unreadable = run({"median3x3.chr", "-f:nothing.bmp", "-x"});
+    EXPECT_EQ(1, unreadable.status);
+    EXPECT_EQ("pellisor: Obrázek nelze načíst: nothing.bmp\n", unreadable.err);
+    const Outcome wrongCircuit = run({"adder.chr", "-f:pattern64.bmp", "-x"});
+    EXPECT_EQ(1, wrongCircuit.status);
+    EXPECT_FALSE(exists("adder.flt.bmp"));
+}
+
+TEST_F(Cli, TheSecondOfTwoChromosomesNamesTheOutputs) {
+    ASSERT_EQ(0, run({"adder.chr", "median3x3.chr", "-o:dot", "-x"}).status);
+    EXPECT_TRUE(exists("median3x3.dot"));
+    EXPECT_FALSE(exists("adder.dot"));
+}
+
+TEST_F(Cli, OptionsBeforeAChromosomeAndInCapitalsDoNothing) {
+    const auto before = workFiles();
+    Outcome result = run({"-o:ps", "-o:dot", "-opt", "-s", "-x"});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ(before, workFiles());
+
+    result = run({"adder.chr", "-O:JPG", "-O:PS", "-X", "-x"});
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ(
+        "pellisor: neznámá volba ignorována: -O:JPG\n"
+        "pellisor: neznámá volba ignorována: -O:PS\n"
+        "pellisor: neznámá volba ignorována: -X\n",
+        result.err);
+    EXPECT_EQ(before, workFiles());
+}
+
+TEST_F(Cli, AMissingOrBadChromosomeEndsTheRunWithStatusOne) {
+    const auto before = workFiles();
+    Outcome result = run({"missing.chr", "-o:ps", "-x"});
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ("pellisor: Soubor nelze otevrit\n", result.err);
+    EXPECT_EQ(before, workFiles());
+
+    writeBytes(workFile("bad.chr"), "{3,1,2,2,2,1,-1}([3]0,1,1)\n");
+    result = run({"bad.chr", "-o:ps", "-x"});
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ("pellisor: Chybny chromozom\n", result.err);
+    EXPECT_FALSE(exists("bad.ps"));
+
+    // A layout before any chromosome would act on no circuit.
+    result = run({"adder.ini", "adder.chr", "-o:ps", "-x"});
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ("pellisor: Rozmístění adder.ini nelze načíst: není načten žádný chromozom\n", result.err);
+    EXPECT_FALSE(exists("adder.ps"));
+}
+
+TEST_F(Cli, AVrcFileIsAnsweredOnStdin) {
+    Outcome result = run({"cells.vrc", "-o:dot", "-x"}, "3\n2\n1\n");
+    ASSERT_EQ(0, result.status) << result.err;
+    EXPECT_EQ(
+        "Načtení vrc chromozomu: Počet vstupů (>1) [7]: "
+        "Načtení vrc chromozomu: Počet výstupů (1..3) [7]: "
+        "Načtení vrc chromozomu: Index prvního výstupu (0..1) [1]: ",
+        result.err);
+    const std::string dot = readBytes(workFile("cells.dot"));
+    EXPECT_NE(std::string::npos, dot.find(" in3"));  // the constant input comes first
+    EXPECT_EQ(std::string::npos, dot.find(" in4"));
+
+    // An empty answer takes the proposed value; an answer out of range is asked again.
+    result = run({"cells.vrc", "-o:ps", "-x"}, "\n0\n2\n9\n\n");
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_TRUE(exists("cells.ps"));
+
+    // The end of input cancels: the empty chromosome line does not draw.
+    fs::remove(workFile("cells.ps"));
+    result = run({"cells.vrc", "-o:ps", "-x"});
+    EXPECT_EQ(1, result.status);
+    EXPECT_NE(std::string::npos, result.err.find("pellisor: Chybny chromozom\n"));
+    EXPECT_FALSE(exists("cells.ps"));
+}
+
+TEST_F(Cli, RunsWithoutADisplay) {
+    const Outcome result = run({"median3x3.chr", "-o:bmp", "-o:jpg", "-x"}, "",
+                               "env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb");
+    EXPECT_EQ(0, result.status) << result.err;
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ("BM", readBytes(workFile("median3x3.bmp")).substr(0, 2));
+    EXPECT_TRUE(exists("median3x3.jpg"));
+}
+
+TEST_F(Cli, WithoutADisplayTheWindowIsRefusedInsteadOfAborting) {
+    const Outcome result =
+        run({"adder.chr", "-o:dot"}, "", "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM");
+    EXPECT_EQ(1, result.status);
+    EXPECT_EQ("pellisor: Okno nelze otevřít: není k dispozici displej (bez okna spusťte s volbou -x)\n",
+              result.err);
+    EXPECT_FALSE(exists("adder.dot"));
+}
+
+TEST_F(Cli, HelpPrintsTheUsageAndExits) {
+    const auto before = workFiles();
+    const Outcome result = run({"adder.chr", "-o:ps", "--help"}, "", "env -u DISPLAY");
+    EXPECT_EQ(0, result.status);
+    EXPECT_EQ(0U, result.out.rfind("Použití: pellisor", 0));
+    EXPECT_NE(std::string::npos, result.out.find("-o:dot"));
+    EXPECT_NE(std::string::npos, result.out.find("Příklady:"));
+    EXPECT_EQ("", result.err);
+    EXPECT_EQ(before, workFiles());
+}
+
+TEST_F(Cli, SettingsAreReadBesideTheProgramNotInTheWorkingDirectory) {
+    writeBytes(bin() + "/set.ini", "[Funkce]\nf0=24\nf1=26\nf2=10\n");
+    writeBytes(workFile("set.ini"), "[Funkce]\nf0=1\nf1=1\nf2=1\n");
+    writeBytes(workFile("one.csd"), "0:100 1:50 2:120\n");
+    ASSERT_EQ(0, run({"adder.chr", "one.csd", "-s", "-x"}).status);
+    const std::string log = readBytes(workFile("adder.tst"));
+    EXPECT_EQ("100\t50\t120\t\t14\t75\t120\n", log.substr(log.find('\n') + 1));
+}
+
+}  // namespace
+}  // namespace pellisor
