@@ -149,6 +149,8 @@ public:
     void toggleVisibilityClicked();   // "Skrýt/Zobrazit blok"
     void swapInputsClicked();         // "Prohodit vstupy 0 a 1"
     void openValueEditor();           // "Změnit hodnotu", double click on an input
+    // What the value editor holds while the user types; a press on the canvas commits it.
+    void setValueEditorText(const std::string& text) { valueEditor_.text = text; }
     // Enter in the value editor with its text.
     void commitValueEditor(const std::string& text);
 

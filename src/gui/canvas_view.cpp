@@ -51,6 +51,8 @@ CanvasView::CanvasView(Workbench& workbench, QScrollArea& scrollArea, Runner run
     editor_->setFrame(false);
     editor_->setGeometry(1, 1, 51, 21);
     editor_->installEventFilter(this);
+    connect(editor_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { workbench_.setValueEditorText(text.toStdString()); });
     panel_->hide();
 }
 
@@ -185,8 +187,6 @@ void CanvasView::press(QMouseEvent* event, bool doubleClick) {
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
     MousePressResult result;
     runner_([&] {
-        // The open editor is committed with what the user typed; a bad text ends the press here.
-        if (workbench_.editedBlock() != -1) workbench_.commitValueEditor(editorText());
         // No move may have come since the last release or menu (a double click's second press).
         if (!workbench_.dragging()) workbench_.mouseMoved(at.x(), at.y(), shift);
         result = workbench_.mousePressed(*button, at.x(), at.y(), shift, ctrl, doubleClick);

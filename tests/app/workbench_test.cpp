@@ -322,10 +322,11 @@ TEST(Workbench, ValueEditorTakesDigitsAndCommitsOnEnterOrAPress) {
     w.mouseMoved(20, 100, false);
     w.mousePressed(MouseButton::Left, 20, 100, false, false, true);
     ASSERT_TRUE(w.valueEditor().open);
+    w.setValueEditorText("42");
     w.mouseMoved(500, 300, false);
     w.mousePressed(MouseButton::Left, 500, 300, false, false, false);
     EXPECT_FALSE(w.valueEditor().open);
-    EXPECT_EQ(0, bench.block(2).value);
+    EXPECT_EQ(42, bench.block(2).value);
 }
 
 TEST(Workbench, RecalculateEvaluatesOnlyWhileValuesAreShown) {
