@@ -2,6 +2,8 @@
 
 #include "support/test_support.h"
 
+#include "support/circuit_builder.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -13,35 +15,9 @@ namespace {
 using test::TempDir;
 using test::writeBytes;
 
-Block functionBlock(std::initializer_list<std::int32_t> inputs, std::int32_t gene, bool visible = true) {
-    Block block;
-    block.inputs = inputs;
-    block.inputCount = static_cast<std::int32_t>(block.inputs.size());
-    block.function = gene;
-    block.visible = visible;
-    return block;
-}
-
-Block outputBlock(std::int32_t source) {
-    Block block;
-    block.inputs = {source};
-    block.inputCount = 1;
-    return block;
-}
-
-Chromosome circuitOf(std::int32_t inputCount, std::int32_t columns, std::int32_t rows, std::int32_t arity,
-                     std::initializer_list<Block> entries) {
-    Chromosome circuit;
-    circuit.inputCount = inputCount;
-    circuit.columns = columns;
-    circuit.rows = rows;
-    circuit.arity = arity;
-    circuit.blocks.resize(static_cast<std::size_t>(inputCount));
-    for (const Block& block : entries)
-        circuit.blocks.push_back(block);
-    circuit.outputCount = circuit.blockTotal() - circuit.firstOutput();
-    return circuit;
-}
+using test::circuitOf;
+using test::functionBlock;
+using test::outputBlock;
 
 // Two inputs, two columns of three rows, arity 3. Gene 3 is a function with labelled inputs, gene 9
 // reads only input 1, gene 1 has its own style in the settings; blocks 4 and 7 are hidden.

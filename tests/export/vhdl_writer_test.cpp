@@ -1,5 +1,7 @@
 #include "export/vhdl_writer.h"
 
+#include "support/circuit_builder.h"
+
 #include <gtest/gtest.h>
 
 #include <initializer_list>
@@ -8,34 +10,9 @@
 namespace pellisor {
 namespace {
 
-Block functionBlock(std::initializer_list<std::int32_t> inputs, std::int32_t gene) {
-    Block block;
-    block.inputs = inputs;
-    block.inputCount = static_cast<std::int32_t>(block.inputs.size());
-    block.function = gene;
-    return block;
-}
-
-Block outputBlock(std::int32_t source) {
-    Block block;
-    block.inputs = {source};
-    block.inputCount = 1;
-    return block;
-}
-
-Chromosome circuitOf(std::int32_t inputCount, std::int32_t columns, std::int32_t rows, std::int32_t arity,
-                     std::initializer_list<Block> entries) {
-    Chromosome circuit;
-    circuit.inputCount = inputCount;
-    circuit.columns = columns;
-    circuit.rows = rows;
-    circuit.arity = arity;
-    circuit.blocks.resize(static_cast<std::size_t>(inputCount));
-    for (const Block& block : entries)
-        circuit.blocks.push_back(block);
-    circuit.outputCount = circuit.blockTotal() - circuit.firstOutput();
-    return circuit;
-}
+using test::circuitOf;
+using test::functionBlock;
+using test::outputBlock;
 
 bool contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;
