@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <limits>
 
 namespace pellisor {
 
@@ -71,15 +72,37 @@ std::optional<CompiledCircuit> CompiledCircuit::compile(const Chromosome& circui
                                                         const FunctionAssignment& assignment,
                                                         std::int32_t outputNumber) {
     if (!circuit.hasCircuit() || outputNumber < 0 || outputNumber >= circuit.outputCount) return std::nullopt;
-    const std::int32_t outputIndex = circuit.firstOutput() + outputNumber;
-    const std::int32_t source = circuit.blocks[static_cast<std::size_t>(outputIndex)].inputs[0];
-    if (source >= circuit.firstOutput()) return std::nullopt;  // another output: set later in the pass
+    std::optional<CompiledCircuit> compiled =
+        compileEntries(circuit, assignment, {circuit.firstOutput() + outputNumber});
+    if (compiled) compiled->resultSlot_ = compiled->entrySlots_[0];
+    return compiled;
+}
 
-    // Mark the cone with one descending sweep; a used connection to an entry at or after its reader
+std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome& circuit,
+                                                               const FunctionAssignment& assignment,
+                                                               const std::vector<std::int32_t>& entries) {
+    if (!circuit.hasConsistentCircuit()) return std::nullopt;
+    // Each wanted entry resolved to the input or block whose value it has: an output passes the value
+    // of its source, which may be an output set earlier in the pass.
+    std::vector<std::int32_t> roots;
+    roots.reserve(entries.size());
+    std::int32_t highest = circuit.inputCount - 1;
+    for (std::int32_t entry : entries) {
+        if (entry < 0 || entry >= circuit.blockTotal()) return std::nullopt;
+        while (entry >= circuit.firstOutput()) {
+            const std::int32_t source = circuit.blocks[static_cast<std::size_t>(entry)].inputs[0];
+            if (source >= entry) return std::nullopt;  // set later in the pass
+            entry = source;
+        }
+        roots.push_back(entry);
+        highest = std::max(highest, entry);
+    }
+
+    // Mark the cones with one descending sweep; a used connection to an entry at or after its reader
     // makes the result depend on history.
     std::vector<char> needed(circuit.blocks.size(), 0);
-    needed[static_cast<std::size_t>(source)] = 1;
-    for (std::int32_t index = source; index >= circuit.inputCount; --index) {
+    for (const std::int32_t root : roots) needed[static_cast<std::size_t>(root)] = 1;
+    for (std::int32_t index = highest; index >= circuit.inputCount; --index) {
         if (!needed[static_cast<std::size_t>(index)]) continue;
         const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
         const std::int32_t id = assignment.identifierOf(block.function);
@@ -98,7 +121,7 @@ std::optional<CompiledCircuit> CompiledCircuit::compile(const Chromosome& circui
     };
     std::vector<Pending> pending;
     std::vector<std::int32_t> lastUse(circuit.blocks.size(), -1);
-    for (std::int32_t index = circuit.inputCount; index <= source; ++index) {
+    for (std::int32_t index = circuit.inputCount; index <= highest; ++index) {
         if (!needed[static_cast<std::size_t>(index)]) continue;
         const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
         Pending op{index, assignment.identifierOf(block.function), {-1, -1, -1}};
@@ -110,7 +133,8 @@ std::optional<CompiledCircuit> CompiledCircuit::compile(const Chromosome& circui
         }
         pending.push_back(op);
     }
-    lastUse[static_cast<std::size_t>(source)] = static_cast<std::int32_t>(pending.size());  // the result
+    // The wanted values are never freed.
+    for (const std::int32_t root : roots) lastUse[static_cast<std::size_t>(root)] = std::numeric_limits<std::int32_t>::max();
 
     // Slots of values whose last reader has run are reused, which keeps the lanes of a run in cache.
     CompiledCircuit compiled;
@@ -147,7 +171,8 @@ std::optional<CompiledCircuit> CompiledCircuit::compile(const Chromosome& circui
         }
     }
     compiled.slotCount_ = slotCount;
-    compiled.resultSlot_ = slotOf[static_cast<std::size_t>(source)];
+    for (const std::int32_t root : roots) compiled.entrySlots_.push_back(slotOf[static_cast<std::size_t>(root)]);
+    if (!compiled.entrySlots_.empty()) compiled.resultSlot_ = compiled.entrySlots_[0];
     return compiled;
 }
 
@@ -166,6 +191,10 @@ const std::int32_t* CompiledCircuit::run(Workspace& workspace, std::size_t lanes
                                base + std::size_t(op.c) * kLanes, base + std::size_t(op.result) * kLanes, lanes);
     }
     return base + std::size_t(resultSlot_) * kLanes;
+}
+
+const std::int32_t* CompiledCircuit::entryLanes(Workspace& workspace, std::size_t position) const {
+    return workspace.values.data() + std::size_t(entrySlots_[position]) * kLanes;
 }
 
 }  // namespace pellisor

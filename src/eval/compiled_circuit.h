@@ -23,6 +23,13 @@ public:
     static std::optional<CompiledCircuit> compile(const Chromosome& circuit, const FunctionAssignment& assignment,
                                                   std::int32_t outputNumber);
 
+    // The same for the values of several entries at once (primary inputs, blocks or outputs, by index
+    // in 0 ... blockTotal-1), read after run() through entryLanes in the order given. Nothing also
+    // when an index is out of range.
+    static std::optional<CompiledCircuit> compileEntries(const Chromosome& circuit,
+                                                         const FunctionAssignment& assignment,
+                                                         const std::vector<std::int32_t>& entries);
+
     // Raises the error the plain evaluator would raise on this circuit, if any ("MUX pro 2 vstup.
     // hradla", or the conversion error of a gene without a row), before any work is done.
     static void checkEvaluable(const Chromosome& circuit, const FunctionAssignment& assignment);
@@ -48,6 +55,9 @@ public:
     std::int32_t* inputLanes(Workspace& workspace, std::int32_t k) const;
     // Evaluates the first `lanes` lanes; returns the output's lanes.
     const std::int32_t* run(Workspace& workspace, std::size_t lanes) const;
+    // After run(): the lanes of the entry at `position` in the list given to compileEntries.
+    const std::int32_t* entryLanes(Workspace& workspace, std::size_t position) const;
+    std::size_t entryCount() const { return entrySlots_.size(); }
 
 private:
     struct Operation {
@@ -58,6 +68,7 @@ private:
     std::int32_t inputCount_ = 0;
     std::uint32_t slotCount_ = 0;
     std::uint32_t resultSlot_ = 0;
+    std::vector<std::uint32_t> entrySlots_;
     std::vector<Operation> operations_;
 };
 
