@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <map>
 
 namespace pellisor {
 
@@ -34,6 +35,16 @@ constexpr std::array<LaneKernel, sizeof...(Ids)> kernelTable(std::integer_sequen
 
 // One kernel per identifier 0 ... 51; anything else computes 0 like identifier 0.
 constexpr auto kKernels = kernelTable(std::make_integer_sequence<std::int32_t, kFunctionCount + 1>{});
+
+constexpr std::size_t kCacheLine = 64;
+constexpr std::int32_t kMaxFunction = 10;
+constexpr std::int32_t kMinFunction = 11;
+
+template <typename T>
+T* alignedToCacheLine(T* pointer) {
+    const auto address = reinterpret_cast<std::uintptr_t>(pointer);
+    return reinterpret_cast<T*>((address + kCacheLine - 1) & ~std::uintptr_t{kCacheLine - 1});
+}
 
 LaneKernel kernelFor(std::int32_t id) {
     return id >= 0 && id <= kFunctionCount ? kKernels[static_cast<std::size_t>(id)] : kKernels[0];
@@ -78,6 +89,56 @@ std::optional<CompiledCircuit> CompiledCircuit::compile(const Chromosome& circui
     return compiled;
 }
 
+std::optional<CompiledCircuit> CompiledCircuit::compileForBytes(const Chromosome& circuit,
+                                                                const FunctionAssignment& assignment,
+                                                                std::int32_t outputNumber) {
+    std::optional<CompiledCircuit> compiled = compile(circuit, assignment, outputNumber);
+    if (!compiled) return compiled;
+    compiled->width_ = compiled->narrowestWidth(circuit);
+    // Adjacent MIN and MAX blocks of the same operands become one pass.
+    const std::vector<Operation>& operations = compiled->operations_;
+    for (std::size_t q = 0; q < operations.size(); ++q) {
+        const Operation& op = operations[q];
+        if (q + 1 < operations.size()) {
+            const Operation& next = operations[q + 1];
+            const bool sameOperands = (op.a == next.a && op.b == next.b) || (op.a == next.b && op.b == next.a);
+            if (sameOperands && op.function == kMinFunction && next.function == kMaxFunction) {
+                compiled->narrowOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, op.result, next.result});
+                ++q;
+                continue;
+            }
+            if (sameOperands && op.function == kMaxFunction && next.function == kMinFunction) {
+                compiled->narrowOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, next.result, op.result});
+                ++q;
+                continue;
+            }
+        }
+        compiled->narrowOperations_.push_back(op);
+    }
+    return compiled;
+}
+
+CompiledCircuit::LaneWidth CompiledCircuit::narrowestWidth(const Chromosome& circuit) const {
+    // The operations in order over the ranges their slots hold: a slot is reused only after its last
+    // reader, so each operation sees the ranges of its own operands.
+    std::vector<ValueRange> ranges(slotCount_, ValueRange{0, 0});
+    for (std::int32_t k = 0; k < circuit.inputCount; ++k) ranges[static_cast<std::size_t>(k)] = kByteValues;
+    bool bytes = true;
+    bool halves = true;
+    for (const Operation& op : operations_) {
+        const ValueRange a = ranges[op.a];
+        const ValueRange b = ranges[op.b];
+        const ValueRange c = ranges[op.c];
+        const ValueRange result = resultRange(op.function, a, b, c);
+        bytes = bytes && result.within(0, 255);
+        halves = halves && workingRange(op.function, a, b, c).within(INT16_MIN, INT16_MAX);
+        ranges[op.result] = result;
+    }
+    if (bytes) return LaneWidth::Bits8;
+    if (halves) return LaneWidth::Bits16;
+    return LaneWidth::Bits32;
+}
+
 std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome& circuit,
                                                                const FunctionAssignment& assignment,
                                                                const std::vector<std::int32_t>& entries) {
@@ -120,18 +181,54 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
         std::array<std::int32_t, 3> operands;  // -1: the zero slot
     };
     std::vector<Pending> pending;
-    std::vector<std::int32_t> lastUse(circuit.blocks.size(), -1);
     for (std::int32_t index = circuit.inputCount; index <= highest; ++index) {
         if (!needed[static_cast<std::size_t>(index)]) continue;
         const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
         Pending op{index, assignment.identifierOf(block.function), {-1, -1, -1}};
         for (std::size_t k = 0; k < 3; ++k) {
-            if (k < block.inputs.size() && readsConnection(op.function, k)) {
-                op.operands[k] = block.inputs[k];
-                lastUse[static_cast<std::size_t>(block.inputs[k])] = static_cast<std::int32_t>(pending.size());
-            }
+            if (k < block.inputs.size() && readsConnection(op.function, k)) op.operands[k] = block.inputs[k];
         }
         pending.push_back(op);
+    }
+
+    // Sorting networks take the MIN and the MAX of the same two values. Moving the later of such a
+    // pair right behind the earlier one is always possible (its operands exist there already) and lets
+    // the narrow lanes compute both in one pass over the operands.
+    {
+        std::vector<Pending> ordered;
+        ordered.reserve(pending.size());
+        std::vector<char> moved(pending.size(), 0);
+        auto key = [](const Pending& op) {
+            return std::minmax(op.operands[0], op.operands[1]);
+        };
+        std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> byOperands;
+        for (std::size_t q = 0; q < pending.size(); ++q) {
+            if (pending[q].function == kMinFunction || pending[q].function == kMaxFunction) {
+                byOperands[key(pending[q])].push_back(q);
+            }
+        }
+        for (std::size_t q = 0; q < pending.size(); ++q) {
+            if (moved[q]) continue;
+            ordered.push_back(pending[q]);
+            const Pending& op = pending[q];
+            if (op.function != kMinFunction && op.function != kMaxFunction) continue;
+            const std::int32_t partnerFunction = op.function == kMinFunction ? kMaxFunction : kMinFunction;
+            for (const std::size_t later : byOperands[key(op)]) {
+                if (later > q && !moved[later] && pending[later].function == partnerFunction) {
+                    ordered.push_back(pending[later]);
+                    moved[later] = 1;
+                    break;
+                }
+            }
+        }
+        pending = std::move(ordered);
+    }
+
+    std::vector<std::int32_t> lastUse(circuit.blocks.size(), -1);
+    for (std::size_t q = 0; q < pending.size(); ++q) {
+        for (const std::int32_t operand : pending[q].operands) {
+            if (operand >= 0) lastUse[static_cast<std::size_t>(operand)] = static_cast<std::int32_t>(q);
+        }
     }
     // The wanted values are never freed.
     for (const std::int32_t root : roots) lastUse[static_cast<std::size_t>(root)] = std::numeric_limits<std::int32_t>::max();
@@ -176,8 +273,25 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
     return compiled;
 }
 
-CompiledCircuit::Workspace::Workspace(const CompiledCircuit& circuit)
-    : values(std::size_t(circuit.slotCount_) * kLanes, 0) {}
+CompiledCircuit::Workspace::Workspace(const CompiledCircuit& circuit) {
+    const std::size_t slots = circuit.slotCount_;
+    switch (circuit.width_) {
+        // Slots start on cache lines, so that no vector of a slot straddles two.
+        case LaneWidth::Bits8: {
+            bytes.assign(slots * circuit.narrowSlotLanes() + kCacheLine, 0);
+            std::uint8_t* first = alignedToCacheLine(bytes.data());
+            for (std::size_t s = 0; s < slots; ++s) byteSlots.push_back(first + s * circuit.narrowSlotLanes());
+            break;
+        }
+        case LaneWidth::Bits16: {
+            halves.assign(slots * circuit.narrowSlotLanes() + kCacheLine, 0);
+            std::int16_t* first = alignedToCacheLine(halves.data());
+            for (std::size_t s = 0; s < slots; ++s) halfSlots.push_back(first + s * circuit.narrowSlotLanes());
+            break;
+        }
+        case LaneWidth::Bits32: values.assign(slots * kLanes, 0); break;
+    }
+}
 
 std::int32_t* CompiledCircuit::inputLanes(Workspace& workspace, std::int32_t k) const {
     return workspace.values.data() + std::size_t(k) * kLanes;
@@ -191,6 +305,57 @@ const std::int32_t* CompiledCircuit::run(Workspace& workspace, std::size_t lanes
                                base + std::size_t(op.c) * kLanes, base + std::size_t(op.result) * kLanes, lanes);
     }
     return base + std::size_t(resultSlot_) * kLanes;
+}
+
+void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
+                               std::uint8_t* out) const {
+    lanes = std::min(lanes, byteLanes());
+    const std::size_t inputCount = static_cast<std::size_t>(inputCount_);
+    switch (width_) {
+        case LaneWidth::Bits8: {
+            // A full run reads the inputs where they are and computes the result slot in `out`; a
+            // shorter one copies them, so that whole vectors never reach past the caller's bytes.
+            const bool full = lanes == byteLanes();
+            std::uint8_t* const firstSlot = alignedToCacheLine(workspace.bytes.data());
+            for (std::size_t k = 0; k < inputCount; ++k) {
+                if (full) {
+                    workspace.byteSlots[k] = const_cast<std::uint8_t*>(inputs[k]);  // only ever read
+                } else {
+                    workspace.byteSlots[k] = firstSlot + k * narrowSlotLanes();
+                    std::copy(inputs[k], inputs[k] + lanes, workspace.byteSlots[k]);
+                }
+            }
+            const bool resultInPlace = full && resultSlot_ > static_cast<std::uint32_t>(inputCount_);
+            std::uint8_t* const resultSlot = workspace.byteSlots[resultSlot_];
+            if (resultInPlace) workspace.byteSlots[resultSlot_] = out;
+            runOperations8(narrowOperations_.data(), narrowOperations_.size(), workspace.byteSlots.data(), lanes);
+            if (resultInPlace) {
+                workspace.byteSlots[resultSlot_] = resultSlot;
+            } else {
+                std::copy(resultSlot, resultSlot + lanes, out);
+            }
+            return;
+        }
+        case LaneWidth::Bits16: {
+            for (std::size_t k = 0; k < inputCount; ++k) {
+                std::int16_t* slot = workspace.halfSlots[k];
+                for (std::size_t i = 0; i < lanes; ++i) slot[i] = inputs[k][i];
+            }
+            runOperations16(narrowOperations_.data(), narrowOperations_.size(), workspace.halfSlots.data(), lanes);
+            const std::int16_t* result = workspace.halfSlots[resultSlot_];
+            for (std::size_t i = 0; i < lanes; ++i) out[i] = static_cast<std::uint8_t>(result[i] & 0xFF);
+            return;
+        }
+        case LaneWidth::Bits32: {
+            for (std::size_t k = 0; k < inputCount; ++k) {
+                std::int32_t* slot = inputLanes(workspace, static_cast<std::int32_t>(k));
+                for (std::size_t i = 0; i < lanes; ++i) slot[i] = inputs[k][i];
+            }
+            const std::int32_t* result = run(workspace, lanes);
+            for (std::size_t i = 0; i < lanes; ++i) out[i] = static_cast<std::uint8_t>(result[i] & 0xFF);
+            return;
+        }
+    }
 }
 
 const std::int32_t* CompiledCircuit::entryLanes(Workspace& workspace, std::size_t position) const {

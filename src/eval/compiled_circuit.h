@@ -1,6 +1,8 @@
 #pragma once
 
 #include "eval/function_assignment.h"
+#include "eval/narrow_lanes.h"
+#include "eval/value_ranges.h"
 #include "model/chromosome.h"
 
 #include <cstdint>
@@ -23,6 +25,13 @@ public:
     static std::optional<CompiledCircuit> compile(const Chromosome& circuit, const FunctionAssignment& assignment,
                                                   std::int32_t outputNumber);
 
+    // For inputs that are bytes, as in the 3x3 filter, when only the low byte of the output is wanted:
+    // the lanes are as narrow as a range analysis of every value proves exact (8 bits when every value
+    // stays in 0 ... 255, else 16 bits when every value and every intermediate sum fits int16, else 32).
+    static std::optional<CompiledCircuit> compileForBytes(const Chromosome& circuit,
+                                                          const FunctionAssignment& assignment,
+                                                          std::int32_t outputNumber);
+
     // The same for the values of several entries at once (primary inputs, blocks or outputs, by index
     // in 0 ... blockTotal-1), read after run() through entryLanes in the order given. Nothing also
     // when an index is out of range.
@@ -38,6 +47,8 @@ public:
     // the circuit's state then depends on every evaluation before, not only on the inputs.
     static bool dependsOnHistory(const Chromosome& circuit, const FunctionAssignment& assignment);
 
+    enum class LaneWidth { Bits8 = 8, Bits16 = 16, Bits32 = 32 };
+
     // Scratch space for runs; one per thread.
     class Workspace {
     public:
@@ -46,9 +57,21 @@ public:
     private:
         friend class CompiledCircuit;
         std::vector<std::int32_t> values;
+        std::vector<std::uint8_t> bytes;   // the slots of 8-bit runs
+        std::vector<std::int16_t> halves;  // the slots of 16-bit runs
+        std::vector<std::uint8_t*> byteSlots;
+        std::vector<std::int16_t*> halfSlots;
     };
 
     std::int32_t inputCount() const { return inputCount_; }
+    LaneWidth laneWidth() const { return width_; }
+    // How many lanes one runBytes evaluates at most: a slot always takes 1 KB.
+    std::size_t byteLanes() const { return kLanes * 4 / (static_cast<std::size_t>(width_) / 8); }
+
+    // Evaluates `lanes` (at most byteLanes()) lanes whose primary input k has its bytes at inputs[k]
+    // and writes the low byte of the result of each lane to `out`.
+    void runBytes(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
+                  std::uint8_t* out) const;
     std::size_t operationCount() const { return operations_.size(); }
 
     // The lanes of primary input k, to be filled before run().
@@ -60,16 +83,19 @@ public:
     std::size_t entryCount() const { return entrySlots_.size(); }
 
 private:
-    struct Operation {
-        std::int32_t function;
-        std::uint32_t a, b, c, result;  // slots
-    };
+    using Operation = LaneOperation;
+
+    // Lanes of a narrow slot: byteLanes() and room for whole vectors past it.
+    std::size_t narrowSlotLanes() const { return byteLanes() + kNarrowLanePadding; }
+    LaneWidth narrowestWidth(const Chromosome& circuit) const;
 
     std::int32_t inputCount_ = 0;
+    LaneWidth width_ = LaneWidth::Bits32;
     std::uint32_t slotCount_ = 0;
     std::uint32_t resultSlot_ = 0;
     std::vector<std::uint32_t> entrySlots_;
     std::vector<Operation> operations_;
+    std::vector<Operation> narrowOperations_;  // the same with MIN/MAX pairs fused
 };
 
 }  // namespace pellisor

@@ -23,12 +23,23 @@ void requireFilterCircuit(const Chromosome& circuit, const RgbImage& source) {
     }
 }
 
+// A picture of the source's size whose outermost rows and columns are pure red; the interior is left
+// for the filter to write (black until then).
 RgbImage redCanvas(const RgbImage& source) {
     RgbImage result;
     result.width = source.width;
     result.height = source.height;
     result.pixels.resize(source.stride() * std::size_t(source.height));
-    for (std::size_t i = 0; i < result.pixels.size(); i += 3) result.pixels[i] = 255;
+    auto paintRed = [&](std::int32_t x, std::int32_t y) { result.row(y)[std::size_t(x) * 3] = 255; };
+    for (std::int32_t y = 0; y < result.height; ++y) {
+        const bool edgeRow = y == 0 || y + 1 == result.height;
+        if (edgeRow) {
+            for (std::int32_t x = 0; x < result.width; ++x) paintRed(x, y);
+        } else if (result.width > 0) {
+            paintRed(0, y);
+            paintRed(result.width - 1, y);
+        }
+    }
     return result;
 }
 
@@ -46,23 +57,22 @@ std::uint8_t outputByte(const Chromosome& circuit) {
 
 // Filters rows [first, last) of the interior. The bytes of a row are the lanes: red, green and blue of
 // consecutive pixels side by side, so the neighbourhood of lane j in row y is byte j shifted by three
-// bytes per column and by one row per row offset.
+// bytes per column and by one row per row offset. The picture is read and written where it is.
 void filterRows(const CompiledCircuit& compiled, const RgbImage& source, RgbImage& result, std::int32_t first,
                 std::int32_t last, FilterProgress* progress) {
     CompiledCircuit::Workspace workspace(compiled);
     const std::size_t laneCount = std::size_t(source.width - 2) * 3;
+    const std::size_t chunk = compiled.byteLanes();
+    const std::uint8_t* inputs[kNeighbourhood];
     for (std::int32_t y = first; y < last; ++y) {
         if (progress && progress->cancel.load(std::memory_order_relaxed)) return;
         std::uint8_t* target = result.row(y) + 3;
-        for (std::size_t start = 0; start < laneCount; start += CompiledCircuit::kLanes) {
-            const std::size_t lanes = std::min(CompiledCircuit::kLanes, laneCount - start);
+        for (std::size_t start = 0; start < laneCount; start += chunk) {
+            const std::size_t lanes = std::min(chunk, laneCount - start);
             for (std::int32_t k = 0; k < kNeighbourhood; ++k) {
-                const std::uint8_t* from = source.row(y + k / 3 - 1) + 3 + start + std::size_t(k % 3) * 3 - 3;
-                std::int32_t* lanesOfInput = compiled.inputLanes(workspace, k);
-                for (std::size_t i = 0; i < lanes; ++i) lanesOfInput[i] = from[i];
+                inputs[k] = source.row(y + k / 3 - 1) + start + std::size_t(k % 3) * 3;
             }
-            const std::int32_t* values = compiled.run(workspace, lanes);
-            for (std::size_t i = 0; i < lanes; ++i) target[start + i] = static_cast<std::uint8_t>(values[i] & 0xFF);
+            compiled.runBytes(workspace, inputs, lanes, target + start);
         }
         if (progress) progress->rowsDone.fetch_add(1, std::memory_order_relaxed);
     }
@@ -105,7 +115,7 @@ std::optional<RgbImage> filterImage3x3(Chromosome& circuit, const FunctionAssign
     // only when evaluated in the plain order, pixel by pixel.
     const std::optional<CompiledCircuit> compiled = CompiledCircuit::dependsOnHistory(circuit, assignment)
                                                         ? std::nullopt
-                                                        : CompiledCircuit::compile(circuit, assignment, 0);
+                                                        : CompiledCircuit::compileForBytes(circuit, assignment, 0);
     if (!compiled) {
         return filterPixelByPixel(circuit, assignment, source, progress);
     }

@@ -1,0 +1,202 @@
+// The function set over vectors of 8-bit and 16-bit lanes. This file is compiled once per instruction
+// set by Highway's foreach_target; the exported entry points pick the best one at run time.
+#undef HWY_TARGET_INCLUDE
+#define HWY_TARGET_INCLUDE "eval/narrow_lanes.cpp"
+#include "hwy/foreach_target.h"  // IWYU pragma: keep
+// Must come after foreach_target.
+#include "hwy/highway.h"
+
+#include "eval/narrow_lanes.h"
+
+HWY_BEFORE_NAMESPACE();
+namespace pellisor {
+namespace HWY_NAMESPACE {
+namespace {
+
+namespace hn = hwy::HWY_NAMESPACE;
+
+// Shifts by a constant; a shift by the lane's width or more leaves 0, as the 32-bit value would have
+// nothing left in these bits.
+template <int N, class D>
+HWY_INLINE hn::Vec<D> shiftLeftBy(D d, hn::Vec<D> v) {
+    if constexpr (N >= int(sizeof(hn::TFromD<D>) * 8)) {
+        return hn::Zero(d);
+    } else {
+        return hn::ShiftLeft<N>(v);
+    }
+}
+
+template <int N, class D>
+HWY_INLINE hn::Vec<D> shiftRightBy(D d, hn::Vec<D> v) {
+    if constexpr (N >= int(sizeof(hn::TFromD<D>) * 8)) {
+        return hn::Zero(d);
+    } else {
+        return hn::ShiftRight<N>(v);
+    }
+}
+
+// result[i] = f(a[i], b[i], c[i]) over the lanes, whole vectors at a time.
+template <class D, class Function>
+HWY_INLINE void overLanes(D d, const hn::TFromD<D>* HWY_RESTRICT a, const hn::TFromD<D>* HWY_RESTRICT b,
+                          const hn::TFromD<D>* HWY_RESTRICT c, hn::TFromD<D>* result, std::size_t lanes,
+                          Function function) {
+    const std::size_t step = hn::Lanes(d);
+    for (std::size_t i = 0; i < lanes; i += step) {
+        hn::StoreU(function(hn::LoadU(d, a + i), hn::LoadU(d, b + i), hn::LoadU(d, c + i)), d, result + i);
+    }
+}
+
+template <class D>
+HWY_NOINLINE void applyOperation(D d, std::int32_t id, const hn::TFromD<D>* a, const hn::TFromD<D>* b,
+                                 const hn::TFromD<D>* c, hn::TFromD<D>* result, std::size_t lanes) {
+    using T = hn::TFromD<D>;
+    using V = hn::Vec<D>;
+    constexpr bool kBytes = sizeof(T) == 1;
+    const V one = hn::Set(d, T{1});
+    const V v255 = hn::Set(d, static_cast<T>(255));
+    const V zero = hn::Zero(d);
+    auto run = [&](auto function) { overLanes(d, a, b, c, result, lanes, function); };
+    switch (id) {
+        case 1: return run([](V x, V y, V) { return hn::And(x, y); });
+        case 2: return run([](V x, V y, V) { return hn::Or(x, y); });
+        case 3: return run([](V x, V y, V) { return hn::Xor(x, y); });
+        case 4: return run([](V x, V, V) { return x; });
+        case 5: return run([](V, V y, V) { return y; });
+        case 6: return run([&](V x, V, V) { return hn::AndNot(x, one); });
+        case 7: return run([&](V, V y, V) { return hn::AndNot(y, one); });
+        case 8: return run([&](V x, V y, V) { return hn::AndNot(hn::And(x, y), one); });
+        case 9: return run([&](V x, V y, V) { return hn::AndNot(hn::Or(x, y), one); });
+        case 10: return run([](V x, V y, V) { return hn::Max(x, y); });
+        case 11: return run([](V x, V y, V) { return hn::Min(x, y); });
+        case 12: return run([&](V x, V y, V) { return hn::And(hn::AndNot(y, x), one); });
+        case 13: return run([&](V x, V, V) { return hn::Sub(zero, x); });
+        case 14: return run([&](V, V y, V) { return hn::Sub(zero, y); });
+        case 15: return run([&](V x, V y, V z) { return hn::IfThenElse(hn::Eq(z, zero), x, y); });
+        case 16: return run([&](V x, V y, V) { return hn::AndNot(hn::Xor(x, y), one); });
+        case 17: return run([&](V, V, V) { return v255; });
+        case 18: return run([&](V x, V, V) { return hn::Sub(v255, x); });
+        case 19: return run([&](V x, V y, V) { return hn::Or(hn::Sub(v255, x), y); });
+        case 20: return run([&](V x, V y, V) { return hn::Sub(v255, hn::And(x, y)); });
+        case 21: return run([&](V x, V, V) { return shiftRightBy<1>(d, x); });
+        case 22: return run([&](V x, V, V) { return shiftRightBy<2>(d, x); });
+        case 23: {
+            const V high = hn::Set(d, static_cast<T>(0xF0));
+            return run([&](V x, V y, V) { return hn::Or(hn::And(shiftLeftBy<4>(d, x), high), shiftRightBy<4>(d, y)); });
+        }
+        case 24:
+        case 42: {
+            const V low = hn::Set(d, static_cast<T>(0xFF));
+            if (id == 24) return run([&](V x, V y, V) { return hn::And(hn::Add(x, y), low); });
+            return run([&](V x, V y, V) { return hn::And(hn::Sub(x, y), low); });
+        }
+        case 25:
+            // In bytes the sum cannot be formed, but saturating at 255 is what the function does.
+            if constexpr (kBytes) {
+                return run([](V x, V y, V) { return hn::SaturatedAdd(x, y); });
+            } else {
+                return run([&](V x, V y, V) {
+                    const V sum = hn::Add(x, y);
+                    return hn::IfThenElse(hn::Gt(sum, v255), v255, sum);
+                });
+            }
+        case 26:
+            if constexpr (kBytes) {
+                // The rounded-up average, minus the half that rounding added.
+                return run([&](V x, V y, V) { return hn::Sub(hn::AverageRound(x, y), hn::And(hn::Xor(x, y), one)); });
+            } else {
+                return run([&](V x, V y, V) { return hn::ShiftRight<1>(hn::Add(x, y)); });
+            }
+        case 27: return run([&](V x, V, V) { return hn::IfThenZeroElse(hn::Eq(x, v255), x); });
+        case 28: return run([&](V x, V, V) { return shiftRightBy<3>(d, x); });
+        case 29: return run([&](V x, V, V) { return shiftRightBy<4>(d, x); });
+        case 30: return run([&](V x, V, V) { return shiftRightBy<5>(d, x); });
+        case 31: return run([&](V x, V, V) { return shiftRightBy<6>(d, x); });
+        case 32: return run([&](V x, V, V) { return shiftRightBy<7>(d, x); });
+        case 33: return run([&](V x, V, V) { return shiftRightBy<8>(d, x); });
+        case 34: return run([&](V x, V, V) { return shiftLeftBy<1>(d, x); });
+        case 35: return run([&](V x, V, V) { return shiftLeftBy<2>(d, x); });
+        case 36: return run([&](V x, V, V) { return shiftLeftBy<3>(d, x); });
+        case 37: return run([&](V x, V, V) { return shiftLeftBy<4>(d, x); });
+        case 38: return run([&](V x, V, V) { return shiftLeftBy<5>(d, x); });
+        case 39: return run([&](V x, V, V) { return shiftLeftBy<6>(d, x); });
+        case 40: return run([&](V x, V, V) { return shiftLeftBy<7>(d, x); });
+        case 41: return run([&](V x, V, V) { return shiftLeftBy<8>(d, x); });
+        // The 16-bit masks keep every bit of a lane that is 16 bits or narrower.
+        case 43: return run([](V x, V y, V) { return hn::Add(x, y); });
+        case 44: return run([](V x, V y, V) { return hn::Sub(x, y); });
+        case 45: return run([&](V x, V, V) { return shiftLeftBy<9>(d, x); });
+        case 46: return run([&](V x, V, V) { return shiftLeftBy<10>(d, x); });
+        case 47: return run([&](V x, V, V) { return shiftLeftBy<11>(d, x); });
+        case 48: return run([&](V x, V, V) { return shiftLeftBy<12>(d, x); });
+        case 49: return run([&](V x, V, V) { return shiftLeftBy<13>(d, x); });
+        case 50: return run([&](V x, V, V) { return shiftLeftBy<14>(d, x); });
+        case 51: return run([&](V x, V, V) { return shiftLeftBy<15>(d, x); });
+        default: return run([&](V, V, V) { return zero; });
+    }
+}
+
+template <class D>
+HWY_NOINLINE void applyMinMaxPair(D d, const hn::TFromD<D>* HWY_RESTRICT a, const hn::TFromD<D>* HWY_RESTRICT b,
+                                  hn::TFromD<D>* HWY_RESTRICT low, hn::TFromD<D>* HWY_RESTRICT high,
+                                  std::size_t lanes) {
+    const std::size_t step = hn::Lanes(d);
+    for (std::size_t i = 0; i < lanes; i += step) {
+        const auto x = hn::LoadU(d, a + i);
+        const auto y = hn::LoadU(d, b + i);
+        hn::StoreU(hn::Min(x, y), d, low + i);
+        hn::StoreU(hn::Max(x, y), d, high + i);
+    }
+}
+
+template <class D>
+HWY_INLINE void runAll(D d, const LaneOperation* operations, std::size_t count, hn::TFromD<D>* const* slots,
+                       std::size_t lanes) {
+    for (std::size_t i = 0; i < count; ++i) {
+        const LaneOperation& op = operations[i];
+        if (op.function == kMinMaxPair) {
+            applyMinMaxPair(d, slots[op.a], slots[op.b], slots[op.result], slots[op.second], lanes);
+        } else {
+            applyOperation(d, op.function, slots[op.a], slots[op.b], slots[op.c], slots[op.result], lanes);
+        }
+    }
+}
+
+}  // namespace
+
+void RunOperations8(const LaneOperation* operations, std::size_t count, std::uint8_t* const* slots,
+                    std::size_t lanes) {
+    runAll(hn::ScalableTag<std::uint8_t>(), operations, count, slots, lanes);
+}
+
+void RunOperations16(const LaneOperation* operations, std::size_t count, std::int16_t* const* slots,
+                     std::size_t lanes) {
+    runAll(hn::ScalableTag<std::int16_t>(), operations, count, slots, lanes);
+}
+
+const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
+
+}  // namespace HWY_NAMESPACE
+}  // namespace pellisor
+HWY_AFTER_NAMESPACE();
+
+#if HWY_ONCE
+namespace pellisor {
+
+HWY_EXPORT(RunOperations8);
+HWY_EXPORT(RunOperations16);
+HWY_EXPORT(TargetName);
+
+void runOperations8(const LaneOperation* operations, std::size_t count, std::uint8_t* const* slots,
+                    std::size_t lanes) {
+    HWY_DYNAMIC_DISPATCH(RunOperations8)(operations, count, slots, lanes);
+}
+
+void runOperations16(const LaneOperation* operations, std::size_t count, std::int16_t* const* slots,
+                     std::size_t lanes) {
+    HWY_DYNAMIC_DISPATCH(RunOperations16)(operations, count, slots, lanes);
+}
+
+const char* narrowLaneTarget() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
+
+}  // namespace pellisor
+#endif
