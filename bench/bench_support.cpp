@@ -26,7 +26,7 @@ void RatioReporter::printRatios(const std::vector<std::pair<std::string, std::st
         const double a = seconds(reference);
         const double b = seconds(measured);
         if (a <= 0 || b <= 0) continue;
-        std::printf("  %-28s over %-28s %8.1fx  (target %gx: %s)\n", measured.c_str(), reference.c_str(), a / b,
+        std::printf("  %-28s over %-28s %8.2fx  (target %gx: %s)\n", measured.c_str(), reference.c_str(), a / b,
                     target, a / b >= target ? "met" : "NOT met");
     }
 }

@@ -196,7 +196,7 @@ BENCHMARK_CAPTURE(compiledBenchmark, wide8x8_compiled, random8x8Wide)->Unit(benc
 }  // namespace pellisor
 
 int main(int argc, char** argv) {
-    std::printf("narrow lanes run with %s\n", pellisor::narrowLaneTarget());
+    std::printf("lane kernels run with %s\n", pellisor::laneKernelTarget());
     pellisor::bench::RatioReporter reporter;
     if (!pellisor::bench::runBenchmarks(argc, argv, reporter)) return 1;
     reporter.printRatios({{"plainBenchmark/median_plain", "compiledBenchmark/median_compiled"}}, 100);

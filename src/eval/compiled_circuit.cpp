@@ -1,7 +1,6 @@
 #include "eval/compiled_circuit.h"
 
 #include "eval/evaluator.h"
-#include "eval/function_kernels.h"
 #include "eval/functions.h"
 #include "model/error.h"
 
@@ -18,24 +17,6 @@ namespace {
 // one per operation.
 constexpr std::size_t kLanes = CompiledCircuit::kLanes;
 
-// Built for AVX2 and for the baseline; the loader picks the one the processor runs.
-template <std::int32_t Id>
-__attribute__((target_clones("avx2", "default"))) void applyOver(const std::int32_t* __restrict a, const std::int32_t* __restrict b, const std::int32_t* __restrict c,
-               std::int32_t* __restrict result, std::size_t lanes) {
-    for (std::size_t i = 0; i < lanes; ++i) result[i] = kernels::computeFunction(Id, a[i], b[i], c[i]);
-}
-
-using LaneKernel = void (*)(const std::int32_t*, const std::int32_t*, const std::int32_t*, std::int32_t*,
-                            std::size_t);
-
-template <std::int32_t... Ids>
-constexpr std::array<LaneKernel, sizeof...(Ids)> kernelTable(std::integer_sequence<std::int32_t, Ids...>) {
-    return {&applyOver<Ids>...};
-}
-
-// One kernel per identifier 0 ... 51; anything else computes 0 like identifier 0.
-constexpr auto kKernels = kernelTable(std::make_integer_sequence<std::int32_t, kFunctionCount + 1>{});
-
 constexpr std::size_t kCacheLine = 64;
 constexpr std::int32_t kMaxFunction = 10;
 constexpr std::int32_t kMinFunction = 11;
@@ -44,10 +25,6 @@ template <typename T>
 T* alignedToCacheLine(T* pointer) {
     const auto address = reinterpret_cast<std::uintptr_t>(pointer);
     return reinterpret_cast<T*>((address + kCacheLine - 1) & ~std::uintptr_t{kCacheLine - 1});
-}
-
-LaneKernel kernelFor(std::int32_t id) {
-    return id >= 0 && id <= kFunctionCount ? kKernels[static_cast<std::size_t>(id)] : kKernels[0];
 }
 
 // Which connections the evaluator's result for this identifier depends on.
@@ -95,26 +72,6 @@ std::optional<CompiledCircuit> CompiledCircuit::compileForBytes(const Chromosome
     std::optional<CompiledCircuit> compiled = compile(circuit, assignment, outputNumber);
     if (!compiled) return compiled;
     compiled->width_ = compiled->narrowestWidth(circuit);
-    // Adjacent MIN and MAX blocks of the same operands become one pass.
-    const std::vector<Operation>& operations = compiled->operations_;
-    for (std::size_t q = 0; q < operations.size(); ++q) {
-        const Operation& op = operations[q];
-        if (q + 1 < operations.size()) {
-            const Operation& next = operations[q + 1];
-            const bool sameOperands = (op.a == next.a && op.b == next.b) || (op.a == next.b && op.b == next.a);
-            if (sameOperands && op.function == kMinFunction && next.function == kMaxFunction) {
-                compiled->narrowOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, op.result, next.result});
-                ++q;
-                continue;
-            }
-            if (sameOperands && op.function == kMaxFunction && next.function == kMinFunction) {
-                compiled->narrowOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, next.result, op.result});
-                ++q;
-                continue;
-            }
-        }
-        compiled->narrowOperations_.push_back(op);
-    }
     return compiled;
 }
 
@@ -193,7 +150,7 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
 
     // Sorting networks take the MIN and the MAX of the same two values. Moving the later of such a
     // pair right behind the earlier one is always possible (its operands exist there already) and lets
-    // the narrow lanes compute both in one pass over the operands.
+    // the kernels compute both in one pass over the operands.
     {
         std::vector<Pending> ordered;
         ordered.reserve(pending.size());
@@ -268,43 +225,56 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
         }
     }
     compiled.slotCount_ = slotCount;
+
+    // Adjacent MIN and MAX blocks of the same operands become one pass.
+    const std::vector<Operation>& operations = compiled.operations_;
+    for (std::size_t q = 0; q < operations.size(); ++q) {
+        const Operation& op = operations[q];
+        if (q + 1 < operations.size()) {
+            const Operation& next = operations[q + 1];
+            const bool sameOperands = (op.a == next.a && op.b == next.b) || (op.a == next.b && op.b == next.a);
+            if (sameOperands && op.function == kMinFunction && next.function == kMaxFunction) {
+                compiled.fusedOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, op.result, next.result});
+                ++q;
+                continue;
+            }
+            if (sameOperands && op.function == kMaxFunction && next.function == kMinFunction) {
+                compiled.fusedOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, next.result, op.result});
+                ++q;
+                continue;
+            }
+        }
+        compiled.fusedOperations_.push_back(op);
+    }
     for (const std::int32_t root : roots) compiled.entrySlots_.push_back(slotOf[static_cast<std::size_t>(root)]);
     if (!compiled.entrySlots_.empty()) compiled.resultSlot_ = compiled.entrySlots_[0];
     return compiled;
 }
 
 CompiledCircuit::Workspace::Workspace(const CompiledCircuit& circuit) {
+    // Slots start on cache lines, so that no vector of a slot straddles two.
     const std::size_t slots = circuit.slotCount_;
+    const std::size_t stride = circuit.slotLanes();
+    auto layOut = [&](auto& storage, auto& pointers) {
+        storage.assign(slots * stride + kCacheLine, 0);
+        auto* first = alignedToCacheLine(storage.data());
+        for (std::size_t s = 0; s < slots; ++s) pointers.push_back(first + s * stride);
+    };
     switch (circuit.width_) {
-        // Slots start on cache lines, so that no vector of a slot straddles two.
-        case LaneWidth::Bits8: {
-            bytes.assign(slots * circuit.narrowSlotLanes() + kCacheLine, 0);
-            std::uint8_t* first = alignedToCacheLine(bytes.data());
-            for (std::size_t s = 0; s < slots; ++s) byteSlots.push_back(first + s * circuit.narrowSlotLanes());
-            break;
-        }
-        case LaneWidth::Bits16: {
-            halves.assign(slots * circuit.narrowSlotLanes() + kCacheLine, 0);
-            std::int16_t* first = alignedToCacheLine(halves.data());
-            for (std::size_t s = 0; s < slots; ++s) halfSlots.push_back(first + s * circuit.narrowSlotLanes());
-            break;
-        }
-        case LaneWidth::Bits32: values.assign(slots * kLanes, 0); break;
+        case LaneWidth::Bits8: layOut(bytes, byteSlots); break;
+        case LaneWidth::Bits16: layOut(halves, halfSlots); break;
+        case LaneWidth::Bits32: layOut(words, wordSlots); break;
     }
 }
 
 std::int32_t* CompiledCircuit::inputLanes(Workspace& workspace, std::int32_t k) const {
-    return workspace.values.data() + std::size_t(k) * kLanes;
+    return workspace.wordSlots[static_cast<std::size_t>(k)];
 }
 
 const std::int32_t* CompiledCircuit::run(Workspace& workspace, std::size_t lanes) const {
-    std::int32_t* base = workspace.values.data();
     lanes = std::min(lanes, kLanes);
-    for (const Operation& op : operations_) {
-        kernelFor(op.function)(base + std::size_t(op.a) * kLanes, base + std::size_t(op.b) * kLanes,
-                               base + std::size_t(op.c) * kLanes, base + std::size_t(op.result) * kLanes, lanes);
-    }
-    return base + std::size_t(resultSlot_) * kLanes;
+    runOperations32(fusedOperations_.data(), fusedOperations_.size(), workspace.wordSlots.data(), lanes);
+    return workspace.wordSlots[resultSlot_];
 }
 
 void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
@@ -316,19 +286,18 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
             // A full run reads the inputs where they are and computes the result slot in `out`; a
             // shorter one copies them, so that whole vectors never reach past the caller's bytes.
             const bool full = lanes == byteLanes();
-            std::uint8_t* const firstSlot = alignedToCacheLine(workspace.bytes.data());
             for (std::size_t k = 0; k < inputCount; ++k) {
                 if (full) {
                     workspace.byteSlots[k] = const_cast<std::uint8_t*>(inputs[k]);  // only ever read
                 } else {
-                    workspace.byteSlots[k] = firstSlot + k * narrowSlotLanes();
+                    workspace.byteSlots[k] = alignedToCacheLine(workspace.bytes.data()) + k * slotLanes();
                     std::copy(inputs[k], inputs[k] + lanes, workspace.byteSlots[k]);
                 }
             }
             const bool resultInPlace = full && resultSlot_ > static_cast<std::uint32_t>(inputCount_);
             std::uint8_t* const resultSlot = workspace.byteSlots[resultSlot_];
             if (resultInPlace) workspace.byteSlots[resultSlot_] = out;
-            runOperations8(narrowOperations_.data(), narrowOperations_.size(), workspace.byteSlots.data(), lanes);
+            runOperations8(fusedOperations_.data(), fusedOperations_.size(), workspace.byteSlots.data(), lanes);
             if (resultInPlace) {
                 workspace.byteSlots[resultSlot_] = resultSlot;
             } else {
@@ -341,7 +310,7 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
                 std::int16_t* slot = workspace.halfSlots[k];
                 for (std::size_t i = 0; i < lanes; ++i) slot[i] = inputs[k][i];
             }
-            runOperations16(narrowOperations_.data(), narrowOperations_.size(), workspace.halfSlots.data(), lanes);
+            runOperations16(fusedOperations_.data(), fusedOperations_.size(), workspace.halfSlots.data(), lanes);
             const std::int16_t* result = workspace.halfSlots[resultSlot_];
             for (std::size_t i = 0; i < lanes; ++i) out[i] = static_cast<std::uint8_t>(result[i] & 0xFF);
             return;
@@ -359,7 +328,7 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
 }
 
 const std::int32_t* CompiledCircuit::entryLanes(Workspace& workspace, std::size_t position) const {
-    return workspace.values.data() + std::size_t(entrySlots_[position]) * kLanes;
+    return workspace.wordSlots[entrySlots_[position]];
 }
 
 }  // namespace pellisor

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "eval/function_assignment.h"
-#include "eval/narrow_lanes.h"
+#include "eval/lane_kernels.h"
 #include "eval/value_ranges.h"
 #include "model/chromosome.h"
 
@@ -12,8 +12,8 @@
 namespace pellisor {
 
 // The blocks one output depends on, resolved once into a flat list of operations that evaluate many
-// independent input vectors ("lanes") at a time. Each operation runs as one tight loop over the lanes,
-// which the compiler turns into vector code. Results are those of the plain evaluator.
+// independent input vectors ("lanes") at a time. Each operation runs as one tight loop of vector code
+// over the lanes. Results are those of the plain evaluator.
 class CompiledCircuit {
 public:
     // How many lanes one run evaluates at most.
@@ -56,9 +56,10 @@ public:
 
     private:
         friend class CompiledCircuit;
-        std::vector<std::int32_t> values;
+        std::vector<std::int32_t> words;   // the slots of 32-bit runs
         std::vector<std::uint8_t> bytes;   // the slots of 8-bit runs
         std::vector<std::int16_t> halves;  // the slots of 16-bit runs
+        std::vector<std::int32_t*> wordSlots;
         std::vector<std::uint8_t*> byteSlots;
         std::vector<std::int16_t*> halfSlots;
     };
@@ -85,8 +86,10 @@ public:
 private:
     using Operation = LaneOperation;
 
-    // Lanes of a narrow slot: byteLanes() and room for whole vectors past it.
-    std::size_t narrowSlotLanes() const { return byteLanes() + kNarrowLanePadding; }
+    // Lanes of a slot: byteLanes() and room for whole vectors past it.
+    std::size_t slotLanes() const {
+        return byteLanes() + kLanePaddingBytes / (static_cast<std::size_t>(width_) / 8);
+    }
     LaneWidth narrowestWidth(const Chromosome& circuit) const;
 
     std::int32_t inputCount_ = 0;
@@ -94,8 +97,8 @@ private:
     std::uint32_t slotCount_ = 0;
     std::uint32_t resultSlot_ = 0;
     std::vector<std::uint32_t> entrySlots_;
-    std::vector<Operation> operations_;
-    std::vector<Operation> narrowOperations_;  // the same with MIN/MAX pairs fused
+    std::vector<Operation> operations_;       // one per block, in evaluation order
+    std::vector<Operation> fusedOperations_;  // the same with adjacent MIN/MAX pairs fused: what runs
 };
 
 }  // namespace pellisor

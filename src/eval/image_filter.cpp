@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 namespace pellisor {
@@ -55,26 +57,45 @@ std::uint8_t outputByte(const Chromosome& circuit) {
     return static_cast<std::uint8_t>(circuit.blocks[static_cast<std::size_t>(circuit.firstOutput())].value & 0xFF);
 }
 
-// Filters rows [first, last) of the interior. The bytes of a row are the lanes: red, green and blue of
+// Rows handed out a few at a time to whichever thread is free, so that a core slowed by other work
+// does not hold up the run.
+class RowDispenser {
+public:
+    RowDispenser(std::int32_t first, std::int32_t last) : next_(first), last_(last) {}
+    // The next rows [first, last) to filter; empty when none are left.
+    std::pair<std::int32_t, std::int32_t> take() {
+        const std::int32_t first = next_.fetch_add(kRowsPerTake, std::memory_order_relaxed);
+        return {std::min(first, last_), std::min(first + kRowsPerTake, last_)};
+    }
+
+private:
+    static constexpr std::int32_t kRowsPerTake = 8;
+    std::atomic<std::int32_t> next_;
+    const std::int32_t last_;
+};
+
+// Filters the rows the dispenser hands out. The bytes of a row are the lanes: red, green and blue of
 // consecutive pixels side by side, so the neighbourhood of lane j in row y is byte j shifted by three
 // bytes per column and by one row per row offset. The picture is read and written where it is.
-void filterRows(const CompiledCircuit& compiled, const RgbImage& source, RgbImage& result, std::int32_t first,
-                std::int32_t last, FilterProgress* progress) {
+void filterRows(const CompiledCircuit& compiled, const RgbImage& source, RgbImage& result, RowDispenser& rows,
+                FilterProgress* progress) {
     CompiledCircuit::Workspace workspace(compiled);
     const std::size_t laneCount = std::size_t(source.width - 2) * 3;
     const std::size_t chunk = compiled.byteLanes();
     const std::uint8_t* inputs[kNeighbourhood];
-    for (std::int32_t y = first; y < last; ++y) {
-        if (progress && progress->cancel.load(std::memory_order_relaxed)) return;
-        std::uint8_t* target = result.row(y) + 3;
-        for (std::size_t start = 0; start < laneCount; start += chunk) {
-            const std::size_t lanes = std::min(chunk, laneCount - start);
-            for (std::int32_t k = 0; k < kNeighbourhood; ++k) {
-                inputs[k] = source.row(y + k / 3 - 1) + start + std::size_t(k % 3) * 3;
+    for (auto [first, last] = rows.take(); first < last; std::tie(first, last) = rows.take()) {
+        for (std::int32_t y = first; y < last; ++y) {
+            if (progress && progress->cancel.load(std::memory_order_relaxed)) return;
+            std::uint8_t* target = result.row(y) + 3;
+            for (std::size_t start = 0; start < laneCount; start += chunk) {
+                const std::size_t lanes = std::min(chunk, laneCount - start);
+                for (std::int32_t k = 0; k < kNeighbourhood; ++k) {
+                    inputs[k] = source.row(y + k / 3 - 1) + start + std::size_t(k % 3) * 3;
+                }
+                compiled.runBytes(workspace, inputs, lanes, target + start);
             }
-            compiled.runBytes(workspace, inputs, lanes, target + start);
+            if (progress) progress->rowsDone.fetch_add(1, std::memory_order_relaxed);
         }
-        if (progress) progress->rowsDone.fetch_add(1, std::memory_order_relaxed);
     }
 }
 
@@ -123,14 +144,12 @@ std::optional<RgbImage> filterImage3x3(Chromosome& circuit, const FunctionAssign
     RgbImage result = redCanvas(source);
     const std::int32_t threads =
         std::clamp<std::int32_t>(static_cast<std::int32_t>(std::thread::hardware_concurrency()), 1, interiorRows);
+    RowDispenser rows(1, 1 + interiorRows);
     std::vector<std::thread> workers;
     for (std::int32_t t = 1; t < threads; ++t) {
-        const std::int32_t first = 1 + interiorRows * t / threads;
-        const std::int32_t last = 1 + interiorRows * (t + 1) / threads;
-        workers.emplace_back(
-            [&, first, last] { filterRows(*compiled, source, result, first, last, progress); });
+        workers.emplace_back([&] { filterRows(*compiled, source, result, rows, progress); });
     }
-    filterRows(*compiled, source, result, 1, 1 + interiorRows / threads, progress);
+    filterRows(*compiled, source, result, rows, progress);
     for (std::thread& worker : workers) worker.join();
     if (progress && progress->cancel.load()) return std::nullopt;
 

@@ -1,12 +1,12 @@
-// The function set over vectors of 8-bit and 16-bit lanes. This file is compiled once per instruction
+// The function set over vectors of 8-bit, 16-bit and 32-bit lanes. This file is compiled once per instruction
 // set by Highway's foreach_target; the exported entry points pick the best one at run time.
 #undef HWY_TARGET_INCLUDE
-#define HWY_TARGET_INCLUDE "eval/narrow_lanes.cpp"
+#define HWY_TARGET_INCLUDE "eval/lane_kernels.cpp"
 #include "hwy/foreach_target.h"  // IWYU pragma: keep
 // Must come after foreach_target.
 #include "hwy/highway.h"
 
-#include "eval/narrow_lanes.h"
+#include "eval/lane_kernels.h"
 
 HWY_BEFORE_NAMESPACE();
 namespace pellisor {
@@ -121,9 +121,17 @@ HWY_NOINLINE void applyOperation(D d, std::int32_t id, const hn::TFromD<D>* a, c
         case 39: return run([&](V x, V, V) { return shiftLeftBy<6>(d, x); });
         case 40: return run([&](V x, V, V) { return shiftLeftBy<7>(d, x); });
         case 41: return run([&](V x, V, V) { return shiftLeftBy<8>(d, x); });
-        // The 16-bit masks keep every bit of a lane that is 16 bits or narrower.
-        case 43: return run([](V x, V y, V) { return hn::Add(x, y); });
-        case 44: return run([](V x, V y, V) { return hn::Sub(x, y); });
+        case 43:
+        case 44:
+            // The 16-bit mask keeps every bit of a lane that is 16 bits or narrower.
+            if constexpr (sizeof(T) == 4) {
+                const V low16 = hn::Set(d, T{0xFFFF});
+                if (id == 43) return run([&](V x, V y, V) { return hn::And(hn::Add(x, y), low16); });
+                return run([&](V x, V y, V) { return hn::And(hn::Sub(x, y), low16); });
+            } else {
+                if (id == 43) return run([](V x, V y, V) { return hn::Add(x, y); });
+                return run([](V x, V y, V) { return hn::Sub(x, y); });
+            }
         case 45: return run([&](V x, V, V) { return shiftLeftBy<9>(d, x); });
         case 46: return run([&](V x, V, V) { return shiftLeftBy<10>(d, x); });
         case 47: return run([&](V x, V, V) { return shiftLeftBy<11>(d, x); });
@@ -173,6 +181,11 @@ void RunOperations16(const LaneOperation* operations, std::size_t count, std::in
     runAll(hn::ScalableTag<std::int16_t>(), operations, count, slots, lanes);
 }
 
+void RunOperations32(const LaneOperation* operations, std::size_t count, std::int32_t* const* slots,
+                     std::size_t lanes) {
+    runAll(hn::ScalableTag<std::int32_t>(), operations, count, slots, lanes);
+}
+
 const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
 
 }  // namespace HWY_NAMESPACE
@@ -184,6 +197,7 @@ namespace pellisor {
 
 HWY_EXPORT(RunOperations8);
 HWY_EXPORT(RunOperations16);
+HWY_EXPORT(RunOperations32);
 HWY_EXPORT(TargetName);
 
 void runOperations8(const LaneOperation* operations, std::size_t count, std::uint8_t* const* slots,
@@ -196,7 +210,12 @@ void runOperations16(const LaneOperation* operations, std::size_t count, std::in
     HWY_DYNAMIC_DISPATCH(RunOperations16)(operations, count, slots, lanes);
 }
 
-const char* narrowLaneTarget() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
+void runOperations32(const LaneOperation* operations, std::size_t count, std::int32_t* const* slots,
+                     std::size_t lanes) {
+    HWY_DYNAMIC_DISPATCH(RunOperations32)(operations, count, slots, lanes);
+}
+
+const char* laneKernelTarget() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
 
 }  // namespace pellisor
 #endif
