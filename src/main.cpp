@@ -12,6 +12,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdlib>
 #include <exception>
 #include <iostream>
@@ -80,6 +81,9 @@ int runInteractive(int& qtArgc, char** qtArgv, const std::vector<std::string>& a
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Past a file-size limit (ulimit -f) the signal would end the program in the middle of a write,
+    // leaving its temporary file behind; ignored, the write fails with EFBIG and is reported.
+    std::signal(SIGXFSZ, SIG_IGN);
     const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);
     if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end()) {
         std::cout << pellisor::usageText();

@@ -65,15 +65,72 @@ bool isNumeral(std::string_view text) {
     return fraction == text.size() && whole + fraction > 0;
 }
 
+// The length of the UTF-8 character at the start of `text`, or 0 when it does not start with one
+// (a stray byte, an overlong form, a surrogate or a code beyond U+10FFFF).
+std::size_t utf8Length(std::string_view text) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(0);
+    if (lead < 0x80) return 1;
+    std::size_t length = 0;
+    unsigned char low = 0x80;
+    unsigned char high = 0xBF;
+    if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else {
+        return 0;
+    }
+    if (text.size() < length || byte(1) < low || byte(1) > high) return 0;
+    for (std::size_t k = 2; k < length; ++k) {
+        if (byte(k) < 0x80 || byte(k) > 0xBF) return 0;
+    }
+    return length;
+}
+
+// Graphviz reads UTF-8, and a stray byte makes it take the whole graph for Latin-1 and write invalid
+// UTF-8 into its pictures; its scanner also refuses a text of 16 KB, and a line of text some thousands
+// of characters wide cannot be laid out. So a text goes out as UTF-8, every stray byte replaced by
+// U+FFFD as the window shows it, cut at kMaxText bytes with an ellipsis, and without NUL bytes, which
+// dot refuses.
+constexpr std::size_t kMaxText = 1000;
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+constexpr std::string_view kEllipsis = "\xE2\x80\xA6";
+
+std::string dotText(std::string_view raw) {
+    std::string text;
+    std::size_t at = 0;
+    while (at < raw.size()) {
+        const std::size_t length = utf8Length(raw.substr(at));
+        const std::string_view piece = length == 0 ? kReplacement : raw.substr(at, length);
+        if (text.size() + piece.size() > kMaxText) {
+            // Whole characters come off the end until the ellipsis fits.
+            while (!text.empty() && text.size() + kEllipsis.size() > kMaxText) {
+                while ((static_cast<unsigned char>(text.back()) & 0xC0) == 0x80)
+                    text.pop_back();
+                text.pop_back();
+            }
+            text += kEllipsis;
+            break;
+        }
+        if (raw[at] != '\0') text += piece;
+        at += length == 0 ? 1 : length;
+    }
+    return text;
+}
+
 // The text between double quotes so that the scanner ends the string at our closing quote. The
 // scanner takes \" and \\ as pairs and leaves every other backslash alone, so a text that was already
 // well formed (escapes such as \n typed on purpose included) passes unchanged; only a bare quote and a
-// lone backslash at the very end get one more backslash. NUL bytes, which dot refuses, are dropped.
+// lone backslash at the very end get one more backslash.
 std::string quoted(std::string_view raw) {
-    std::string text;
-    for (const char ch : raw) {
-        if (ch != '\0') text += ch;
-    }
+    const std::string text = dotText(raw);
     std::string result = "\"";
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char ch = text[i];
@@ -97,7 +154,8 @@ std::string quoted(std::string_view raw) {
 
 // A name as given when DOT reads it as one token, else quoted.
 std::string attributeValue(const std::string& name) {
-    return isPlainIdentifier(name) || isNumeral(name) ? name : quoted(name);
+    const std::string text = dotText(name);
+    return isPlainIdentifier(text) || isNumeral(text) ? text : quoted(text);
 }
 
 // Only a line feed ends a comment line for DOT; a carriage return goes too, for other readers.

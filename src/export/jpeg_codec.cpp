@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <jpeglib.h>
 
+// After jpeglib.h, which it needs.
+#include <jerror.h>
+
 namespace pellisor {
 
 namespace {
@@ -25,7 +28,21 @@ void onError(j_common_ptr info) {
     std::longjmp(manager->jump, 1);
 }
 
-void onMessage(j_common_ptr, int) {}  // warnings are not shown
+// Damaged data is only a warning to the library, which then makes up the rest of the picture; a
+// picture that cannot be read whole is refused like any other broken file. Other warnings pass.
+void onMessage(j_common_ptr info, int level) {
+    if (level >= 0) return;
+    switch (info->err->msg_code) {
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_HUFF_BAD_CODE:
+        case JWRN_MUST_RESYNC:
+            onError(info);
+            break;
+        default:
+            break;
+    }
+}
 
 // Pictures larger than this are refused before any memory is taken for them.
 constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
@@ -98,9 +115,12 @@ RgbImage decodeJpeg(std::string_view bytes) {
     image.width = static_cast<std::int32_t>(info.output_width);
     image.height = static_cast<std::int32_t>(info.output_height);
     const std::size_t stride = std::size_t(info.output_width) * 3;
-    image.pixels.resize(stride * info.output_height);
+    // Grown row by row: a header that promises a large picture the data does not hold fails on its
+    // first missing row, before the memory for the whole was taken.
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row = image.pixels.data() + info.output_scanline * stride;
+        const std::size_t at = std::size_t(info.output_scanline) * stride;
+        image.pixels.resize(at + stride);
+        JSAMPROW row = image.pixels.data() + at;
         jpeg_read_scanlines(&info, &row, 1);
     }
     jpeg_finish_decompress(&info);

@@ -29,6 +29,13 @@ std::optional<MouseButton> mouseButton(Qt::MouseButton button) {
     }
 }
 
+// The most pixels painted in one piece.
+constexpr int kBandPixels = 1 << 22;
+
+CanvasArea canvasArea(const QRect& rect) {
+    return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
+}
+
 }  // namespace
 
 CanvasView::CanvasView(Workbench& workbench, QScrollArea& scrollArea, Runner runner, QWidget* parent)
@@ -132,17 +139,24 @@ void CanvasView::unfreeze() {
 
 void CanvasView::renderBuffer() {
     const QRect area = visibleArea();
-    const qreal ratio = devicePixelRatioF();
-    buffer_ = QImage((QSizeF(area.size()) * ratio).toSize(), QImage::Format_RGB32);
-    buffer_.setDevicePixelRatio(ratio);
     bufferOrigin_ = area.topLeft();
-    if (buffer_.isNull()) return;
-    buffer_.fill(Qt::white);
-    QPainter painter(&buffer_);
+    renderArea(area, buffer_);
+}
+
+void CanvasView::renderArea(const QRect& area, QImage& image) const {
+    const qreal ratio = devicePixelRatioF();
+    const QSize size = (QSizeF(area.size()) * ratio).toSize();
+    if (image.size() != size || image.devicePixelRatio() != ratio) {
+        image = QImage(size, QImage::Format_RGB32);
+        image.setDevicePixelRatio(ratio);
+    }
+    if (image.isNull()) return;
+    image.fill(Qt::white);
+    QPainter painter(&image);
     painter.translate(-area.topLeft());
     painter.setClipRect(area);
-    QtCanvas canvas(painter, symbolSheet());
-    drawCircuit(canvas, workbench_.scene());
+    QtCanvas canvas(painter, symbolSheet(), area);
+    drawCircuit(canvas, workbench_.scene(), canvasArea(area));
 }
 
 void CanvasView::paintEvent(QPaintEvent* event) {
@@ -154,14 +168,20 @@ void CanvasView::paintEvent(QPaintEvent* event) {
         painter.fillRect(event->rect(), Qt::white);
         if (!buffer_.isNull()) painter.drawImage(bufferOrigin_, buffer_);
         if (dragFrame_ && !frozen_) {
-            QtCanvas canvas(painter, symbolSheet());
+            QtCanvas canvas(painter, symbolSheet(), event->rect());
             drawDragFrame(canvas, workbench_.circuit(), workbench_.currentBlock());
         }
         return;
     }
-    painter.setClipRegion(event->region());
-    QtCanvas canvas(painter, symbolSheet());
-    drawCircuit(canvas, workbench_.scene());
+    // Drawn into a picture first, where the canvas writes its lines straight to memory; a large
+    // exposed part (a grab of the whole canvas) goes in bands of a few megabytes.
+    const QRect exposed = event->region().boundingRect();
+    const int rows = std::max(1, kBandPixels / std::max(1, exposed.width()));
+    for (int top = exposed.top(); top <= exposed.bottom(); top += rows) {
+        const QRect band(exposed.left(), top, exposed.width(), std::min(rows, exposed.bottom() + 1 - top));
+        renderArea(band, exposed_);
+        painter.drawImage(band.topLeft(), exposed_);
+    }
 }
 
 void CanvasView::mouseMoveEvent(QMouseEvent* event) {

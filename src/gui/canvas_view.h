@@ -60,6 +60,8 @@ protected:
 private:
     void press(QMouseEvent* event, bool doubleClick);
     void renderBuffer();
+    // The part of the canvas drawn into the picture, which takes its size.
+    void renderArea(const QRect& area, QImage& image) const;
     std::string editorText() const;
 
     Workbench& workbench_;
@@ -74,6 +76,7 @@ private:
     // The visible part rendered once per drag (or when frozen), and where it lies on the canvas.
     QImage buffer_;
     QPoint bufferOrigin_;
+    QImage exposed_;  // what the last paint drew, kept for the next one's memory
     bool dragFrame_ = false;
     bool frozen_ = false;
 };

@@ -1,15 +1,92 @@
 #include "gui/circuit_picture.h"
 
+#include "export/jpeg_writer.h"
 #include "gui/qt_canvas.h"
 #include "model/error.h"
 #include "model/file_io.h"
 
 #include <QBuffer>
-#include <cstring>
 #include <QDateTime>
 #include <QLocale>
 
+#include <algorithm>
+#include <cstring>
+
 namespace pellisor {
+
+namespace {
+
+[[noreturn]] void tooLargeToDraw(std::int32_t width, std::int32_t height) {
+    throw Error("Obrázek " + std::to_string(width) + "x" + std::to_string(height) +
+                " je příliš velký, nelze jej vykreslit");
+}
+
+// Bands of about this many pixels (16 MB) are drawn at a time.
+constexpr std::int64_t kBandPixels = std::int64_t{1} << 22;
+
+// Rows top ... top + rows of the whole picture; the device clips the drawing to them.
+QImage renderBand(const Scene& scene, const QImage* symbolSheet, std::int32_t width, std::int32_t top,
+                  std::int32_t rows) {
+    QImage band(width, rows, QImage::Format_RGB32);
+    if (band.isNull()) tooLargeToDraw(width, std::max(scene.imageSize.height, 1));
+    QPainter painter(&band);
+    painter.translate(0, -top);
+    QtCanvas canvas(painter, symbolSheet, QRect(0, top, width, rows));
+    drawCircuit(canvas, scene, CanvasArea{0, top, width, top + rows});
+    return band;
+}
+
+void putLittleEndian(std::string& bytes, std::uint64_t value, int size) {
+    for (int i = 0; i < size; ++i)
+        bytes += static_cast<char>((value >> (8 * i)) & 0xff);
+}
+
+// A Windows bitmap: the 14-byte file header, the 40-byte info header, then 24-bit rows from the
+// bottom up, each padded to 4 bytes.
+constexpr std::uint64_t kBitmapHeaderSize = 14 + 40;
+std::uint64_t bitmapRowSize(std::int32_t width) {
+    return (std::uint64_t(width) * 3 + 3) / 4 * 4;
+}
+
+std::string bitmapHeader(std::int32_t width, std::int32_t height) {
+    const std::uint64_t pixelBytes = bitmapRowSize(width) * std::uint64_t(height);
+    // 96 dots per inch, as the platform writes it.
+    constexpr std::uint64_t kDotsPerMeter = 3780;
+    std::string header = "BM";
+    putLittleEndian(header, kBitmapHeaderSize + pixelBytes, 4);
+    putLittleEndian(header, 0, 4);
+    putLittleEndian(header, kBitmapHeaderSize, 4);
+    putLittleEndian(header, 40, 4);
+    putLittleEndian(header, std::uint64_t(width), 4);
+    putLittleEndian(header, std::uint64_t(height), 4);
+    putLittleEndian(header, 1, 2);   // planes
+    putLittleEndian(header, 24, 2);  // bits per pixel
+    putLittleEndian(header, 0, 4);   // no compression
+    putLittleEndian(header, pixelBytes, 4);
+    putLittleEndian(header, kDotsPerMeter, 4);
+    putLittleEndian(header, kDotsPerMeter, 4);
+    putLittleEndian(header, 0, 4);  // colours used
+    putLittleEndian(header, 0, 4);  // important colours
+    return header;
+}
+
+// Row y of an RGB32 band appended as packed bytes, three a pixel (blue first for a bitmap), and
+// `padding` zero bytes.
+void appendRow(std::string& bytes, const QImage& band, std::int32_t y, bool bgr, std::size_t padding) {
+    const auto* pixels = reinterpret_cast<const QRgb*>(band.constScanLine(y));
+    const std::size_t at = bytes.size();
+    bytes.resize(at + std::size_t(band.width()) * 3 + padding, '\0');
+    char* out = bytes.data() + at;
+    for (std::int32_t x = 0; x < band.width(); ++x) {
+        const QRgb pixel = pixels[x];
+        out[0] = static_cast<char>(bgr ? qBlue(pixel) : qRed(pixel));
+        out[1] = static_cast<char>(qGreen(pixel));
+        out[2] = static_cast<char>(bgr ? qRed(pixel) : qBlue(pixel));
+        out += 3;
+    }
+}
+
+}  // namespace
 
 QImage renderCircuitPicture(const Scene& scene, const QImage* symbolSheet) {
     const std::int32_t width = std::max(scene.imageSize.width, 1);
@@ -18,22 +95,66 @@ QImage renderCircuitPicture(const Scene& scene, const QImage* symbolSheet) {
     constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
     std::optional<QImage> made;
     if (std::int64_t{width} * height <= kMaxPixels) made.emplace(width, height, QImage::Format_RGB32);
-    if (!made || made->isNull()) {
-        throw Error("Obrázek " + std::to_string(width) + "x" + std::to_string(height) +
-                    " je příliš velký, nelze jej vykreslit");
-    }
+    if (!made || made->isNull()) tooLargeToDraw(width, height);
     QImage picture = std::move(*made);
     QPainter painter(&picture);
-    QtCanvas canvas(painter, symbolSheet);
+    QtCanvas canvas(painter, symbolSheet, picture.rect());
     drawCircuit(canvas, scene);
     painter.end();
     return picture;
 }
 
+void saveCircuitPicture(PictureFormat format, const std::string& path, const Scene& scene,
+                        const QImage* symbolSheet, std::int32_t bandRows) {
+    if (format == PictureFormat::PostScript) return;
+    const std::int32_t width = std::max(scene.imageSize.width, 1);
+    const std::int32_t height = std::max(scene.imageSize.height, 1);
+    const std::int32_t rows =
+        bandRows > 0 ? std::min(bandRows, height)
+                     : static_cast<std::int32_t>(std::clamp<std::int64_t>(kBandPixels / width, 1, height));
+
+    if (format == PictureFormat::Bitmap) {
+        // Sizes and offsets of the format are 32-bit.
+        if (kBitmapHeaderSize + bitmapRowSize(width) * std::uint64_t(height) > 0xffffffffu) {
+            throw Error("Obrázek " + std::to_string(width) + "x" + std::to_string(height) +
+                        " je příliš velký pro BMP (soubor by měl přes 4 GB)");
+        }
+        const std::size_t padding = bitmapRowSize(width) - std::size_t(width) * 3;
+        writeFileAtomically(path, [&](const ByteSink& sink) {
+            sink(bitmapHeader(width, height));
+            std::string bytes;
+            for (std::int32_t bottom = height; bottom > 0; bottom -= rows) {
+                const std::int32_t top = std::max(bottom - rows, 0);
+                const QImage band = renderBand(scene, symbolSheet, width, top, bottom - top);
+                bytes.clear();
+                for (std::int32_t y = band.height() - 1; y >= 0; --y)
+                    appendRow(bytes, band, y, true, padding);
+                sink(bytes);
+            }
+        });
+        return;
+    }
+
+    JpegWriter writer(width, height);
+    writeFileAtomically(path, [&](const ByteSink& sink) {
+        std::string rgb;
+        for (std::int32_t top = 0; top < height; top += rows) {
+            const QImage band = renderBand(scene, symbolSheet, width, top, std::min(rows, height - top));
+            rgb.clear();
+            for (std::int32_t y = 0; y < band.height(); ++y)
+                appendRow(rgb, band, y, false, 0);
+            sink(writer.writeRows(reinterpret_cast<const std::uint8_t*>(rgb.data()), band.height(),
+                                  std::size_t(width) * 3));
+        }
+        sink(writer.finish());
+    });
+}
+
 std::string footerDateTimeText() {
     const QLocale locale = QLocale::system();
     const QDateTime now = QDateTime::currentDateTime();
-    return (locale.toString(now.date(), QLocale::ShortFormat) + " " + locale.toString(now.time(), QLocale::LongFormat))
+    return (locale.toString(now.date(), QLocale::ShortFormat) + " " +
+            locale.toString(now.time(), QLocale::LongFormat))
         .toStdString();
 }
 

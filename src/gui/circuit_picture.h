@@ -26,6 +26,13 @@ std::optional<QImage> loadSymbolSheet(const std::string& path);
 QImage toQImage(const RgbImage& image);
 RgbImage toRgbImage(const QImage& image);
 
+// Writes the schematic of the scene as a 24-bit BMP or a JPEG (quality 90) without holding a picture
+// of the whole canvas: it is drawn and written in bands of `bandRows` rows (0: as many as fit in a
+// few megabytes), whose pixels are those of renderCircuitPicture. A picture larger than the format
+// allows is refused with a message before anything is written. PostScript is not drawn here.
+void saveCircuitPicture(PictureFormat format, const std::string& path, const Scene& scene,
+                        const QImage* symbolSheet, std::int32_t bandRows = 0);
+
 // Writes the picture as a 24-bit BMP, as a JPEG (quality 90), or the PostScript text; every file is
 // replaced atomically and a failure raises the system's reason.
 void savePicture(PictureFormat format, const std::string& path, const QImage& picture,

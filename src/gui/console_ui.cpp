@@ -1,6 +1,7 @@
 #include "gui/console_ui.h"
 
 #include "app/workbench.h"
+#include "export/bitmap_check.h"
 #include "gui/circuit_picture.h"
 #include "model/error.h"
 #include "model/file_io.h"
@@ -8,6 +9,7 @@
 #include <QBuffer>
 #include <QByteArray>
 
+#include <exception>
 #include <istream>
 #include <limits>
 #include <ostream>
@@ -25,7 +27,13 @@ constexpr CanvasSize kInitialViewport{1007, 365};
 ConsoleUi::ConsoleUi(std::istream& in, std::ostream& err) : in_(in), err_(err) {}
 
 SymbolSheet ConsoleUi::loadSymbols(const std::string& path) {
-    symbols_ = loadSymbolSheet(path);
+    try {
+        symbols_ = loadSymbolSheet(path);
+    } catch (const std::exception& error) {
+        // As in the window: said once, and the blocks are drawn as boxes.
+        symbols_.reset();
+        showError(error.what());
+    }
     if (!symbols_) return {};
     return SymbolSheet{symbols_->width(), symbols_->height()};
 }
@@ -87,13 +95,18 @@ std::string ConsoleUi::dateTimeText() {
 
 void ConsoleUi::saveRasterPicture(PictureFormat format, const std::string& path) {
     if (workbench_ == nullptr) throw Error("Obrázek nelze vykreslit: chybí obvod");
-    const QImage picture = renderCircuitPicture(workbench_->scene(), symbols_ ? &*symbols_ : nullptr);
     // The workbench writes PostScript itself; only raster formats arrive here.
-    savePicture(format, path, picture, [] { return std::string(); });
+    saveCircuitPicture(format, path, workbench_->scene(), symbols_ ? &*symbols_ : nullptr);
 }
 
 RgbImage ConsoleUi::loadBitmap(const std::string& path) {
     const auto bytes = readFileBytes(path);
+    if (bytes) {
+        // Headers that a decoder would take on trust are checked first.
+        if (const auto problem = bitmapProblem(*bytes)) {
+            throw Error("Obrázek nelze načíst: " + path + " (" + *problem + ")");
+        }
+    }
     QImage picture;
     if (!bytes || bytes->size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
         !picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size()),

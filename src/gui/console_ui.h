@@ -23,8 +23,8 @@ public:
     ConsoleUi(std::istream& in, std::ostream& err);
     // The workbench whose scene saveRasterPicture renders; set once it exists.
     void attach(const Workbench& workbench) { workbench_ = &workbench; }
-    // Loads the gate-symbol sheet when the file exists (a broken one raises an Error) and returns what
-    // the workbench needs to know of it; no sheet without the file.
+    // Loads the gate-symbol sheet when the file exists and returns what the workbench needs to know of
+    // it; no sheet without the file, and none after a broken file, which is reported once.
     SymbolSheet loadSymbols(const std::string& path);
 
     void showError(const std::string& message) override;

@@ -1,11 +1,13 @@
 #include "gui/qt_ui.h"
 
 #include "app/workbench.h"
+#include "export/bitmap_check.h"
 #include "gui/canvas_view.h"
 #include "gui/circuit_picture.h"
 #include "gui/function_dialog.h"
 #include "gui/result_log.h"
 #include "model/error.h"
+#include "model/file_io.h"
 #include "model/file_names.h"
 
 #include <QClipboard>
@@ -195,15 +197,24 @@ std::string QtUi::dateTimeText() {
 
 void QtUi::saveRasterPicture(PictureFormat format, const std::string& target) {
     if (!workbench_) throw Error("Obrázek nelze uložit: " + target);
-    const QImage picture =
-        renderCircuitPicture(workbench_->scene(), canvas_ ? canvas_->symbolSheet() : nullptr);
-    savePicture(format, target, picture, [] { return std::string(); });
+    saveCircuitPicture(format, target, workbench_->scene(), canvas_ ? canvas_->symbolSheet() : nullptr);
 }
 
 RgbImage QtUi::loadBitmap(const std::string& source) {
+    const auto bytes = readFileBytes(source);
+    if (bytes) {
+        // Headers that a decoder would take on trust are checked first.
+        if (const auto problem = bitmapProblem(*bytes)) {
+            throw Error("Obrázek nelze načíst: " + source + " (" + *problem + ")");
+        }
+    }
     QImage picture;
-    if (!picture.load(path(source), "BMP") || picture.isNull())
+    if (!bytes || bytes->size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
+        !picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size()),
+                              "BMP") ||
+        picture.isNull()) {
         throw Error("Obrázek nelze načíst: " + source);
+    }
     return toRgbImage(picture);
 }
 

@@ -86,7 +86,7 @@ public:
 
     std::int64_t rows() const { return rows_; }
     std::int64_t columns() const { return columns_; }
-    const std::string& groups() const { return groups_; }
+    std::string takeGroups() { return std::move(groups_); }
 
 private:
     void endNumber() {
@@ -217,9 +217,11 @@ std::optional<std::string> convertVrcText(std::string_view text, const AskText& 
                                   "1", 0, rows - *outputs);
     if (!first) return std::nullopt;
 
-    std::string line = "{" + std::to_string(*inputs + 1) + "," + std::to_string(*outputs) + "," +
-                       std::to_string(columns) + "," + std::to_string(rows) + ",2,1,-1}" + reader.groups() +
-                       "(";
+    // The header goes in front of the groups where they are: the line of a large file is not copied.
+    std::string line = reader.takeGroups();
+    line.insert(0, "{" + std::to_string(*inputs + 1) + "," + std::to_string(*outputs) + "," +
+                       std::to_string(columns) + "," + std::to_string(rows) + ",2,1,-1}");
+    line += "(";
     const std::int64_t firstOutputBlock = (columns - 1) * rows + *inputs + *first + 1;
     for (std::int64_t k = 0; k < *outputs; ++k) {
         if (k > 0) line += ",";

@@ -9,11 +9,20 @@ namespace {
 
 constexpr const char* kLineEnd = "\r\n";
 
+// Every text stays on its own line: a line break pasted into the description would otherwise turn
+// what follows it into chromosome text when the file is read back.
+std::string oneLine(std::string text) {
+    for (char& ch : text) {
+        if (ch == '\n' || ch == '\r') ch = ' ';
+    }
+    return text;
+}
+
 std::string joined(const std::vector<std::string>& names) {
     std::string text;
     for (std::size_t i = 0; i < names.size(); ++i) {
         if (i > 0) text += ',';
-        text += names[i];
+        text += oneLine(names[i]);
     }
     return text;
 }
@@ -22,7 +31,7 @@ std::string joined(const std::vector<std::string>& names) {
 
 std::string chrFileText(const std::string& description, const std::vector<std::string>& inputNames,
                         const std::vector<std::string>& outputNames, const std::string& chromosomeLine) {
-    std::string text = "# " + description + kLineEnd;
+    std::string text = "# " + oneLine(description) + kLineEnd;
     if (!inputNames.empty()) text += "#%i " + joined(inputNames) + kLineEnd;
     if (!outputNames.empty()) text += "#%o " + joined(outputNames) + kLineEnd;
     text += chromosomeLine + kLineEnd;

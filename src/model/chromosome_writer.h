@@ -6,7 +6,8 @@
 namespace pellisor {
 
 // The bytes of a .chr file: "# " + description, then "#%i " and "#%o " lines for non-empty name lists,
-// then the chromosome line; every line ends in CR LF.
+// then the chromosome line; every line ends in CR LF. Line breaks inside the description and the names
+// become blanks, so that each stays on its line.
 std::string chrFileText(const std::string& description, const std::vector<std::string>& inputNames,
                         const std::vector<std::string>& outputNames, const std::string& chromosomeLine);
 

@@ -87,13 +87,18 @@ bool fileExists(const std::string& path) {
 }
 
 void writeFileAtomically(const std::string& path, std::string_view bytes) {
+    writeFileAtomically(path, [bytes](const ByteSink& sink) { sink(bytes); });
+}
+
+void writeFileAtomically(const std::string& path, const std::function<void(const ByteSink&)>& produce) {
     if (path.empty()) throwWriteError(path, ENOENT);
     struct stat existing {};
     const bool exists = ::stat(path.c_str(), &existing) == 0;
     if (exists) {
         if (S_ISDIR(existing.st_mode)) throwWriteError(path, EISDIR);
-        // Renaming would replace a file the user made read-only; refuse as writing into it would.
-        if (::access(path.c_str(), W_OK) != 0) throwWriteError(path, errno);
+        // Renaming would replace a file the user made read-only; refuse as writing into it would, with
+        // the effective rights the write itself has.
+        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) throwWriteError(path, errno);
     }
 
     std::string temporary = directoryOf(path) + "/.pellisor-XXXXXX";
@@ -113,14 +118,26 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
     }();
     if (::fchmod(fd.get(), mode) != 0) fail(errno);
 
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const ssize_t count = ::write(fd.get(), bytes.data() + written, bytes.size() - written);
-        if (count < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
+    const ByteSink sink = [&](std::string_view bytes) {
+        std::size_t written = 0;
+        while (written < bytes.size()) {
+            const ssize_t count = ::write(fd.get(), bytes.data() + written, bytes.size() - written);
+            if (count < 0) {
+                if (errno == EINTR) continue;
+                fail(errno);
+            }
+            written += static_cast<std::size_t>(count);
         }
-        written += static_cast<std::size_t>(count);
+    };
+    try {
+        produce(sink);
+    } catch (...) {
+        // A failed write has removed the temporary file already; anything else the producer raised has not.
+        if (fd.get() >= 0) {
+            ::close(fd.release());
+            ::unlink(temporary.c_str());
+        }
+        throw;
     }
     if (::fsync(fd.get()) != 0) fail(errno);
     if (::close(fd.release()) != 0) {

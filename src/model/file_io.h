@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,11 @@ std::string crlfToLf(std::string_view bytes);
 // directory, which is renamed over the target only when everything was written. On any failure the
 // temporary file is removed, an existing file is left as it was, and Error says what went wrong.
 void writeFileAtomically(const std::string& path, std::string_view bytes);
+
+// The same for a file too large to hold at once: `produce` hands the bytes to the sink piece by piece.
+// An exception from `produce` leaves the old file as well, and passes on.
+using ByteSink = std::function<void(std::string_view)>;
+void writeFileAtomically(const std::string& path, const std::function<void(const ByteSink&)>& produce);
 
 bool fileExists(const std::string& path);
 

@@ -5,6 +5,7 @@
 #include "model/file_names.h"
 #include "model/integer_text.h"
 #include "model/settings_file.h"
+#include "render/layout_text.h"
 
 #include <unistd.h>
 
@@ -73,14 +74,14 @@ std::optional<std::int32_t> readLayoutInteger(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
-std::int32_t readInteger(const SettingsFile& file, std::string_view section, std::string_view key,
+std::int32_t readInteger(const LayoutText& file, std::string_view section, std::string_view key,
                          std::int32_t fallback) {
-    const auto value = readLayoutInteger(file.readString(section, key, {}));
+    const auto value = readLayoutInteger(file.value(section, key).value_or(""));
     return value ? *value : fallback;
 }
 
-bool readFlag(const SettingsFile& file, std::string_view section, std::string_view key, bool fallback) {
-    const auto value = readLayoutInteger(file.readString(section, key, {}));
+bool readFlag(const LayoutText& file, std::string_view section, std::string_view key, bool fallback) {
+    const auto value = readLayoutInteger(file.value(section, key).value_or(""));
     return value ? *value != 0 : fallback;
 }
 
@@ -116,27 +117,18 @@ bool saveLayout(const std::string& path, const Chromosome& circuit, const Functi
         if (!confirmOverwrite || !confirmOverwrite(kOverwriteQuestion, kOverwriteCaption)) return false;
     }
 
-    std::vector<SettingsEntry> entries;
-    entries.reserve(5 + kGeneCount + 4 * circuit.blocks.size());
-    entries.push_back({kGlobalSection, "m", std::to_string(circuit.columns)});
-    entries.push_back({kGlobalSection, "n", std::to_string(circuit.rows)});
-    entries.push_back({kGlobalSection, "maxidx", std::to_string(circuit.blockTotal())});
-    entries.push_back({kGlobalSection, "hidblock", options.hiddenBlocks ? "1" : "0"});
-    entries.push_back({kGlobalSection, "eval", options.values ? "1" : "0"});
-    for (std::int32_t row = 1; row <= kGeneCount; ++row) {
-        entries.push_back({kEvalSection, evalKey(row),
-                           std::to_string(assignment.rows()[static_cast<std::size_t>(row - 1)].identifier)});
+    // One rewrite for the whole layout; a file as saves write it is merged in one pass.
+    std::string existing;
+    if (fileExists(path)) {
+        auto bytes = readFileBytes(path);
+        if (!bytes) throw Error(std::string(kCannotOpenFile) + ": " + path);
+        existing = std::move(*bytes);
     }
-    for (std::int32_t index = 0; index < circuit.blockTotal(); ++index) {
-        const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
-        const std::string section = entrySection(index);
-        entries.push_back({section, "x", std::to_string(block.x)});
-        entries.push_back({section, "y", std::to_string(block.y)});
-        if (circuit.isPrimaryInput(index)) entries.push_back({section, "val", std::to_string(block.value)});
-        entries.push_back({section, "vis", block.visible ? "1" : "0"});
+    if (auto text = mergedLayoutText(existing, circuit, assignment, options)) {
+        writeFileAtomically(path, *text);
+        return true;
     }
-    // One rewrite for the whole layout, so a large circuit does not rewrite the file per key.
-    SettingsFile(path).write(entries);
+    SettingsFile(path).write(layoutEntries(circuit, assignment, options));
     return true;
 }
 
@@ -146,7 +138,9 @@ LayoutLoadResult loadLayout(const std::string& path, Chromosome& circuit, Functi
     // Nothing drawn: there is no grid the layout could match.
     if (!circuit.hasCircuit()) return {LayoutLoadStatus::Mismatch, {}};
 
-    const SettingsFile file(path);
+    // Read once: a million entries would otherwise mean a million lookups in the settings store.
+    auto bytes = readFileBytes(path);
+    const LayoutText file(bytes ? std::move(*bytes) : std::string(), circuit.blockTotal());
     if (readInteger(file, kGlobalSection, "m", -1) != circuit.columns)
         return {LayoutLoadStatus::Mismatch, {}};
     if (readInteger(file, kGlobalSection, "n", -1) != circuit.rows) return {LayoutLoadStatus::Mismatch, {}};
@@ -169,7 +163,7 @@ LayoutLoadResult loadLayout(const std::string& path, Chromosome& circuit, Functi
 
     const auto& chooser = assignment.chooser();
     for (std::int32_t row = 1; row <= kGeneCount; ++row) {
-        const std::string text = file.readString(kEvalSection, evalKey(row), "0");
+        const std::string text(file.value(kEvalSection, evalKey(row)).value_or("0"));
         const auto id = readLayoutInteger(text);
         if (!id) throw Error(notAnIntegerMessage(text));
         // The identifier is stored before its chooser entry is looked up, so an unknown one stays in

@@ -3,8 +3,10 @@
 #include "model/settings_keys.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 #include <map>
+#include <unordered_map>
 #include <vector>
 
 namespace pellisor {
@@ -32,17 +34,33 @@ Coordinate squaredDistance(const Spot& a, const Spot& b) {
     return dx * dx + dy * dy;
 }
 
+// The part of the canvas a drawing must cover, in the 64-bit coordinates of the painter; the whole
+// drawing covers everything.
+struct Region {
+    Coordinate left = std::numeric_limits<std::int32_t>::min() - Coordinate{1024};
+    Coordinate top = std::numeric_limits<std::int32_t>::min() - Coordinate{1024};
+    Coordinate right = std::numeric_limits<std::int32_t>::max() + Coordinate{1024};
+    Coordinate bottom = std::numeric_limits<std::int32_t>::max() + Coordinate{1024};
+};
+
+// How far a stroke may colour beyond the points it joins: half the widest pen, and a pixel of rounding.
+constexpr Coordinate kStrokeReach = 3;
+// Branching wires are looked up by a sweep over the corners sorted along one axis once a signal has
+// more corners than this; fewer are scanned in drawing order.
+constexpr std::size_t kPlainScanCorners = 48;
+
 class SchematicPainter {
 public:
-    SchematicPainter(Canvas& canvas, const Scene& scene)
-        : canvas_(canvas), scene_(scene), circuit_(scene.circuit), options_(scene.options) {}
+    SchematicPainter(Canvas& canvas, const Scene& scene, Region region)
+        : canvas_(canvas), scene_(scene), circuit_(scene.circuit), options_(scene.options), region_(region) {}
 
     void paint() {
         clear();
         if (options_.footer) footer();
         if (!circuit_.hasCircuit()) return;
         primaryInputs();
-        if (options_.wiring == WiringMode::Direct && options_.hiddenBlocks && options_.hiddenWires) hiddenWires();
+        if (options_.wiring == WiringMode::Direct && options_.hiddenBlocks && options_.hiddenWires)
+            hiddenWires();
         if (options_.hiddenBlocks) hiddenBlocks();
         visibleBlocks();
         outputs();
@@ -70,7 +88,8 @@ private:
     Spot pinPoint(std::int32_t index, std::int32_t k) const {
         const Block& block = entry(index);
         if (isFunctionBlock(index)) {
-            return {Coordinate{block.x} - 10, Coordinate{block.y} + 10 + Coordinate{k} * pinPitch(block.inputCount)};
+            return {Coordinate{block.x} - 10,
+                    Coordinate{block.y} + 10 + Coordinate{k} * pinPitch(block.inputCount)};
         }
         return {block.x, block.y};
     }
@@ -84,37 +103,137 @@ private:
         return std::min(static_cast<std::size_t>(std::max(block.inputCount, 0)), block.inputs.size());
     }
 
-    void line(const Spot& from, const Spot& to) { canvas_.line(px(from.x), px(from.y), px(to.x), px(to.y)); }
-    void text(Coordinate x, Coordinate y, const std::string& value) { canvas_.text(px(x), px(y), value); }
+    // --- what reaches the region ---
+
+    bool reaches(Coordinate x1, Coordinate y1, Coordinate x2, Coordinate y2, Coordinate reach) const {
+        return std::max(x1, x2) + reach >= region_.left && std::min(x1, x2) - reach < region_.right &&
+               std::max(y1, y2) + reach >= region_.top && std::min(y1, y2) - reach < region_.bottom;
+    }
+    bool rowsReach(Coordinate top, Coordinate bottom) const {
+        return bottom >= region_.top && top < region_.bottom;
+    }
+    // The rows a text of the current font may colour when its top is at y.
+    bool textRowsReach(Coordinate y) const {
+        return rowsReach(y - 2 * Coordinate{fontSize_}, y + 4 * Coordinate{fontSize_});
+    }
+    bool textReaches(Coordinate x, Coordinate y, Coordinate width) const {
+        const Coordinate margin = 2 * Coordinate{fontSize_};
+        return textRowsReach(y) && x + width + margin >= region_.left && x - margin < region_.right;
+    }
+
+    // --- the canvas, with its state set only when something is drawn ---
+    //
+    // Every primitive is preceded, in the code of its own entry or step, by the pen, brush or font it
+    // is drawn with; so skipping other entries leaves each drawn primitive the state it has in the
+    // whole drawing, and the canvas is told only of changes.
+
+    void setPen(Color color, std::int32_t width) {
+        pen_ = color;
+        penWidth_ = width;
+    }
+    void setBrush(Color color, bool solid) {
+        brush_ = color;
+        brushSolid_ = solid;
+    }
+    void setFont(std::int32_t size, Color color) {
+        fontSize_ = size;
+        fontColor_ = color;
+    }
+    void applyState() {
+        if (!stateApplied_ || pen_ != appliedPen_ || penWidth_ != appliedPenWidth_) {
+            canvas_.setPen(pen_, penWidth_);
+            appliedPen_ = pen_;
+            appliedPenWidth_ = penWidth_;
+        }
+        if (!stateApplied_ || brush_ != appliedBrush_ || brushSolid_ != appliedBrushSolid_) {
+            canvas_.setBrush(brush_, brushSolid_);
+            appliedBrush_ = brush_;
+            appliedBrushSolid_ = brushSolid_;
+        }
+        applyFont();
+        stateApplied_ = true;
+    }
+    void applyFont() {
+        if (!fontApplied_ || fontSize_ != appliedFontSize_ || fontColor_ != appliedFontColor_) {
+            canvas_.setFont(fontSize_, fontColor_);
+            appliedFontSize_ = fontSize_;
+            appliedFontColor_ = fontColor_;
+            fontApplied_ = true;
+        }
+    }
+
+    // Widths depend on the font size and the text only; a drawing asks the canvas once for each.
+    std::int32_t textWidth(const std::string& value) {
+        std::string key(1, static_cast<char>(fontSize_));
+        key += value;
+        auto known = widths_.find(key);
+        if (known == widths_.end()) {
+            applyFont();
+            known = widths_.emplace(std::move(key), canvas_.textWidth(value)).first;
+        }
+        return known->second;
+    }
+
+    void line(const Spot& from, const Spot& to) {
+        const std::int32_t x1 = px(from.x), y1 = px(from.y), x2 = px(to.x), y2 = px(to.y);
+        if (!reaches(x1, y1, x2, y2, kStrokeReach)) return;
+        applyState();
+        canvas_.line(x1, y1, x2, y2);
+    }
+    void rectangle(Coordinate left, Coordinate top, Coordinate right, Coordinate bottom) {
+        const std::int32_t x1 = px(left), y1 = px(top), x2 = px(right), y2 = px(bottom);
+        if (!reaches(x1, y1, x2, y2, kStrokeReach)) return;
+        applyState();
+        canvas_.rectangle(x1, y1, x2, y2);
+    }
+    void drawText(Coordinate x, Coordinate y, const std::string& value) {
+        applyState();
+        canvas_.text(px(x), px(y), value);
+    }
+    // A text that starts at x; its width is asked only when it starts left of the region.
+    void text(Coordinate x, Coordinate y, const std::string& value) {
+        if (!textRowsReach(y) || x - 2 * Coordinate{fontSize_} >= region_.right) return;
+        if (x < region_.left && !textReaches(x, y, textWidth(value))) return;
+        drawText(x, y, value);
+    }
+    // A text that ends at x.
+    void textEndingAt(Coordinate x, Coordinate y, const std::string& value) {
+        if (!textRowsReach(y) || x + 2 * Coordinate{fontSize_} < region_.left) return;
+        const Coordinate width = textWidth(value);
+        if (textReaches(x - width, y, width)) drawText(x - width, y, value);
+    }
+
+    // --- the drawing ---
 
     void clear() {
-        canvas_.setBrush(colors::kWhite, true);
+        setBrush(colors::kWhite, true);
+        applyState();
         canvas_.fillRect(0, 0, scene_.imageSize.width, scene_.imageSize.height);
     }
 
     void footer() {
         const Coordinate width = scene_.imageSize.width;
         const Coordinate height = scene_.imageSize.height;
-        canvas_.setPen(colors::kGrey, 2);
+        setPen(colors::kGrey, 2);
         line({0, height - 20}, {width, height - 20});
-        canvas_.setFont(10, colors::kNavy);
+        setFont(10, colors::kNavy);
         text(5, height - 18, scene_.description);
-        text(width - canvas_.textWidth(scene_.footerDateTime) - 10, height - 18, scene_.footerDateTime);
+        textEndingAt(width - 10, height - 18, scene_.footerDateTime);
     }
 
     void primaryInputs() {
-        canvas_.setFont(8, colors::kNavy);
+        setFont(8, colors::kNavy);
         for (std::int32_t i = 0; i < circuit_.inputCount; ++i) {
             const Block& input = entry(i);
-            canvas_.setPen(colors::kBlack, 2);
+            setPen(colors::kBlack, 2);
             line({input.x, input.y}, {Coordinate{input.x} + 2, input.y});
             if (static_cast<std::size_t>(i) < circuit_.inputNames.size()) {
-                const std::string& name = circuit_.inputNames[static_cast<std::size_t>(i)];
-                text(Coordinate{input.x} - canvas_.textWidth(name) - 4, Coordinate{input.y} - 8, name);
+                textEndingAt(Coordinate{input.x} - 4, Coordinate{input.y} - 8,
+                             circuit_.inputNames[static_cast<std::size_t>(i)]);
             } else {
                 text(Coordinate{input.x} - 12, Coordinate{input.y} - 8, std::to_string(i));
             }
-            canvas_.setPen(colors::kBlack, 1);
+            setPen(colors::kBlack, 1);
         }
     }
 
@@ -123,7 +242,7 @@ private:
             const Block& block = entry(r);
             if (block.visible) continue;
             for (std::size_t k = 0; k < usedInputs(block); ++k) {
-                canvas_.setPen(coneOr(block, colors::kSilver), 1);
+                setPen(coneOr(block, colors::kSilver), 1);
                 line(sourcePoint(block.inputs[k]), pinPoint(r, static_cast<std::int32_t>(k)));
             }
         }
@@ -135,19 +254,30 @@ private:
         }
     }
 
+    // Everything of a block lies in these rows: the box, its pins, its label and its number.
+    bool blockRowsReach(const Block& block) const {
+        return rowsReach(Coordinate{block.y} - 16 - kStrokeReach, Coordinate{block.y} + 50 + kStrokeReach);
+    }
+
     void visibleBlocks() {
         const bool symbols = options_.symbols && scene_.symbols.width > 0;
         for (std::int32_t i = circuit_.inputCount; i < circuit_.firstOutput(); ++i) {
             const Block& block = entry(i);
-            if (!block.visible) continue;
-            const Color color = block.mark == kMarkRedundant ? colors::kOrange : coneOr(block, colors::kBlack);
+            if (!block.visible || !blockRowsReach(block)) continue;
+            const Color color =
+                block.mark == kMarkRedundant ? colors::kOrange : coneOr(block, colors::kBlack);
             std::int32_t cellX = 0;
             if (symbols && symbolCell(scene_.symbols, identifier(block), cellX)) {
-                canvas_.setPen(color, 1);
-                canvas_.setFont(7, color);
-                canvas_.copySymbol(cellX, 0, kSymbolWidth, kSymbolHeight, px(Coordinate{block.x} - 10),
-                                   px(Coordinate{block.y} - 1));
-                if (options_.blockNumbers) text(Coordinate{block.x} + 33, Coordinate{block.y} + 6, std::to_string(i));
+                setPen(color, 1);
+                setFont(7, color);
+                const std::int32_t x = px(Coordinate{block.x} - 10);
+                const std::int32_t y = px(Coordinate{block.y} - 1);
+                if (reaches(x, y, Coordinate{x} + kSymbolWidth, Coordinate{y} + kSymbolHeight, 1)) {
+                    applyState();
+                    canvas_.copySymbol(cellX, 0, kSymbolWidth, kSymbolHeight, x, y);
+                }
+                if (options_.blockNumbers)
+                    text(Coordinate{block.x} + 33, Coordinate{block.y} + 6, std::to_string(i));
             } else {
                 blockBox(i, color);
             }
@@ -168,7 +298,8 @@ private:
         auto known = labels_.find(id);
         if (known == labels_.end()) {
             const std::string value =
-                scene_.settings ? scene_.settings->readString(settings::kDotSection, "f" + id + "_label", "") : "";
+                scene_.settings ? scene_.settings->readString(settings::kDotSection, "f" + id + "_label", "")
+                                : "";
             known = labels_.emplace(id, value).first;
         }
         return known->second.empty() ? label : known->second;
@@ -176,15 +307,15 @@ private:
 
     void blockBox(std::int32_t index, Color color) {
         const Block& block = entry(index);
+        if (!blockRowsReach(block)) return;
         const Coordinate x = block.x;
         const Coordinate y = block.y;
-        canvas_.setPen(color, 2);
-        canvas_.setBrush(colors::kWhite, true);
-        canvas_.rectangle(px(x), px(y), px(x + 30), px(y + 40));
-        canvas_.setFont(7, color);
-        const std::string label = blockLabel(block);
-        text(x + 27 - canvas_.textWidth(label), y, label);
-        canvas_.setPen(color, 1);
+        setPen(color, 2);
+        setBrush(colors::kWhite, true);
+        rectangle(x, y, x + 30, y + 40);
+        setFont(7, color);
+        textEndingAt(x + 27, y, blockLabel(block));
+        setPen(color, 1);
         line({x + 30, y + 20}, {x + 40, y + 20});
         if (options_.blockNumbers) text(x + 30, y + 8, std::to_string(index));
         const std::int32_t pitch = pinPitch(block.inputCount);
@@ -194,22 +325,24 @@ private:
     }
 
     void outputs() {
-        canvas_.setFont(8, colors::kNavy);
+        setFont(8, colors::kNavy);
         for (std::int32_t j = 0; j < circuit_.outputCount; ++j) {
             const Block& output = entry(circuit_.firstOutput() + j);
-            canvas_.setPen(colors::kBlack, 2);
+            setPen(colors::kBlack, 2);
             line({output.x, output.y}, {Coordinate{output.x} + 2, output.y});
-            const std::string name = static_cast<std::size_t>(j) < circuit_.outputNames.size()
-                                         ? circuit_.outputNames[static_cast<std::size_t>(j)]
-                                         : std::to_string(j);
-            text(Coordinate{output.x} + 10, Coordinate{output.y} - 8, name);
-            canvas_.setPen(colors::kBlack, 1);
+            if (static_cast<std::size_t>(j) < circuit_.outputNames.size()) {
+                text(Coordinate{output.x} + 10, Coordinate{output.y} - 8,
+                     circuit_.outputNames[static_cast<std::size_t>(j)]);
+            } else {
+                text(Coordinate{output.x} + 10, Coordinate{output.y} - 8, std::to_string(j));
+            }
+            setPen(colors::kBlack, 1);
         }
     }
 
     void directWires() {
         const bool numbered = options_.wiring == WiringMode::Direct2;
-        canvas_.setFont(8, colors::kNavy);
+        setFont(8, colors::kNavy);
         for (std::int32_t r = circuit_.inputCount; r < circuit_.blockTotal(); ++r) {
             const Block& block = entry(r);
             if (!block.visible) continue;
@@ -222,73 +355,175 @@ private:
                 const Spot pin = pinPoint(r, static_cast<std::int32_t>(k));
                 if (numbered && laterColumn && isPrimaryInput(s)) {
                     // Inputs feeding later columns show as their number at the pin instead of a long wire.
-                    const std::string number = std::to_string(s);
-                    text(Coordinate{block.x} - 3 - canvas_.textWidth(number), pin.y, number);
+                    textEndingAt(Coordinate{block.x} - 3, pin.y, std::to_string(s));
                 } else {
-                    canvas_.setPen(coneOr(block, colors::kGreen), 1);
+                    setPen(coneOr(block, colors::kGreen), 1);
                     line(sourcePoint(s), pin);
                 }
             }
         }
     }
 
-    // Each signal is drawn as a tree: a wire starts at the nearest corner of an earlier wire carrying the
-    // same signal. The corners drawn so far are indexed by their source, so a wire looks only at the
-    // wires of its own signal.
-    void branchingWires() {
-        struct Corner {
-            std::int32_t entry;
-            Spot at;
+    struct Corner {
+        std::int32_t entry;
+        std::int32_t input;
+        Spot at;
+    };
+
+    // The corners of one signal: those of every visible entry it feeds, in drawing order, and for a
+    // signal with many of them the same corners sorted along the axis over which they spread most.
+    struct SignalCorners {
+        std::vector<Corner> corners;
+        std::vector<std::uint32_t> sorted;
+        bool byY = true;
+        Coordinate along(const Spot& spot) const { return byY ? spot.y : spot.x; }
+    };
+
+    static Coordinate clampedSquare(Coordinate delta) {
+        const Coordinate d = std::clamp<Coordinate>(delta, -(Coordinate{1} << 31), Coordinate{1} << 31);
+        return d * d;
+    }
+
+    // Sorts the corners of the signals that have many, for the sweep of nearestStart.
+    static void prepareSweep(SignalCorners& signal) {
+        if (signal.corners.size() <= kPlainScanCorners) return;
+        Coordinate minX = signal.corners.front().at.x, maxX = minX;
+        Coordinate minY = signal.corners.front().at.y, maxY = minY;
+        for (const Corner& corner : signal.corners) {
+            minX = std::min(minX, corner.at.x);
+            maxX = std::max(maxX, corner.at.x);
+            minY = std::min(minY, corner.at.y);
+            maxY = std::max(maxY, corner.at.y);
+        }
+        signal.byY = maxY - minY >= maxX - minX;
+        signal.sorted.resize(signal.corners.size());
+        for (std::uint32_t i = 0; i < signal.sorted.size(); ++i)
+            signal.sorted[i] = i;
+        std::sort(signal.sorted.begin(), signal.sorted.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return signal.along(signal.corners[a].at) < signal.along(signal.corners[b].at);
+        });
+    }
+
+    // Where the wire of entry r to `corner` starts: the corner of an earlier entry fed by the same
+    // signal that is strictly nearer than the start found so far, looking at later entries first and
+    // within an entry at its inputs in order; the signal's source point when none is nearer.
+    static Spot nearestStart(const SignalCorners& signal, std::int32_t r, const Spot& corner, Spot start) {
+        Coordinate best = squaredDistance(start, corner);
+        const std::vector<Corner>& corners = signal.corners;
+        if (signal.sorted.empty()) {
+            std::size_t end = static_cast<std::size_t>(
+                std::lower_bound(corners.begin(), corners.end(), r,
+                                 [](const Corner& c, std::int32_t index) { return c.entry < index; }) -
+                corners.begin());
+            while (end > 0) {
+                std::size_t begin = end;
+                while (begin > 0 && corners[begin - 1].entry == corners[end - 1].entry)
+                    --begin;
+                for (std::size_t c = begin; c < end; ++c) {
+                    const Coordinate distance = squaredDistance(corners[c].at, corner);
+                    if (distance < best) {
+                        best = distance;
+                        start = corners[c].at;
+                    }
+                }
+                end = begin;
+            }
+            return start;
+        }
+        // The same winner by a sweep outwards from the corner along the sorted axis: the nearest
+        // earlier corner, ties going to the source point, then to the later entry, then to the lower
+        // input. Beyond an axis distance whose square exceeds the best, nothing can be nearer or tie.
+        const Corner* winner = nullptr;
+        auto consider = [&](const Corner& candidate) {
+            if (candidate.entry >= r) return;
+            const Coordinate distance = squaredDistance(candidate.at, corner);
+            const bool precedes =
+                winner != nullptr && (candidate.entry > winner->entry ||
+                                      (candidate.entry == winner->entry && candidate.input < winner->input));
+            if (distance < best || (distance == best && precedes)) {
+                best = distance;
+                winner = &candidate;
+            }
         };
-        std::vector<std::vector<Corner>> cornersBySource(circuit_.blocks.size());
+        const Coordinate at = signal.along(corner);
+        const std::vector<std::uint32_t>& sorted = signal.sorted;
+        const auto split = std::lower_bound(
+            sorted.begin(), sorted.end(), at,
+            [&](std::uint32_t i, Coordinate value) { return signal.along(corners[i].at) < value; });
+        // Both ways at once, the nearer side first, so that the best shrinks as early as it can.
+        auto up = split;
+        auto down = split;
+        for (;;) {
+            const bool upLeft = up != sorted.end();
+            const bool downLeft = down != sorted.begin();
+            if (!upLeft && !downLeft) break;
+            const Coordinate upGap = upLeft ? signal.along(corners[*up].at) - at : 0;
+            const Coordinate downGap = downLeft ? at - signal.along(corners[*(down - 1)].at) : 0;
+            const bool takeUp = upLeft && (!downLeft || upGap <= downGap);
+            if (clampedSquare(takeUp ? upGap : downGap) > best) break;
+            consider(takeUp ? corners[*up++] : corners[*--down]);
+        }
+        return winner ? winner->at : start;
+    }
+
+    // Each signal is drawn as a tree: a wire starts at the nearest corner of an earlier wire carrying the
+    // same signal. The corners of every visible entry are collected first, by signal, so that a wire
+    // looks only at the corners of its own signal; wires that cannot reach the region are not looked up.
+    void branchingWires() {
+        std::vector<SignalCorners> bySource(circuit_.blocks.size());
+        for (std::int32_t r = circuit_.inputCount; r < circuit_.blockTotal(); ++r) {
+            const Block& block = entry(r);
+            if (!block.visible) continue;
+            for (std::size_t c = 0; c < usedInputs(block); ++c) {
+                const auto input = static_cast<std::int32_t>(c);
+                bySource[static_cast<std::size_t>(block.inputs[c])].corners.push_back(
+                    {r, input, cornerPoint(r, input)});
+            }
+        }
+        for (SignalCorners& signal : bySource)
+            prepareSweep(signal);
+
         for (std::int32_t r = circuit_.inputCount; r < circuit_.blockTotal(); ++r) {
             const Block& block = entry(r);
             if (!block.visible) continue;
             for (std::size_t k = 0; k < usedInputs(block); ++k) {
                 const std::int32_t s = block.inputs[k];
                 if (!entry(s).visible) continue;
-                canvas_.setPen(coneOr(block, colors::kGreen), 1);
+                setPen(coneOr(block, colors::kGreen), 1);
                 const Spot corner = cornerPoint(r, static_cast<std::int32_t>(k));
-                Spot start = sourcePoint(s);
-                Coordinate best = squaredDistance(start, corner);
-                // Later entries first, and within an entry its inputs in order: the first strictly
-                // nearer corner in that order wins.
-                const auto& earlier = cornersBySource[static_cast<std::size_t>(s)];
-                std::size_t end = earlier.size();
-                while (end > 0) {
-                    std::size_t begin = end;
-                    while (begin > 0 && earlier[begin - 1].entry == earlier[end - 1].entry) --begin;
-                    for (std::size_t c = begin; c < end; ++c) {
-                        const Coordinate distance = squaredDistance(earlier[c].at, corner);
-                        if (distance < best) {
-                            best = distance;
-                            start = earlier[c].at;
-                        }
-                    }
-                    end = begin;
+                const Spot pin{Coordinate{block.x} - 10, corner.y};
+                const Spot source = sourcePoint(s);
+                // The start is never farther from the corner than the source point.
+                const Coordinate reach =
+                    static_cast<Coordinate>(std::sqrt(static_cast<double>(squaredDistance(source, corner)))) +
+                    2;
+                const bool mayReach = reach >= (Coordinate{1} << 31) ||
+                                      reaches(corner.x - reach, corner.y - reach, corner.x + reach,
+                                              corner.y + reach, kStrokeReach);
+                if (mayReach) {
+                    line(nearestStart(bySource[static_cast<std::size_t>(s)], r, corner, source), corner);
                 }
-                line(start, corner);
-                if (isFunctionBlock(r)) line(corner, {Coordinate{block.x} - 10, corner.y});
-            }
-            for (std::size_t c = 0; c < usedInputs(block); ++c) {
-                cornersBySource[static_cast<std::size_t>(block.inputs[c])].push_back(
-                    {r, cornerPoint(r, static_cast<std::int32_t>(c))});
+                if (isFunctionBlock(r)) line(corner, pin);
             }
         }
     }
 
     void valueBoxes() {
-        canvas_.setPen(colors::kNavy, 1);
-        canvas_.setFont(8, colors::kNavy);
-        canvas_.setBrush(colors::kTooltip, true);
+        setPen(colors::kNavy, 1);
+        setFont(8, colors::kNavy);
+        setBrush(colors::kTooltip, true);
         for (std::int32_t a = 0; a < circuit_.blockTotal(); ++a) {
             const Block& block = entry(a);
             if (!block.visible) continue;
             const Spot origin = isFunctionBlock(a) ? Spot{Coordinate{block.x} + 33, Coordinate{block.y} + 24}
                                                    : Spot{Coordinate{block.x} + 3, Coordinate{block.y} + 3};
+            // The box spans 18 rows from its origin and starts there, the text one pixel inside it.
+            const bool rows = rowsReach(origin.y - kStrokeReach, origin.y + 18 + kStrokeReach) ||
+                              textRowsReach(origin.y + 1);
+            if (!rows || origin.x - kStrokeReach - 2 * Coordinate{fontSize_} >= region_.right) continue;
             const std::string value = std::to_string(block.value);
-            const Coordinate width = canvas_.textWidth(value);
-            canvas_.rectangle(px(origin.x), px(origin.y), px(origin.x + width + 2), px(origin.y + 18));
+            const Coordinate width = textWidth(value);
+            rectangle(origin.x, origin.y, origin.x + width + 2, origin.y + 18);
             text(origin.x + 1, origin.y + 1, value);
         }
     }
@@ -297,7 +532,25 @@ private:
     const Scene& scene_;
     const Chromosome& circuit_;
     const DisplayOptions& options_;
+    const Region region_;
     std::map<std::string, std::string> labels_;  // function label by identifier text, for this drawing
+    std::unordered_map<std::string, std::int32_t> widths_;  // text width by font size and text
+
+    // The state the drawing asks for, and the one last given to the canvas.
+    Color pen_ = colors::kBlack;
+    std::int32_t penWidth_ = 1;
+    Color brush_ = colors::kWhite;
+    bool brushSolid_ = true;
+    std::int32_t fontSize_ = 8;
+    Color fontColor_ = colors::kBlack;
+    bool stateApplied_ = false;
+    bool fontApplied_ = false;
+    Color appliedPen_;
+    std::int32_t appliedPenWidth_ = 0;
+    Color appliedBrush_;
+    bool appliedBrushSolid_ = false;
+    std::int32_t appliedFontSize_ = 0;
+    Color appliedFontColor_;
 };
 
 }  // namespace
@@ -310,7 +563,13 @@ bool symbolCell(const SymbolSheet& sheet, std::int32_t identifier, std::int32_t&
     return true;
 }
 
-void drawCircuit(Canvas& canvas, const Scene& scene) { SchematicPainter(canvas, scene).paint(); }
+void drawCircuit(Canvas& canvas, const Scene& scene) {
+    SchematicPainter(canvas, scene, Region{}).paint();
+}
+
+void drawCircuit(Canvas& canvas, const Scene& scene, const CanvasArea& area) {
+    SchematicPainter(canvas, scene, Region{area.left, area.top, area.right, area.bottom}).paint();
+}
 
 void drawDragFrame(Canvas& canvas, const Chromosome& circuit, std::int32_t index) {
     if (index < 0 || index >= circuit.blockTotal()) return;

@@ -38,6 +38,20 @@ struct Scene {
 // outputs, wires in the chosen mode and value boxes, in that order.
 void drawCircuit(Canvas& canvas, const Scene& scene);
 
+// A part of the canvas, from (left, top) up to but excluding (right, bottom).
+struct CanvasArea {
+    std::int32_t left = 0;
+    std::int32_t top = 0;
+    std::int32_t right = 0;
+    std::int32_t bottom = 0;
+};
+
+// The same drawing, but only what can reach the area is drawn: on a canvas clipped to the area the
+// pixels are those of the whole drawing. Painting the visible part of a large canvas, or a band of a
+// large picture, then costs what is near the area. Texts are taken to stay within twice their point
+// size around the box of their width, and four times below their top.
+void drawCircuit(Canvas& canvas, const Scene& scene, const CanvasArea& area);
+
 // The red frame at the landing place of a dragged entry.
 void drawDragFrame(Canvas& canvas, const Chromosome& circuit, std::int32_t index);
 

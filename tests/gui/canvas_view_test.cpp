@@ -76,6 +76,28 @@ TEST_F(CanvasTest, CanvasPaintsWhatThePictureExportDraws) {
     EXPECT_EQ(shown, exported);
 }
 
+TEST_F(CanvasTest, CanvasScrolledShowsThePixelsOfTheExportThere) {
+    // Wide spacings make a canvas larger than the window; its wires cross the viewport's edges.
+    find<QLineEdit>("EBXspc")->setText("700");
+    find<QLineEdit>("EBYspc")->setText("300");
+    find<QLineEdit>("EBXspc")->setFocus();
+    QTest::keyClick(find<QLineEdit>("EBXspc"), Qt::Key_Return);
+    QTest::mouseClick(button("SBautv"), Qt::LeftButton);
+    auto* area = find<QScrollArea>("SB");
+    for (const int mode : {0, 1, 2}) {
+        workbench().setWiring(static_cast<WiringMode>(mode));
+        area->horizontalScrollBar()->setValue(area->horizontalScrollBar()->maximum() / 2 + 7);
+        area->verticalScrollBar()->setValue(area->verticalScrollBar()->maximum() / 2 + 3);
+        QApplication::processEvents();
+        const QRect visible = canvas()->visibleArea();
+        ASSERT_LT(visible.width(), canvas()->width());
+        ASSERT_LT(visible.height(), canvas()->height());
+        const QImage shown = area->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage exported = renderCircuitPicture(workbench().scene(), nullptr).copy(visible);
+        ASSERT_EQ(exported, shown.copy(QRect(QPoint(0, 0), visible.size()))) << "mode " << mode;
+    }
+}
+
 TEST_F(CanvasTest, CanvasPopupHidesTheBlockUnderTheMouse) {
     CanvasView* view = canvas();
     auto* menu = find<QMenu>("PM");
