@@ -4,6 +4,7 @@
 #include "model/integer_text.h"
 
 #include <cstdint>
+#include <iterator>
 #include <limits>
 #include <string>
 
@@ -120,12 +121,12 @@ Header scanHeader(Scanner& scanner) {
 }
 
 std::vector<Block> scanBlocks(Scanner& scanner, const Header& header, std::size_t textSize) {
+    // The primary inputs are not in the line: they are made only once the line has proved valid, so a
+    // short line claiming a million inputs costs nothing before it fails.
     std::vector<Block> blocks;
     // Reserve no more than the line could possibly describe, whatever the header claims.
-    blocks.reserve(static_cast<std::size_t>(std::min<std::int64_t>(header.blockTotal, header.inputCount +
-                                                                                          std::int64_t(textSize / 2))));
-    blocks.resize(static_cast<std::size_t>(header.inputCount));
-    for (Block& input : blocks) input.inputCount = 0;
+    blocks.reserve(static_cast<std::size_t>(
+        std::min<std::int64_t>(header.blockTotal - header.inputCount, std::int64_t(textSize / 2))));
 
     const std::int64_t functionBlocks = std::int64_t{header.columns} * header.rows;
     for (std::int64_t n = 0; n < functionBlocks; ++n) {
@@ -146,7 +147,12 @@ std::vector<Block> scanBlocks(Scanner& scanner, const Header& header, std::size_
         output.function = -1;
         blocks.push_back(std::move(output));
     }
-    return blocks;
+
+    std::vector<Block> withInputs(static_cast<std::size_t>(header.inputCount));
+    for (Block& input : withInputs) input.inputCount = 0;
+    withInputs.reserve(withInputs.size() + blocks.size());
+    std::move(blocks.begin(), blocks.end(), std::back_inserter(withInputs));
+    return withInputs;
 }
 
 }  // namespace
