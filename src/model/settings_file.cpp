@@ -6,8 +6,12 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <map>
 #include <optional>
+#include <set>
 #include <utility>
+#include <vector>
 
 // Byte strings only: no wide-character interface and no conversion library. The header carries its
 // own implementation, so nothing has to be linked.
@@ -52,31 +56,147 @@ bool isBlank(std::string_view line) {
     return line.find_first_not_of(" \t\r") == std::string_view::npos;
 }
 
-bool isComment(std::string_view line) {
-    const auto first = line.find_first_not_of(" \t\r");
-    return first != std::string_view::npos && (line[first] == ';' || line[first] == '#');
+// The parser stops at the first NUL byte, which would hide the rest of the file from reads and drop it
+// from the next rewrite; a NUL reads as a blank instead.
+std::string parsable(std::string bytes) {
+    std::replace(bytes.begin(), bytes.end(), '\0', ' ');
+    return bytes;
 }
 
-// The parser attaches a comment to the entry that follows it, so comment lines after the last
-// section or key would be lost on a rewrite. Returns them (from the first comment line to the end)
-// to be appended again.
-std::string trailingComments(std::string_view bytes) {
-    std::size_t end = bytes.size();
-    std::size_t start = std::string_view::npos;
-    while (end > 0) {
-        const auto lineStart = bytes.rfind('\n', end - 1);
-        const std::size_t from = lineStart == std::string_view::npos ? 0 : lineStart + 1;
-        const auto line = bytes.substr(from, end - from);
-        if (isComment(line)) {
-            start = from;
-        } else if (!isBlank(line)) {
-            break;
+// One item of the file as the parser scans it: a line ends at CR or LF, white space (line ends
+// included) is skipped before an item and after the '[' of a section, and a key needs a '=' on its
+// line with text before it.
+struct IniItem {
+    enum Kind { Comment, Section, Key, Stray } kind = Stray;
+    std::size_t begin = 0;
+    std::size_t end = 0;  // where the scan goes on: the line end after the item
+    std::string name;     // of a section or key, trimmed, in lower case as the parser compares names
+    std::string section;  // of a key
+};
+
+std::size_t afterByteOrderMark(std::string_view bytes) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    return bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+}
+
+std::vector<IniItem> scanItems(std::string_view bytes, std::size_t pos) {
+    const auto isSpace = [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; };
+    const auto isLineEnd = [](char ch) { return ch == '\r' || ch == '\n'; };
+    const auto skipSpace = [&] {
+        while (pos < bytes.size() && isSpace(bytes[pos]))
+            ++pos;
+    };
+    const auto toLineEnd = [&] {
+        while (pos < bytes.size() && !isLineEnd(bytes[pos]))
+            ++pos;
+    };
+    const auto name = [&](std::size_t from, std::size_t to) {
+        while (to > from && isSpace(bytes[to - 1]))
+            --to;
+        std::string text(bytes.substr(from, to - from));
+        for (char& ch : text) {
+            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
         }
-        if (from == 0) break;
-        end = from - 1;
+        return text;
+    };
+    std::vector<IniItem> items;
+    std::string section;
+    for (skipSpace(); pos < bytes.size(); skipSpace()) {
+        IniItem item;
+        item.begin = pos;
+        if (bytes[pos] == ';' || bytes[pos] == '#') {
+            item.kind = IniItem::Comment;
+            toLineEnd();
+        } else if (bytes[pos] == '[') {
+            ++pos;
+            skipSpace();
+            const std::size_t from = pos;
+            while (pos < bytes.size() && bytes[pos] != ']' && !isLineEnd(bytes[pos]))
+                ++pos;
+            if (pos < bytes.size() && bytes[pos] == ']') {
+                item.kind = IniItem::Section;
+                item.name = section = name(from, pos);
+                toLineEnd();
+            }
+        } else {
+            while (pos < bytes.size() && bytes[pos] != '=' && !isLineEnd(bytes[pos]))
+                ++pos;
+            if (pos < bytes.size() && bytes[pos] == '=') {
+                if (pos > item.begin) {
+                    item.kind = IniItem::Key;
+                    item.name = name(item.begin, pos);
+                    item.section = section;
+                }
+                toLineEnd();
+            }
+        }
+        item.end = pos;
+        items.push_back(std::move(item));
     }
-    if (start == std::string_view::npos) return {};
-    return std::string(bytes.substr(start));
+    return items;
+}
+
+// The text the parser is given. It skips what is neither a section, a key nor a comment, but an
+// unfinished section header ("[" without "]") sets the section of the keys after it to a name that
+// runs on into them; and it attaches each comment to the item after it, losing the comment when that
+// item is none, repeats a key (the last value counts, the first place and comment stay) or repeats a
+// section. So stray text and the earlier places of repeated keys are left out (a rewrite would drop
+// both anyway), and a comment before a repeated section header moves below the header.
+std::string preparedForParser(std::string_view bytes) {
+    const std::size_t start = afterByteOrderMark(bytes);
+    const std::vector<IniItem> items = scanItems(bytes, start);
+
+    std::map<std::pair<std::string, std::string>, std::size_t> lastPlace;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (items[i].kind == IniItem::Key) lastPlace[{items[i].section, items[i].name}] = i;
+    }
+
+    std::string text(bytes.substr(0, start));
+    std::set<std::string> sections;
+    std::size_t previousEnd = start;
+    std::size_t commentsFrom = std::string::npos;  // where the comments since the last entry begin
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const IniItem& item = items[i];
+        const std::string_view gap = bytes.substr(previousEnd, item.begin - previousEnd);
+        const std::string_view body = bytes.substr(item.begin, item.end - item.begin);
+        previousEnd = item.end;
+        text.append(gap);
+        if (item.kind == IniItem::Stray ||
+            (item.kind == IniItem::Key && lastPlace[{item.section, item.name}] != i)) {
+            continue;
+        }
+        if (item.kind == IniItem::Comment) {
+            if (commentsFrom == std::string::npos) commentsFrom = text.size();
+            text.append(body);
+            continue;
+        }
+        const std::string& section = item.kind == IniItem::Section ? item.name : item.section;
+        const bool repeated = !sections.insert(section).second && item.kind == IniItem::Section;
+        if (repeated && commentsFrom != std::string::npos) {
+            const std::string comments = text.substr(commentsFrom);
+            text.resize(commentsFrom);
+            text.append(body);
+            text += '\n';
+            commentsFrom = text.size();
+            text.append(comments);
+            continue;  // the comments wait for the next entry
+        }
+        text.append(body);
+        commentsFrom = std::string::npos;
+    }
+    text.append(bytes.substr(previousEnd));
+    return text;
+}
+
+// The comments after the last section or key, which the parser attaches to nothing; a rewrite appends
+// them again.
+std::string trailingComments(std::string_view bytes) {
+    const std::vector<IniItem> items = scanItems(bytes, afterByteOrderMark(bytes));
+    std::size_t first = items.size();
+    while (first > 0 && items[first - 1].kind == IniItem::Comment)
+        --first;
+    if (first == items.size()) return {};
+    return std::string(bytes.substr(items[first].begin));
 }
 
 // A line break inside a value would start a new line of the file and read back as another key or
@@ -114,10 +234,11 @@ std::string SettingsFile::readString(std::string_view section, std::string_view 
         // the next read parses again.
         const auto bytes = readFileBytes(path_);
         if (!bytes) return std::string(fallback);
+        const std::string text = preparedForParser(parsable(*bytes));
         auto fresh = std::make_unique<Cache>();
         fresh->stamp = *stamp;
         configure(fresh->ini);
-        if (fresh->ini.LoadData(bytes->data(), bytes->size()) < 0) return std::string(fallback);
+        if (fresh->ini.LoadData(text.data(), text.size()) < 0) return std::string(fallback);
         cache_ = std::move(fresh);
     }
     const char* value = cache_->ini.GetValue(std::string(section).c_str(), std::string(key).c_str(), nullptr);
@@ -144,7 +265,7 @@ void SettingsFile::write(const std::vector<SettingsEntry>& entries) {
         // Rewriting a file that could not be read would throw its contents away.
         auto existing = readFileBytes(path_);
         if (!existing) throw Error(std::string(kCannotOpenFile) + ": " + path_);
-        bytes = std::move(*existing);
+        bytes = preparedForParser(parsable(std::move(*existing)));
     }
 
     CSimpleIniA ini;
@@ -180,6 +301,9 @@ void SettingsFile::write(const std::vector<SettingsEntry>& entries) {
     // A byte order mark the file had stays; none is added otherwise.
     if (ini.Save(text, ini.IsUnicode()) < 0) throw Error(std::string(kCannotOpenFile) + ": " + path_);
     if (!suffix.empty()) text += "\n" + suffix;
+    // A first key whose name begins with the bytes of a byte order mark would lose them to the next
+    // read; a blank line before it keeps them.
+    if (prefix.empty() && !ini.IsUnicode() && afterByteOrderMark(text) != 0) text.insert(0, "\n");
     writeFileAtomically(path_, prefix + text);
 }
 

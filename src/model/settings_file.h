@@ -20,7 +20,8 @@ struct SettingsEntry {
 // or key gives the fallback; of a key given twice in a section the last one counts. Writing changes only
 // the keys written and keeps the comments and the other sections and keys in their order (blank lines
 // are normalised, lines that are neither section, key nor comment are dropped), and replaces the file
-// atomically. Values pass through as bytes, trimmed of surrounding blanks.
+// atomically. Values pass through as bytes, trimmed of surrounding blanks; a NUL byte reads as a blank,
+// and a line that is no entry (an unfinished section header among them) leaves the section as it was.
 class SettingsFile {
 public:
     explicit SettingsFile(std::string path);

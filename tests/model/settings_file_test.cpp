@@ -249,6 +249,63 @@ TEST(SettingsFile, ValueWithLineBreakStaysOneLine) {
     EXPECT_EQ(file.readString("A", "x", ""), "1 [B]  y=2");
 }
 
+TEST(SettingsFile, CommentsBeforeStrayLinesSurviveAWrite) {
+    // Lines that are no entries are dropped by a write; the comments next to them are not.
+    TempDir dir;
+    const auto path = dir.file("set.ini");
+    writeBytes(path, "[A]\nx=1\n; first\nno entry\n; second\n=no key\n[B\n; last\njunk\rmore junk\n");
+    SettingsFile file(path);
+    file.writeInt("A", "y", 2);
+    const auto text = readBytes(path);
+    for (const char* comment : {"; first\n", "; second\n", "; last\n"}) {
+        EXPECT_NE(text.find(comment), std::string::npos) << comment << " in\n" << text;
+    }
+    EXPECT_EQ(text.find("junk"), std::string::npos) << text;
+    EXPECT_EQ(file.readInt("A", "x", 0), 1);
+    EXPECT_EQ(file.readInt("A", "y", 0), 2);
+}
+
+TEST(SettingsFile, UnfinishedSectionHeaderIsSkippedLikeAnyStrayLine) {
+    // The keys after it stay in the section before it, for reads and after a write.
+    TempDir dir;
+    const auto path = dir.file("set.ini");
+    writeBytes(path, "[A]\nx=1\n[broken\ny=2\n");
+    SettingsFile file(path);
+    EXPECT_EQ(file.readInt("A", "y", 0), 2);
+    file.writeInt("A", "x", 3);
+    EXPECT_EQ(file.readInt("A", "x", 0), 3);
+    EXPECT_EQ(file.readInt("A", "y", 0), 2);
+    EXPECT_EQ(readBytes(path).find("broken"), std::string::npos);
+}
+
+TEST(SettingsFile, CommentsOfRepeatedKeysAndSectionsSurviveAWrite) {
+    TempDir dir;
+    const auto path = dir.file("set.ini");
+    writeBytes(path, "[A]\nx=1\n; old x\nx=2\n[B]\nz=1\n; A again\n[a]\n; y\ny=3\n");
+    SettingsFile file(path);
+    file.writeInt("B", "z", 5);
+    const auto text = readBytes(path);
+    for (const char* comment : {"; old x\n", "; A again\n", "; y\n"}) {
+        EXPECT_NE(text.find(comment), std::string::npos) << comment << " in\n" << text;
+    }
+    EXPECT_EQ(file.readInt("A", "x", 0), 2);
+    EXPECT_EQ(file.readInt("A", "y", 0), 3);
+    EXPECT_EQ(file.readInt("B", "z", 0), 5);
+}
+
+TEST(SettingsFile, NulBytesHideNothingAfterThem) {
+    // A damaged file: what follows a NUL is still read, and a write after it reads back.
+    TempDir dir;
+    const auto path = dir.file("set.ini");
+    writeBytes(path, std::string("[A]\nx=1\0junk\ny=2\n", 18));
+    SettingsFile file(path);
+    EXPECT_EQ(file.readInt("A", "y", 0), 2);
+    writeBytes(path, std::string("\0\0line\r", 7));
+    file.writeInt("Roztece", "roztecx", 80);
+    EXPECT_EQ(file.readInt("Roztece", "roztecx", 0), 80);
+    EXPECT_EQ(SettingsFile(path).readInt("Roztece", "roztecx", 0), 80);
+}
+
 TEST(SettingsFile, ByteOrderMarkIsReadAndKept) {
     TempDir dir;
     const auto path = dir.file("set.ini");
@@ -261,6 +318,16 @@ TEST(SettingsFile, ByteOrderMarkIsReadAndKept) {
     EXPECT_EQ(count(text, "\xEF\xBB\xBF"), 1u);
     EXPECT_EQ(file.readInt("A", "x", 0), 1);
     EXPECT_EQ(file.readInt("A", "y", 0), 2);
+}
+
+TEST(SettingsFile, KeyBeginningWithTheBytesOfAByteOrderMarkKeepsThem) {
+    TempDir dir;
+    const auto path = dir.file("set.ini");
+    writeBytes(path, "no entry\n\xEF\xBB\xBFkey=5\n");
+    SettingsFile file(path);
+    file.writeInt("A", "x", 1);
+    EXPECT_EQ(file.readInt("", "\xEF\xBB\xBFkey", 0), 5) << readBytes(path);
+    EXPECT_EQ(file.readInt("", "key", 0), 0);
 }
 
 TEST(SettingsFile, WriteIntoMissingDirectoryThrowsAndCreatesNothing) {
