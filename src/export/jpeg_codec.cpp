@@ -1,5 +1,6 @@
 #include "export/jpeg_codec.h"
 
+#include "export/jpeg_error_manager.h"
 #include "model/error.h"
 
 #include <csetjmp>
@@ -14,19 +15,9 @@ namespace pellisor {
 
 namespace {
 
-// libjpeg reports fatal errors through error_exit, which must not return: jump back to the caller,
-// which turns the library's message into an Error after cleaning up.
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
+using ErrorManager = JpegErrorManager;
 
-void onError(j_common_ptr info) {
-    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
-    (*info->err->format_message)(info, manager->message);
-    std::longjmp(manager->jump, 1);
-}
+void onError(j_common_ptr info) { jumpOnJpegError(info); }
 
 // Damaged data is only a warning to the library, which then makes up the rest of the picture; a
 // picture that cannot be read whole is refused like any other broken file. Other warnings pass.

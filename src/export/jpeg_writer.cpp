@@ -1,5 +1,6 @@
 #include "export/jpeg_writer.h"
 
+#include "export/jpeg_error_manager.h"
 #include "model/error.h"
 
 #include <jpeglib.h>
@@ -10,19 +11,9 @@ namespace pellisor {
 
 namespace {
 
-// libjpeg reports fatal errors through error_exit, which must not return: jump back into the call
-// that started the library, which turns the message into an Error.
-struct ErrorManager {
-    jpeg_error_mgr base;
-    std::jmp_buf jump;
-    char message[JMSG_LENGTH_MAX];
-};
+using ErrorManager = JpegErrorManager;
 
-void onError(j_common_ptr info) {
-    auto* manager = reinterpret_cast<ErrorManager*>(info->err);
-    (*info->err->format_message)(info, manager->message);
-    std::longjmp(manager->jump, 1);
-}
+void onError(j_common_ptr info) { jumpOnJpegError(info); }
 
 void onMessage(j_common_ptr, int) {}  // warnings are not shown
 
