@@ -28,18 +28,8 @@ using test::readBytes;
 using test::runCommand;
 using test::writeBytes;
 
-std::string environment(const char* name) {
-    const char* value = std::getenv(name);
-    return value ? value : "";
-}
-
-std::string quoted(const std::string& text) {
-    std::string result = "'";
-    for (const char ch : text) {
-        result += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
-    }
-    return result + "'";
-}
+std::string environment(const char* name) { return test::environmentValue(name); }
+std::string quoted(const std::string& text) { return test::shellQuoted(text); }
 
 struct Outcome {
     int status = -1;

@@ -52,4 +52,21 @@ std::string readBytes(const std::string& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+std::string shellQuoted(const std::string& text) {
+    std::string result = "'";
+    for (const char ch : text) {
+        if (ch == '\'') {
+            result += "'\\''";
+        } else {
+            result += ch;
+        }
+    }
+    return result + "'";
+}
+
+std::string environmentValue(const char* name) {
+    const char* value = std::getenv(name);
+    return value ? value : "";
+}
+
 }  // namespace pellisor::test

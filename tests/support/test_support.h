@@ -30,6 +30,11 @@ CommandResult runCommand(const std::string& command);
 // True when the named program is on the PATH.
 bool haveProgram(const std::string& name);
 
+// One word for /bin/sh, whatever the text holds.
+std::string shellQuoted(const std::string& text);
+// The value of an environment variable; empty when it is not set.
+std::string environmentValue(const char* name);
+
 void writeBytes(const std::string& path, std::string_view bytes);
 std::string readBytes(const std::string& path);
 
