@@ -45,13 +45,28 @@ private:
 
 }  // namespace
 
+int openRegularFileForReading(const std::string& path) {
+    // Non-blocking, so that opening a FIFO with no writer returns at once; the check follows.
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    if (fd.get() < 0) return -1;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0) return -1;
+    if (!S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
+        return -1;
+    }
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return -1;
+    return fd.release();
+}
+
 std::optional<std::string> readFileBytes(const std::string& path) {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor fd(openRegularFileForReading(path));
     if (fd.get() < 0) return std::nullopt;
     struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) return std::nullopt;
+    if (::fstat(fd.get(), &info) != 0) return std::nullopt;
     std::string bytes;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
+    if (info.st_size > 0) bytes.reserve(static_cast<std::size_t>(info.st_size));
     char buffer[65536];
     for (;;) {
         const ssize_t count = ::read(fd.get(), buffer, sizeof buffer);

@@ -7,7 +7,12 @@
 
 namespace pellisor {
 
-// The whole file as bytes; nothing when it cannot be opened or read.
+// Opens a file for reading, only when it is a regular file: a FIFO would block for ever and a device
+// such as /dev/zero never ends. Returns a descriptor (close it with ::close), or -1 with errno set
+// (EINVAL for anything that is not a regular file). Never blocks on the opening itself.
+int openRegularFileForReading(const std::string& path);
+
+// The whole file as bytes; nothing when it cannot be opened or read, or is not a regular file.
 std::optional<std::string> readFileBytes(const std::string& path);
 
 // Reads the file as text the way the platform's text mode does: every CR LF pair becomes one LF.
