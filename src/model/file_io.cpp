@@ -1,13 +1,14 @@
 #include "model/file_io.h"
 
 #include "model/error.h"
+#include "model/temporary_files.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 namespace pellisor {
 
@@ -42,6 +43,25 @@ public:
 private:
     int fd_;
 };
+
+// Where a write to `path` lands: a symbolic link is followed, through chains, to the file it names
+// (which need not exist yet), so the link stays a link and its target gets the new bytes.
+std::string writeTargetOf(const std::string& path) {
+    constexpr int kMaxLinks = 40;  // as the kernel allows before ELOOP
+    std::string target = path;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return target;
+        std::string link(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) + 1, '\0');
+        const ssize_t length = ::readlink(target.c_str(), link.data(), link.size());
+        if (length < 0) throwWriteError(path, errno);
+        // Grown since lstat: the next round reads it again with the new size.
+        if (static_cast<std::size_t>(length) >= link.size()) continue;
+        link.resize(static_cast<std::size_t>(length));
+        target = link.front() == '/' ? link : directoryOf(target) + "/" + link;
+    }
+    throwWriteError(path, ELOOP);
+}
 
 }  // namespace
 
@@ -90,10 +110,25 @@ std::string crlfToLf(std::string_view bytes) {
     return text;
 }
 
+std::string textWithLineFeeds(std::string_view bytes) {
+    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+    if (bytes.starts_with(kByteOrderMark)) bytes.remove_prefix(kByteOrderMark.size());
+    std::string text;
+    text.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (bytes[i] != '\r') {
+            text += bytes[i];
+        } else if (i + 1 == bytes.size() || bytes[i + 1] != '\n') {
+            text += '\n';
+        }
+    }
+    return text;
+}
+
 std::optional<std::string> readTextFile(const std::string& path) {
     auto bytes = readFileBytes(path);
     if (!bytes) return std::nullopt;
-    return crlfToLf(*bytes);
+    return textWithLineFeeds(*bytes);
 }
 
 bool fileExists(const std::string& path) {
@@ -107,18 +142,20 @@ void writeFileAtomically(const std::string& path, std::string_view bytes) {
 
 void writeFileAtomically(const std::string& path, const std::function<void(const ByteSink&)>& produce) {
     if (path.empty()) throwWriteError(path, ENOENT);
+    const std::string target = writeTargetOf(path);
     struct stat existing {};
-    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    const bool exists = ::stat(target.c_str(), &existing) == 0;
     if (exists) {
         if (S_ISDIR(existing.st_mode)) throwWriteError(path, EISDIR);
         // Renaming would replace a file the user made read-only; refuse as writing into it would, with
         // the effective rights the write itself has.
-        if (::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0) throwWriteError(path, errno);
+        if (::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0) throwWriteError(path, errno);
     }
 
-    std::string temporary = directoryOf(path) + "/.pellisor-XXXXXX";
+    std::string temporary = directoryOf(target) + "/.pellisor-XXXXXX";
     FileDescriptor fd(::mkstemp(temporary.data()));
     if (fd.get() < 0) throwWriteError(path, errno);
+    const TemporaryFileGuard guard(temporary.c_str());
 
     auto fail = [&](int errorNumber) {
         ::close(fd.release());
@@ -160,7 +197,7 @@ void writeFileAtomically(const std::string& path, const std::function<void(const
         ::unlink(temporary.c_str());
         throwWriteError(path, errorNumber);
     }
-    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
         const int errorNumber = errno;
         ::unlink(temporary.c_str());
         throwWriteError(path, errorNumber);

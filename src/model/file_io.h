@@ -15,9 +15,11 @@ int openRegularFileForReading(const std::string& path);
 // The whole file as bytes; nothing when it cannot be opened or read, or is not a regular file.
 std::optional<std::string> readFileBytes(const std::string& path);
 
-// Reads the file as text the way the platform's text mode does: every CR LF pair becomes one LF.
-// Nothing when it cannot be opened or read.
+// Reads the file as text, whichever editor wrote it: a UTF-8 byte-order mark at the start is left
+// out, and CR LF and a lone CR each become one LF. Nothing when it cannot be opened or read.
 std::optional<std::string> readTextFile(const std::string& path);
+std::string textWithLineFeeds(std::string_view bytes);
+// Only CR LF pairs become LF; a lone CR stays.
 std::string crlfToLf(std::string_view bytes);
 
 // Replaces the file with the given bytes in one step: the bytes go to a temporary file in the same
