@@ -5,6 +5,7 @@
 #include "model/file_names.h"
 #include "model/integer_text.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -40,15 +41,45 @@ std::int64_t digitValue(const std::string& digits) {
     return value;
 }
 
+// Blanks typed or pasted around a number are no part of it.
+std::string_view withoutBlanks(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
 // Asks one question until the answer lies in [low, high]; nothing when cancelled.
 std::optional<std::int64_t> askInRange(const AskText& ask, const std::string& prompt,
                                        const std::string& initial, std::int64_t low, std::int64_t high) {
     for (;;) {
         const auto answer = ask(kVrcTitle, prompt, initial);
         if (!answer) return std::nullopt;
-        const std::int64_t value = toInt(*answer);
+        const std::int64_t value = toInt(withoutBlanks(*answer));
         if (value >= low && value <= high) return value;
     }
+}
+
+bool isDataLine(std::string_view line) {
+    std::size_t start = 0;
+    while (start < line.size() && isWhiteSpace(line[start]))
+        ++start;
+    return start < line.size() && line[start] != '#';
+}
+
+// The number of blocks a column has: the bars of the first data line, before any comment in it.
+std::int64_t rowsOfFirstDataLine(std::string_view text) {
+    std::size_t start = 0;
+    while (start < text.size()) {
+        auto end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        if (isDataLine(line)) {
+            line = line.substr(0, line.find('#'));
+            return static_cast<std::int64_t>(std::count(line.begin(), line.end(), '|'));
+        }
+        start = end + 1;
+    }
+    return 0;
 }
 
 // Turns the data lines into the block groups of the chromosome, counting rows and columns.
@@ -57,10 +88,7 @@ public:
     explicit VrcReader(std::int64_t inputs) : inputs_(inputs), label_(inputs + 1) {}
 
     void readLine(std::string_view line) {
-        std::size_t start = 0;
-        while (start < line.size() && isWhiteSpace(line[start]))
-            ++start;
-        if (start == line.size() || line[start] == '#') return;
+        if (!isDataLine(line)) return;
 
         std::int64_t bars = 0;
         number_.clear();
@@ -195,6 +223,9 @@ ChrContent readChrText(std::string_view text) {
 }
 
 std::optional<std::string> convertVrcText(std::string_view text, const AskText& ask) {
+    // Without a block in a column no number of outputs could be answered: the question would repeat
+    // for ever.
+    if (rowsOfFirstDataLine(text) == 0) throw Error(kVrcWithoutBlocks);
     // The mapping of the first column needs the number of inputs, so it is asked before reading.
     const auto inputs =
         askInRange(ask, "Počet vstupů (>1)", "7", 1, std::numeric_limits<std::int64_t>::max());

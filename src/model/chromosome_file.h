@@ -24,11 +24,15 @@ ChrContent readChrText(std::string_view text);
 // A question of the .vrc conversion: the box's title, its prompt and the pre-filled text. Returns the
 // answer typed, or nothing when the user cancelled.
 using AskText = std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
-                                                        const std::string& initial)>;
+                                                         const std::string& initial)>;
+
+inline constexpr const char* kVrcWithoutBlocks =
+    "Soubor vrc nelze převést: první datový řádek nepopisuje žádný blok (chybí znak '|')";
 
 // Converts the text of a .vrc file (line ends already LF) into a chromosome line after asking the
 // number of inputs, of outputs and the first output's row. Nothing when a question was cancelled; an
-// answer that is not an integer raises the conversion error.
+// answer that is not an integer (blanks around it aside) raises the conversion error. A file whose
+// first data line holds no block is refused with kVrcWithoutBlocks before any question.
 std::optional<std::string> convertVrcText(std::string_view text, const AskText& ask);
 
 // The texts a load gives the chromosome line and the description.

@@ -29,9 +29,20 @@ std::optional<std::int32_t> tryToInt(std::string_view text) {
     return static_cast<std::int32_t>(value);
 }
 
+std::string messageField(std::string_view text) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        // A continuation byte belongs to the character before it.
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80 && at > 0) continue;
+        if (characters == kMessageFieldLength) return std::string(text.substr(0, at)) + "…";
+        ++characters;
+    }
+    return std::string(text);
+}
+
 std::string notAnIntegerMessage(std::string_view text) {
     std::string message = "'";
-    message.append(text);
+    message += messageField(text);
     message += "' is not a valid integer value";
     return message;
 }

@@ -29,5 +29,17 @@ TEST(IntegerText, EverythingElseFailsWithTheConversionMessage) {
     }
 }
 
+TEST(IntegerText, LongTextsAreCutInMessages) {
+    const std::string digits(1 << 20, '7');
+    const std::string message = notAnIntegerMessage(digits + "x");
+    EXPECT_EQ("'" + std::string(64, '7') + "…' is not a valid integer value", message);
+    // Characters, not bytes: a cut never splits a UTF-8 sequence.
+    std::string czech;
+    for (int i = 0; i < 70; ++i)
+        czech += "č";
+    EXPECT_EQ(std::string(czech, 0, 128) + "…", messageField(czech));
+    EXPECT_EQ(std::string(64, 'a'), messageField(std::string(64, 'a')));
+}
+
 }  // namespace
 }  // namespace pellisor
