@@ -1,10 +1,12 @@
 #include "app/command_line.h"
 
+#include "app/run_inputs.h"
 #include "app/workbench.h"
 #include "eval/image_filter.h"
 #include "model/error.h"
 #include "model/file_io.h"
 #include "model/file_names.h"
+#include "render/layout_file.h"
 
 #include <unistd.h>
 
@@ -66,15 +68,20 @@ void filterPictureFile(Workbench& workbench, Ui& ui, const std::string& source, 
 
 class ArgumentWalker {
 public:
-    ArgumentWalker(Workbench& workbench, Ui* ui, std::ostream& warnings)
-        : workbench_(workbench), ui_(ui), warnings_(warnings) {}
+    ArgumentWalker(Workbench& workbench, Ui* ui, bool unattended, std::ostream& warnings)
+        : workbench_(workbench), ui_(ui), unattended_(unattended), warnings_(warnings) {}
 
     void fileArgument(const std::string& argument) {
         bool known = false;
         if (contains(argument, ".chr") || contains(argument, ".vrc")) {
             known = true;
-            workbench_.loadAndDraw(argument);
-            chromosomePath_ = chromosomePathOf(argument);
+            inputs_.noteRead(argument);
+            if (workbench_.loadAndDraw(argument)) {
+                chromosomePath_ = chromosomePathOf(argument);
+            } else {
+                // The previous circuit is still drawn: outputs named after this file would lie.
+                failedCondition(loadCancelledMessage(argument));
+            }
         }
         if (contains(argument, ".csb") || contains(argument, ".csd")) {
             known = true;
@@ -87,7 +94,7 @@ public:
                 throw Error("Rozmístění " + argument + " nelze načíst: není načten žádný chromozom");
             }
             workbench_.setLayoutFileName(argument);
-            workbench_.loadLayoutClicked();
+            applyLayout();
         }
         if (!known) warnings_ << "pellisor: soubor neznámého druhu ignorován: " << argument << '\n';
     }
@@ -101,6 +108,8 @@ public:
             warnings_ << "pellisor: neznámá volba ignorována: " << option << '\n';
         } else if (!chromosomePath_.empty()) {
             circuitOption(option);
+        } else {
+            failedCondition("Volbu " + option + " nelze provést: není načten žádný chromozom");
         }
     }
 
@@ -114,8 +123,24 @@ private:
                option.starts_with(kFilterPrefix);
     }
 
+    // An output file named after the chromosome; never one the run has read.
     std::string output(const char* extension) const {
-        return changeFileExtension(chromosomePath_, extension);
+        std::string path = changeFileExtension(chromosomePath_, extension);
+        inputs_.refuseOverwrite(path);
+        return path;
+    }
+
+    // A request that cannot be carried out: unattended that ends the run; in the window the user is
+    // told and the run goes on, as the buttons do.
+    void failedCondition(const std::string& message) {
+        if (unattended_) throw Error(message);
+        workbench_.inform(message);
+    }
+
+    void applyLayout() {
+        inputs_.noteRead(layoutPathForLoad(workbench_.fileName(), workbench_.layoutFileName()));
+        const LayoutLoadResult result = workbench_.applyLayoutFile();
+        if (result.status != LayoutLoadStatus::Applied) failedCondition(result.message);
     }
 
     void circuitOption(const std::string& option) {
@@ -137,27 +162,35 @@ private:
             workbench_.hideNonFunctionalClicked();
         } else if (option == "-i") {
             workbench_.setLayoutFileName("");
-            workbench_.loadLayoutClicked();
+            applyLayout();
         } else {
             if (ui_ == nullptr) throw Error("Filtrování obrazu zde není k dispozici");
-            filterPictureFile(workbench_, *ui_, option.substr(std::strlen(kFilterPrefix)),
-                              output(".flt.bmp"));
+            const std::string source = option.substr(std::strlen(kFilterPrefix));
+            inputs_.noteRead(source);
+            filterPictureFile(workbench_, *ui_, source, output(".flt.bmp"));
         }
     }
 
     void runScript() {
-        if (scriptPath_.empty()) return;
+        if (scriptPath_.empty()) {
+            failedCondition("Volbu -s nelze provést: není zadán žádný testovací skript (.csb nebo .csd)");
+            return;
+        }
         // The script runner would otherwise act on no circuit.
         if (chromosomePath_.empty()) {
             throw Error("Skript " + scriptPath_ + " nelze spustit: není načten žádný chromozom");
         }
+        inputs_.noteRead(scriptPath_);
+        const std::string target = output(".tst");
         workbench_.runScript(scriptPath_, false);
-        writeFileAtomically(output(".tst"), joinedLines(workbench_.logLines()));
+        writeFileAtomically(target, joinedLines(workbench_.logLines()));
     }
 
     Workbench& workbench_;
     Ui* ui_;
+    bool unattended_;
     std::ostream& warnings_;
+    RunInputs inputs_;
     ArgumentWalk walk_;
     std::string chromosomePath_;
     std::string scriptPath_;
@@ -169,7 +202,7 @@ ArgumentWalk walkArguments(const std::vector<std::string>& arguments, Workbench&
         out << usageText();
         return ArgumentWalk{unattendedRequested(arguments), true};
     }
-    ArgumentWalker walker(workbench, ui, warnings);
+    ArgumentWalker walker(workbench, ui, unattendedRequested(arguments), warnings);
     for (const std::string& argument : arguments) {
         if (argument.empty()) continue;
         if (argument.front() == '-') {

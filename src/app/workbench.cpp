@@ -26,18 +26,18 @@ namespace pellisor {
 namespace {
 
 constexpr std::array<const char*, kButtonCount> kButtonNames{
-    "SBdt",   "SBok",       "SBuloz", "SBsnb",        "SBur",       "SBnr",  "SpeedButton3",
-    "SpeedButton1", "SpeedButton2", "SBautv", "SBnextcomb", "SBev", "SpeedButton4", "SBoptimize",
-    "SBevf",  "SBVHDL",     "SBDot",  "SBbatch",      "SBfiltr",    "SBulset"};
+    "SBdt",         "SBok",         "SBuloz", "SBsnb",      "SBur",    "SBnr",         "SpeedButton3",
+    "SpeedButton1", "SpeedButton2", "SBautv", "SBnextcomb", "SBev",    "SpeedButton4", "SBoptimize",
+    "SBevf",        "SBVHDL",       "SBDot",  "SBbatch",    "SBfiltr", "SBulset"};
 
 // Enabled at start; every other button waits for a draw.
-constexpr std::array<Button, 8> kEnabledAtStart{Button::SBdt,         Button::SpeedButton3, Button::SpeedButton1,
-                                                Button::SpeedButton2, Button::SBautv,       Button::SpeedButton4,
-                                                Button::SBoptimize,   Button::SBulset};
+constexpr std::array<Button, 8> kEnabledAtStart{
+    Button::SBdt,   Button::SpeedButton3, Button::SpeedButton1, Button::SpeedButton2,
+    Button::SBautv, Button::SpeedButton4, Button::SBoptimize,   Button::SBulset};
 
 // Enabled by a draw exactly while a chromosome file is loaded.
-constexpr std::array<Button, 7> kNeedFile{Button::SBur,   Button::SBev,    Button::SBevf,  Button::SBVHDL,
-                                          Button::SBDot,  Button::SBfiltr, Button::SBbatch};
+constexpr std::array<Button, 7> kNeedFile{Button::SBur,  Button::SBev,    Button::SBevf,  Button::SBVHDL,
+                                          Button::SBDot, Button::SBfiltr, Button::SBbatch};
 
 constexpr const char* kAboutText =
     "Vesion: v1.5.2008\n\n"
@@ -46,17 +46,24 @@ constexpr const char* kAboutText =
 
 }  // namespace
 
-const char* buttonName(Button button) { return kButtonNames[static_cast<std::size_t>(button)]; }
+const char* buttonName(Button button) {
+    return kButtonNames[static_cast<std::size_t>(button)];
+}
 
-bool valueEditorAccepts(char typed) { return (typed >= '0' && typed <= '9') || typed == '\r' || typed == '\b'; }
+bool valueEditorAccepts(char typed) {
+    return (typed >= '0' && typed <= '9') || typed == '\r' || typed == '\b';
+}
 
 Workbench::Workbench(Ui& ui, std::string settingsPath) : ui_(ui), settings_(std::move(settingsPath)) {
-    for (const Button button : kEnabledAtStart) enable(button, true);
+    for (const Button button : kEnabledAtStart)
+        enable(button, true);
     spacings_ = readSpacingTexts(settings_);
     options_ = readDisplayOptions(settings_, options_);
 }
 
-std::string Workbench::drawCaption() const { return redrawMode_ ? "Překreslit" : "Vykreslit"; }
+std::string Workbench::drawCaption() const {
+    return redrawMode_ ? "Překreslit" : "Vykreslit";
+}
 
 bool Workbench::takeShowFunctionPage() {
     const bool show = showFunctionPage_;
@@ -65,8 +72,8 @@ bool Workbench::takeShowFunctionPage() {
 }
 
 Scene Workbench::scene() const {
-    return Scene{circuit_, assignment_, options_, &settings_, canvasSize_, description_, ui_.dateTimeText(),
-                 dragging_, symbols_};
+    return Scene{circuit_,     assignment_,        options_,  &settings_, canvasSize_,
+                 description_, ui_.dateTimeText(), dragging_, symbols_};
 }
 
 void Workbench::setStatus(std::string text) {
@@ -74,7 +81,9 @@ void Workbench::setStatus(std::string text) {
     ui_.stateChanged();
 }
 
-void Workbench::repaint() { ui_.repaint(); }
+void Workbench::repaint() {
+    ui_.repaint();
+}
 
 // --- the chromosome line, the description and the settings page ---
 
@@ -113,7 +122,9 @@ void Workbench::spacingEntered() {
     repaint();
 }
 
-void Workbench::saveSettingsClicked() { saveSettings(settings_, spacings_, options_); }
+void Workbench::saveSettingsClicked() {
+    saveSettings(settings_, spacings_, options_);
+}
 
 // --- the top bar ---
 
@@ -146,20 +157,23 @@ void Workbench::drawClicked() {
     statusText_ = "OK";
     enable(Button::SBnextcomb, true);
     enable(Button::SBsnb, true);
-    for (const Button button : kNeedFile) enable(button, hasFile());
+    for (const Button button : kNeedFile)
+        enable(button, hasFile());
     enable(Button::SBnr, hasFile() && fileExists(changeFileExtension(fileName_, ".ini")));
     memo_.push_back(canvasSizeText(canvasSize_));
     ui_.stateChanged();
 }
 
-void Workbench::loadAndDraw(const std::string& path) {
+bool Workbench::loadAndDraw(const std::string& path) {
     openDialogFile_ = path;
+    // A layout named for the previous chromosome belongs to it, not to this one.
+    layoutFileName_.clear();
     openDialogDirectory_ = fileDirectory(path).empty() ? "." : fileDirectory(path);
-    const auto loaded = loadChromosomeFile(path, circuit_, fileName_, [this](const std::string& title,
-                                                                              const std::string& prompt,
-                                                                              const std::string& initial) {
-        return ui_.askText(title, prompt, initial);
-    });
+    const auto loaded = loadChromosomeFile(
+        path, circuit_, fileName_,
+        [this](const std::string& title, const std::string& prompt, const std::string& initial) {
+            return ui_.askText(title, prompt, initial);
+        });
     if (loaded) {
         setChromosomeLine(loaded->text);
         description_ = loaded->description;
@@ -169,13 +183,22 @@ void Workbench::loadAndDraw(const std::string& path) {
     drawClicked();
     redrawMode_ = false;
     ui_.stateChanged();
+    return loaded.has_value();
+}
+
+std::string loadCancelledMessage(const std::string& path) {
+    return "Načtení souboru " + path + " bylo zrušeno; zůstává předchozí chromozom";
 }
 
 void Workbench::openClicked() {
     const auto path = ui_.chooseOpenFile(
         {"", "Chromozom|*.chr|Chromozom vrc|*.vrc", "*.chr", openDialogDirectory_, openDialogFile_, false});
     if (!path || path->empty()) return;
-    loadAndDraw(*path);
+    if (!loadAndDraw(*path)) ui_.showInformation(loadCancelledMessage(*path));
+}
+
+void Workbench::inform(const std::string& message) {
+    ui_.showInformation(message);
 }
 
 void Workbench::saveChromosomeClicked() {
@@ -198,10 +221,9 @@ void Workbench::hideNonFunctionalClicked() {
 }
 
 void Workbench::saveLayoutClicked() {
-    const bool saved = saveLayout(layoutPathForSave(fileName_), circuit_, assignment_, options_,
-                                  [this](const std::string& text, const std::string& caption) {
-                                      return ui_.askYesNo(text, caption);
-                                  });
+    const bool saved = saveLayout(
+        layoutPathForSave(fileName_), circuit_, assignment_, options_,
+        [this](const std::string& text, const std::string& caption) { return ui_.askYesNo(text, caption); });
     if (saved) {
         enable(Button::SBnr, true);
         ui_.stateChanged();
@@ -209,16 +231,18 @@ void Workbench::saveLayoutClicked() {
 }
 
 void Workbench::loadLayoutClicked() {
-    const LayoutLoadResult result =
+    const LayoutLoadResult result = applyLayoutFile();
+    if (result.status != LayoutLoadStatus::Applied) ui_.showInformation(result.message);
+}
+
+LayoutLoadResult Workbench::applyLayoutFile() {
+    LayoutLoadResult result =
         loadLayout(layoutPathForLoad(fileName_, layoutFileName_), circuit_, assignment_, options_);
-    if (result.status == LayoutLoadStatus::Missing) {
-        ui_.showInformation(result.message);
-        return;
-    }
-    if (result.status != LayoutLoadStatus::Applied) return;
+    if (result.status != LayoutLoadStatus::Applied) return result;
     ui_.stateChanged();
     if (options_.values) recalculate();
     fitCanvas();
+    return result;
 }
 
 void Workbench::autoPlaceClicked() {
@@ -227,11 +251,11 @@ void Workbench::autoPlaceClicked() {
 }
 
 void Workbench::savePictureClicked() {
-    const auto path = ui_.chooseSaveFile(
-        {"", pictureFilter_, ".bmp", ".", nameWithBlankExtension(fileName_), true});
+    const auto path =
+        ui_.chooseSaveFile({"", pictureFilter_, ".bmp", ".", nameWithBlankExtension(fileName_), true});
     if (!path) return;
     const auto format = pictureFormatForName(*path);
-    if (!format) return;  // an extension of no format writes nothing, without a message
+    if (!format) throw Error(unknownPictureFormatMessage(*path));
     savePicture(*format, *path);
 }
 
@@ -243,7 +267,9 @@ void Workbench::savePicture(PictureFormat format, const std::string& path) {
     }
 }
 
-void Workbench::aboutClicked() { ui_.showInformation(kAboutText); }
+void Workbench::aboutClicked() {
+    ui_.showInformation(kAboutText);
+}
 
 void Workbench::fitCanvas() {
     canvasSize_ = fitCanvasSize(circuit_, options_.hiddenBlocks, options_.footer, ui_.viewportSize());
@@ -282,7 +308,8 @@ void Workbench::eliminateRedundantClicked() {
 }
 
 void Workbench::countUsage() {
-    for (AssignmentRow& row : assignment_.rows()) row.usage.clear();
+    for (AssignmentRow& row : assignment_.rows())
+        row.usage.clear();
     std::array<std::int64_t, kGeneCount> counts{};
     for (std::int32_t i = circuit_.inputCount; circuit_.hasCircuit() && i < circuit_.firstOutput(); ++i) {
         const Block& block = circuit_.blocks[static_cast<std::size_t>(i)];
@@ -308,7 +335,9 @@ void Workbench::functionAssignmentClicked() {
     showSummary();
 }
 
-void Workbench::chooseFunction(std::int32_t gene, std::int32_t id) { assignment_.chooseFunction(gene, id); }
+void Workbench::chooseFunction(std::int32_t gene, std::int32_t id) {
+    assignment_.chooseFunction(gene, id);
+}
 
 std::string Workbench::assignmentTableText() const {
     std::string text;
@@ -318,24 +347,31 @@ std::string Workbench::assignmentTableText() const {
     return text;
 }
 
-void Workbench::copyAssignmentClicked() { ui_.setClipboard(assignmentTableText()); }
+void Workbench::copyAssignmentClicked() {
+    ui_.setClipboard(assignmentTableText());
+}
 
-void Workbench::saveAssignmentClicked() { assignment_.saveAssignment(settings_); }
+void Workbench::saveAssignmentClicked() {
+    assignment_.saveAssignment(settings_);
+}
 
 void Workbench::writeDot(const std::string& path) {
     writeFileAtomically(path, buildDot(circuit_, assignment_, options_.values, fileName_, settings_));
 }
 
-void Workbench::writeVhdl(const std::string& path) { writeFileAtomically(path, buildVhdl(circuit_, fileName_)); }
+void Workbench::writeVhdl(const std::string& path) {
+    writeFileAtomically(path, buildVhdl(circuit_, fileName_));
+}
 
 void Workbench::generateDotClicked() {
-    const auto path = ui_.chooseSaveFile({"", "DOT file|*.dot", "*.dot", fileDirectory(fileName_),
-                                          nameWithBlankExtension(fileName_), false});
+    const auto path = ui_.chooseSaveFile(
+        {"", "DOT file|*.dot", "*.dot", fileDirectory(fileName_), nameWithBlankExtension(fileName_), true});
     if (path && !path->empty()) writeDot(*path);
 }
 
 void Workbench::generateVhdlClicked() {
-    const auto path = ui_.chooseSaveFile({"", "VHDL file|*.vhd", "*.vhd", fileDirectory(fileName_), "", false});
+    const auto path =
+        ui_.chooseSaveFile({"", "VHDL file|*.vhd", "*.vhd", fileDirectory(fileName_), "", true});
     if (path && !path->empty()) writeVhdl(*path);
 }
 
@@ -353,8 +389,9 @@ void Workbench::runScript(const std::string& path, bool showLog) {
 
 void Workbench::runScriptClicked() {
     if (circuit_.outputCount == 0 || circuit_.inputCount == 0) return;
-    const auto path = ui_.chooseOpenFile({"", "Skript - binární hodnoty|*.csb|Skript - decimální hodnoty|*.csd",
-                                          ".csb", openDialogDirectory_, "", false});
+    const auto path =
+        ui_.chooseOpenFile({"", "Skript - binární hodnoty|*.csb|Skript - decimální hodnoty|*.csd", ".csb",
+                            openDialogDirectory_, "", false});
     if (!path || path->empty()) return;
     openDialogFile_ = *path;
     runScript(*path, true);
@@ -379,112 +416,6 @@ void Workbench::filterImageClicked() {
 void Workbench::showSummary() {
     memo_ = pellisor::showSummary(circuit_, assignment_);
     fitCanvas();
-}
-
-// --- the canvas ---
-
-void Workbench::mouseMoved(std::int32_t x, std::int32_t y, bool shift) {
-    if (dragging_) {
-        if (!shift) {
-            axisLock_ = std::abs(y - lastMouseY_) < std::abs(x - lastMouseX_) ? 2 : 1;
-            lastMouseX_ = x;
-            lastMouseY_ = y;
-        }
-        x = std::max(x, 0);
-        y = std::max(y, 0);
-        if (currentBlock_ >= 0 && currentBlock_ < circuit_.blockTotal()) {
-            Block& block = circuit_.blocks[static_cast<std::size_t>(currentBlock_)];
-            if (!(shift && axisLock_ == 1)) block.x = x;
-            if (!(shift && axisLock_ == 2)) block.y = y;
-        }
-        ui_.showDragFrame(false);
-        return;
-    }
-    if (!circuit_.hasCircuit()) return;
-    for (std::int32_t i = 0; i < circuit_.blockTotal(); ++i) {
-        const Block& block = circuit_.blocks[static_cast<std::size_t>(i)];
-        const bool eligible = block.visible || circuit_.isPrimaryInput(i) || options_.hiddenBlocks;
-        if (eligible && block.x - 5 < x && x < block.x + 5 && block.y - 5 < y && y < block.y + 5) {
-            currentBlock_ = i;
-            cursor_ = shift ? CursorShape::VerticalResize : CursorShape::Move;
-            ui_.stateChanged();
-            return;
-        }
-    }
-    currentBlock_ = -1;
-    if (cursor_ != CursorShape::Default) {
-        cursor_ = CursorShape::Default;
-        ui_.stateChanged();
-    }
-}
-
-MousePressResult Workbench::mousePressed(MouseButton button, std::int32_t x, std::int32_t y, bool shift, bool ctrl,
-                                         bool doubleClick) {
-    if (editedBlock_ != -1) commitValueEditor(valueEditor_.text);
-    if (currentBlock_ == -1) return {};
-    if (button == MouseButton::Right) return {true, circuit_.isPrimaryInput(currentBlock_)};
-    if (doubleClick && !ctrl) {
-        openValueEditor();
-        return {};
-    }
-    dragging_ = true;
-    axisLock_ = 0;
-    lastMouseX_ = x;
-    lastMouseY_ = y;
-    if (ctrl) {
-        std::int32_t& value = circuit_.blocks[static_cast<std::size_t>(currentBlock_)].value;
-        value ^= 1;
-        recalculate();
-    }
-    if (shift) axisLock_ = 1;
-    if (const auto status = markCone(circuit_, assignment_, currentBlock_)) setStatus(*status);
-    ui_.showDragFrame(true);
-    return {};
-}
-
-void Workbench::mouseReleased() {
-    cursor_ = CursorShape::Default;
-    if (dragging_) {
-        currentBlock_ = -1;
-        dragging_ = false;
-        repaint();
-        statusText_.clear();
-    }
-    ui_.stateChanged();
-}
-
-void Workbench::toggleVisibilityClicked() {
-    if (currentBlock_ < 0 || currentBlock_ >= circuit_.blockTotal()) return;
-    Block& block = circuit_.blocks[static_cast<std::size_t>(currentBlock_)];
-    block.visible = !block.visible;
-    repaint();
-}
-
-void Workbench::swapInputsClicked() {
-    if (currentBlock_ < 0 || currentBlock_ >= circuit_.blockTotal()) return;
-    Block& block = circuit_.blocks[static_cast<std::size_t>(currentBlock_)];
-    if (block.inputCount != 2 || block.inputs.size() != 2) return;
-    std::swap(block.inputs[0], block.inputs[1]);
-    repaint();
-}
-
-void Workbench::openValueEditor() {
-    if (currentBlock_ == -1 || !circuit_.isPrimaryInput(currentBlock_)) return;
-    editedBlock_ = currentBlock_;
-    const Block& input = circuit_.blocks[static_cast<std::size_t>(editedBlock_)];
-    valueEditor_ = {true, input.x + 3, input.y + 2, std::to_string(input.value)};
-    ui_.stateChanged();
-}
-
-void Workbench::commitValueEditor(const std::string& text) {
-    if (editedBlock_ == -1) return;
-    valueEditor_.text = text;
-    const std::int32_t value = toInt(text);  // a bad text leaves the editor open
-    circuit_.blocks[static_cast<std::size_t>(editedBlock_)].value = value;
-    editedBlock_ = -1;
-    valueEditor_.open = false;
-    ui_.stateChanged();
-    recalculate();
 }
 
 }  // namespace pellisor

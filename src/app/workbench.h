@@ -6,6 +6,7 @@
 #include "model/settings_file.h"
 #include "render/display_options.h"
 #include "render/geometry.h"
+#include "render/layout_file.h"
 #include "render/renderer.h"
 
 #include <array>
@@ -18,9 +19,25 @@ namespace pellisor {
 
 // The buttons of the main window, named as their controls are.
 enum class Button : int {
-    SBdt, SBok, SBuloz,  // top bar
-    SBsnb, SBur, SBnr, SpeedButton3, SpeedButton1, SpeedButton2, SBautv, SBnextcomb, SBev, SpeedButton4,
-    SBoptimize, SBevf, SBVHDL, SBDot, SBbatch, SBfiltr,  // page "Funkce"
+    SBdt,
+    SBok,
+    SBuloz,  // top bar
+    SBsnb,
+    SBur,
+    SBnr,
+    SpeedButton3,
+    SpeedButton1,
+    SpeedButton2,
+    SBautv,
+    SBnextcomb,
+    SBev,
+    SpeedButton4,
+    SBoptimize,
+    SBevf,
+    SBVHDL,
+    SBDot,
+    SBbatch,
+    SBfiltr,  // page "Funkce"
     SBulset,  // page "Nastavení"
 };
 inline constexpr int kButtonCount = 20;
@@ -31,7 +48,7 @@ enum class CursorShape { Default, Move, VerticalResize };
 
 // What a mouse press asks the window to do besides repainting.
 struct MousePressResult {
-    bool openPopup = false;       // show the popup menu at the mouse
+    bool openPopup = false;           // show the popup menu at the mouse
     bool changeValueEnabled = false;  // its item "Změnit hodnotu"
 };
 
@@ -42,6 +59,9 @@ struct ValueEditorState {
     std::int32_t y = 0;
     std::string text;
 };
+
+// What the user is told when a .vrc question was cancelled.
+std::string loadCancelledMessage(const std::string& path);
 
 // Whether the value editor lets a typed character through: digits, Enter and Backspace only.
 bool valueEditorAccepts(char typed);
@@ -62,7 +82,7 @@ public:
     SettingsFile& settings() { return settings_; }
 
     const std::string& chromosomeLine() const { return chromosomeLine_; }  // Edit1
-    const std::string& description() const { return description_; }      // EPopis
+    const std::string& description() const { return description_; }        // EPopis
     const std::string& statusText() const { return statusText_; }
     const std::vector<std::string>& memo() const { return memo_; }
     const std::vector<std::string>& logLines() const { return logLines_; }
@@ -102,31 +122,35 @@ public:
     void saveSettingsClicked();  // SBulset
 
     // --- the top bar ---
-    void drawClicked();             // SBok
-    void openClicked();             // SBdt
-    void saveChromosomeClicked();   // SBuloz
-    // Loads a chromosome file and draws it in draw mode, as the open command does.
-    void loadAndDraw(const std::string& path);
+    void drawClicked();            // SBok
+    void openClicked();            // SBdt
+    void saveChromosomeClicked();  // SBuloz
+    // Loads a chromosome file and draws it in draw mode, as the open command does. False when a .vrc
+    // question was cancelled: the previous line was drawn again.
+    bool loadAndDraw(const std::string& path);
 
     // --- the page "Funkce" ---
     void hideNonFunctionalClicked();  // SBsnb
     void saveLayoutClicked();         // SBur
     void loadLayoutClicked();         // SBnr
-    void autoPlaceClicked();          // SpeedButton3
-    void savePictureClicked();        // SpeedButton1
-    void aboutClicked();              // SpeedButton2
-    void fitCanvas();                 // SBautv
-    void nextCombinationClicked();    // SBnextcomb
-    void recalculate();               // SBev
-    void detectRedundantClicked();    // SpeedButton4
-    void eliminateRedundantClicked(); // SBoptimize
-    void functionAssignmentClicked(); // SBevf
-    void generateVhdlClicked();       // SBVHDL
-    void generateDotClicked();        // SBDot
-    void runScriptClicked();          // SBbatch
-    void filterImageClicked();        // SBfiltr
+    // The load of "Načíst rozmístění" without telling the user why nothing was applied.
+    LayoutLoadResult applyLayoutFile();
+    void autoPlaceClicked();           // SpeedButton3
+    void savePictureClicked();         // SpeedButton1
+    void aboutClicked();               // SpeedButton2
+    void fitCanvas();                  // SBautv
+    void nextCombinationClicked();     // SBnextcomb
+    void recalculate();                // SBev
+    void detectRedundantClicked();     // SpeedButton4
+    void eliminateRedundantClicked();  // SBoptimize
+    void functionAssignmentClicked();  // SBevf
+    void generateVhdlClicked();        // SBVHDL
+    void generateDotClicked();         // SBDot
+    void runScriptClicked();           // SBbatch
+    void filterImageClicked();         // SBfiltr
 
     // --- what the buttons and the command line share ---
+    void inform(const std::string& message);
     void showSummary();
     void savePicture(PictureFormat format, const std::string& path);
     void writeDot(const std::string& path);
@@ -136,8 +160,8 @@ public:
 
     // --- the function assignment dialog ---
     void chooseFunction(std::int32_t gene, std::int32_t id);
-    void copyAssignmentClicked();     // "Kopírovat"
-    void saveAssignmentClicked();     // "Uložit jako default"
+    void copyAssignmentClicked();  // "Kopírovat"
+    void saveAssignmentClicked();  // "Uložit jako default"
     // The clipboard text of the table: identifier, tab, description, tab, usage, CR LF per gene.
     std::string assignmentTableText() const;
 
@@ -146,9 +170,9 @@ public:
     MousePressResult mousePressed(MouseButton button, std::int32_t x, std::int32_t y, bool shift, bool ctrl,
                                   bool doubleClick);
     void mouseReleased();
-    void toggleVisibilityClicked();   // "Skrýt/Zobrazit blok"
-    void swapInputsClicked();         // "Prohodit vstupy 0 a 1"
-    void openValueEditor();           // "Změnit hodnotu", double click on an input
+    void toggleVisibilityClicked();  // "Skrýt/Zobrazit blok"
+    void swapInputsClicked();        // "Prohodit vstupy 0 a 1"
+    void openValueEditor();          // "Změnit hodnotu", double click on an input
     // What the value editor holds while the user types; a press on the canvas commits it.
     void setValueEditorText(const std::string& text) { valueEditor_.text = text; }
     // Enter in the value editor with its text.

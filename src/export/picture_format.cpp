@@ -12,6 +12,10 @@ std::optional<PictureFormat> pictureFormatForName(const std::string& path) {
     return std::nullopt;
 }
 
+std::string unknownPictureFormatMessage(const std::string& path) {
+    return "Obrázek " + path + " nelze uložit: schéma lze uložit jen s příponou .bmp, .jpg, .ps nebo .eps";
+}
+
 std::string nameWithBlankExtension(const std::string& fileName) {
     return changeFileExtension(fileName, " ");
 }

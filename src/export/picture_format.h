@@ -8,8 +8,12 @@ namespace pellisor {
 enum class PictureFormat { Bitmap, Jpeg, PostScript };
 
 // The format a chosen file name asks for, by its extension compared with case: ".bmp", ".jpg", ".ps"
-// or ".eps"; nothing for any other (the export then silently does nothing).
+// or ".eps"; nothing for any other.
 std::optional<PictureFormat> pictureFormatForName(const std::string& path);
+
+// What the user is told when a chosen name asks for no format: the name and every extension that
+// writes a picture.
+std::string unknownPictureFormatMessage(const std::string& path);
 
 // The chromosome file's path with its extension replaced by a single blank, as the save
 // dialogs propose it.

@@ -26,6 +26,7 @@ constexpr const char* kEvalSection = "Eval";
 constexpr const char* kOverwriteQuestion = "Opravdu si přejete uložit rozmístění?";
 constexpr const char* kOverwriteCaption = "Uložení";
 constexpr const char* kNoCircuitToSave = "Rozmístění nelze uložit: není načten žádný obvod";
+constexpr const char* kNoCircuitToLoad = "Rozmístění nelze načíst: není načten žádný obvod";
 
 std::string entrySection(std::int32_t index) {
     return "b" + std::to_string(index);
@@ -136,16 +137,21 @@ LayoutLoadResult loadLayout(const std::string& path, Chromosome& circuit, Functi
                             DisplayOptions& options) {
     if (!fileExists(path)) return {LayoutLoadStatus::Missing, "Soubor " + path + " neexistuje!"};
     // Nothing drawn: there is no grid the layout could match.
-    if (!circuit.hasCircuit()) return {LayoutLoadStatus::Mismatch, {}};
+    if (!circuit.hasCircuit()) return {LayoutLoadStatus::Mismatch, kNoCircuitToLoad};
 
     // Read once: a million entries would otherwise mean a million lookups in the settings store.
     auto bytes = readFileBytes(path);
-    const LayoutText file(bytes ? std::move(*bytes) : std::string(), circuit.blockTotal());
-    if (readInteger(file, kGlobalSection, "m", -1) != circuit.columns)
-        return {LayoutLoadStatus::Mismatch, {}};
-    if (readInteger(file, kGlobalSection, "n", -1) != circuit.rows) return {LayoutLoadStatus::Mismatch, {}};
-    if (readInteger(file, kGlobalSection, "maxidx", 0) > circuit.blockTotal()) {
-        return {LayoutLoadStatus::Mismatch, {}};
+    if (!bytes) throw Error(std::string(kCannotOpenFile) + ": " + path);
+    const LayoutText file(std::move(*bytes), circuit.blockTotal());
+    const std::int32_t columns = readInteger(file, kGlobalSection, "m", -1);
+    const std::int32_t rows = readInteger(file, kGlobalSection, "n", -1);
+    const std::int32_t entries = readInteger(file, kGlobalSection, "maxidx", 0);
+    if (columns != circuit.columns || rows != circuit.rows || entries > circuit.blockTotal()) {
+        return {LayoutLoadStatus::Mismatch,
+                "Rozmístění " + path + " nepatří k tomuto obvodu (soubor: matice " + std::to_string(columns) +
+                    "x" + std::to_string(rows) + ", " + std::to_string(entries) + " prvků; obvod: matice " +
+                    std::to_string(circuit.columns) + "x" + std::to_string(circuit.rows) + ", " +
+                    std::to_string(circuit.blockTotal()) + " prvků)"};
     }
 
     // Every entry, whatever "maxidx" says: one without a section keeps its place and becomes visible.

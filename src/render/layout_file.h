@@ -27,19 +27,20 @@ bool saveLayout(const std::string& path, const Chromosome& circuit, const Functi
 
 enum class LayoutLoadStatus {
     Missing,   // the file does not exist; `message` says so
-    Mismatch,  // another grid or a larger circuit: nothing was changed
+    Mismatch,  // another grid, a larger circuit or no circuit: nothing was changed; `message` says why
     Applied,
 };
 
 struct LayoutLoadResult {
     LayoutLoadStatus status = LayoutLoadStatus::Mismatch;
-    std::string message;  // "Soubor <name> neexistuje!" for a missing file
+    std::string message;  // "Soubor <name> neexistuje!" for a missing file; why it did not fit otherwise
 };
 
 // Applies a layout file to the circuit, the two display options and the assignment table. The caller
 // then recalculates when values are shown and fits the canvas. An identifier in "Eval" that is not an
 // integer or names no function stops the load at that row with an Error; what was applied stays (an
 // identifier without a chooser entry is stored in its row first). Without a circuit nothing is applied.
+// A file that exists but cannot be read (or is no regular file) raises "Soubor nelze otevrit: <path>".
 LayoutLoadResult loadLayout(const std::string& path, Chromosome& circuit, FunctionAssignment& assignment,
                             DisplayOptions& options);
 

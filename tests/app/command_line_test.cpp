@@ -87,13 +87,22 @@ TEST_F(CommandLine, PathsWithADirectoryPartAreFileArgumentsAsGiven) {
     EXPECT_EQ("../b.chr", workbench.fileName());
 }
 
-TEST_F(CommandLine, OptionsBeforeAnyChromosomeDoNothing) {
-    const ArgumentWalk walk = run(
-        {"-o:jpg", "-o:bmp", "-o:ps", "-o:dot", "-o:vhd", "-f:pic.bmp", "-next", "-opt", "-h", "-i", "-s"});
+TEST_F(CommandLine, OptionsBeforeAnyChromosomeDoNothingButSaySo) {
+    const std::vector<std::string> options{"-o:jpg",     "-o:bmp", "-o:ps", "-o:dot", "-o:vhd",
+                                           "-f:pic.bmp", "-next",  "-opt",  "-h",     "-i"};
+    std::vector<std::string> arguments = options;
+    arguments.push_back("-s");
+    const ArgumentWalk walk = run(arguments);
     EXPECT_FALSE(walk.endRequested);
     EXPECT_FALSE(workbench.circuit().hasCircuit());
     EXPECT_TRUE(ui.rasterPictures.empty());
-    EXPECT_TRUE(ui.informations.empty());
+    // In the window each is told and the walk goes on.
+    ASSERT_EQ(options.size() + 1, ui.informations.size());
+    for (std::size_t i = 0; i < options.size(); ++i) {
+        EXPECT_EQ("Volbu " + options[i] + " nelze provést: není načten žádný chromozom", ui.informations[i]);
+    }
+    EXPECT_EQ("Volbu -s nelze provést: není zadán žádný testovací skript (.csb nebo .csd)",
+              ui.informations.back());
     EXPECT_EQ(1, std::distance(std::filesystem::directory_iterator(dir.path()), {}));  // set.ini only
     EXPECT_EQ("", warnings.str());
 }

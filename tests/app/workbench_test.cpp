@@ -2,6 +2,7 @@
 
 #include "model/error.h"
 #include "model/file_io.h"
+#include "app/workbench_bench.h"
 #include "support/fake_ui.h"
 #include "support/test_support.h"
 
@@ -11,34 +12,9 @@ namespace pellisor {
 namespace {
 
 using settings::DisplayOption;
+using test::Bench;
 using test::FakeUi;
-
-constexpr const char* kLine = "{3,1,2,2,2,1,-1}([3]0,1,1)([4]1,2,3)([5]3,4,2)([6]4,0,5)(6)";
-
-struct Bench {
-    test::TempDir dir;
-    FakeUi ui;
-    Workbench workbench{ui, dir.file("set.ini")};
-
-    // Types a line key by key, as the chromosome field reports it.
-    void type(const std::string& text) {
-        for (const char ch : text) {
-            workbench.chromosomeKeyPressed();
-            workbench.setChromosomeLine(workbench.chromosomeLine() + ch);
-        }
-    }
-    void drawTyped(const std::string& line = kLine) {
-        type(line);
-        workbench.chromosomeKeyPressed();  // the next key enables the draw button
-        workbench.drawClicked();
-    }
-    std::string writeChromosome(const std::string& name, const std::string& line = kLine) {
-        const std::string path = dir.file(name);
-        test::writeBytes(path, "# popis\r\n#%i a,b,c\r\n#%o y\r\n" + line + "\r\n");
-        return path;
-    }
-    const Block& block(std::int32_t index) const { return workbench.circuit().blocks[std::size_t(index)]; }
-};
+using test::kLine;
 
 TEST(Workbench, StartsWithNoCircuitAndTheStartButtons) {
     Bench bench;
@@ -374,7 +350,17 @@ TEST(Workbench, PictureExportFollowsTheChosenExtension) {
     w.loadAndDraw(bench.writeChromosome("adder.chr"));
     bench.ui.fileAnswers = {bench.dir.file("a.BMP"), bench.dir.file("a.jpeg"), bench.dir.file("a"),
                             bench.dir.file("a.jpg"), bench.dir.file("a.eps"), std::nullopt};
-    for (int i = 0; i < 6; ++i) w.savePictureClicked();
+    // A name of no format is refused with the formats there are.
+    for (const char* name : {"a.BMP", "a.jpeg", "a"}) {
+        try {
+            w.savePictureClicked();
+            ADD_FAILURE() << "no message for " << name;
+        } catch (const Error& error) {
+            EXPECT_EQ(unknownPictureFormatMessage(bench.dir.file(name)), error.what());
+            EXPECT_NE(std::string::npos, std::string(error.what()).find(".bmp, .jpg, .ps nebo .eps"));
+        }
+    }
+    for (int i = 0; i < 3; ++i) w.savePictureClicked();
     EXPECT_EQ(bench.dir.file("adder "), bench.ui.dialogs[0].fileName);
     EXPECT_EQ(".bmp", bench.ui.dialogs[0].defaultExtension);
     ASSERT_EQ(1u, bench.ui.rasterPictures.size());
