@@ -167,6 +167,42 @@ std::string commentText(std::string text) {
     return text;
 }
 
+// Graphviz reads a colour with ':' or ';' as a list of colours, each with an optional weight after
+// ';', and version 2.43 crashes on a list with an empty colour or a weight that is no number. Such a
+// list is refused here: the value becomes the default colour. A well-formed list passes.
+bool isWeight(std::string_view text) {
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? "" : text.substr(point + 1);
+    const auto digitsOnly = [](std::string_view part) {
+        return std::all_of(part.begin(), part.end(), isDigit);
+    };
+    return (!whole.empty() || !fraction.empty()) && digitsOnly(whole) && digitsOnly(fraction);
+}
+
+bool isColourListOrPlain(std::string_view text) {
+    if (text.find_first_of(":;") == std::string_view::npos) return true;
+    for (;;) {
+        const std::size_t end = text.find(':');
+        std::string_view item = text.substr(0, end);
+        const std::size_t weight = item.find(';');
+        if (weight != std::string_view::npos) {
+            if (!isWeight(item.substr(weight + 1))) return false;
+            item = item.substr(0, weight);
+        }
+        if (item.empty()) return false;
+        if (end == std::string_view::npos) return true;
+        text.remove_prefix(end + 1);
+    }
+}
+
+// A colour between double quotes, as every colour has been written; one Graphviz cannot read as a
+// colour or colour list safely gives way to the default.
+std::string colourValue(const std::string& raw, std::string_view fallback) {
+    const std::string text = dotText(raw);
+    return quoted(isColourListOrPlain(text) ? std::string_view(text) : fallback);
+}
+
 }  // namespace
 
 void writeDotText(const ByteSink& sink, const Chromosome& circuit, const FunctionAssignment& assignment,
@@ -210,12 +246,14 @@ void writeDotText(const ByteSink& sink, const Chromosome& circuit, const Functio
                                                       node + "(" + std::to_string(block.function) + ")");
         out << " " << node << "[label=" << quoted(label) << " shape=\"box\" style=filled fontname=\"Arial\" ";
         out << "fillcolor="
-            << quoted(settings.readString(settings::kDotSection, prefix + "_fillcolor",
-                                          settings::kFillColorFallback))
+            << colourValue(settings.readString(settings::kDotSection, prefix + "_fillcolor",
+                                               settings::kFillColorFallback),
+                           settings::kFillColorFallback)
             << " ";
         out << "fontcolor="
-            << quoted(settings.readString(settings::kDotSection, prefix + "_fontcolor",
-                                          settings::kFontColorFallback))
+            << colourValue(settings.readString(settings::kDotSection, prefix + "_fontcolor",
+                                               settings::kFontColorFallback),
+                           settings::kFontColorFallback)
             << " ";
         out << "]\n";
 
