@@ -261,7 +261,9 @@ void Workbench::savePictureClicked() {
 
 void Workbench::savePicture(PictureFormat format, const std::string& path) {
     if (format == PictureFormat::PostScript) {
-        writeFileAtomically(path, buildEps(circuit_, assignment_, options_, description_, settings_));
+        writeFileAtomically(path, [&](const ByteSink& sink) {
+            writeEpsText(sink, circuit_, assignment_, options_, description_, settings_);
+        });
     } else {
         ui_.saveRasterPicture(format, path);
     }
@@ -356,11 +358,13 @@ void Workbench::saveAssignmentClicked() {
 }
 
 void Workbench::writeDot(const std::string& path) {
-    writeFileAtomically(path, buildDot(circuit_, assignment_, options_.values, fileName_, settings_));
+    writeFileAtomically(path, [&](const ByteSink& sink) {
+        writeDotText(sink, circuit_, assignment_, options_.values, fileName_, settings_);
+    });
 }
 
 void Workbench::writeVhdl(const std::string& path) {
-    writeFileAtomically(path, buildVhdl(circuit_, fileName_));
+    writeFileAtomically(path, [&](const ByteSink& sink) { writeVhdlText(sink, circuit_, fileName_); });
 }
 
 void Workbench::generateDotClicked() {

@@ -1,5 +1,6 @@
 #include "export/dot_writer.h"
 
+#include "export/buffered_sink.h"
 #include "model/file_names.h"
 #include "model/settings_keys.h"
 
@@ -166,11 +167,46 @@ std::string commentText(std::string text) {
     return text;
 }
 
+// Graphviz reads a colour with ':' or ';' as a list of colours, each with an optional weight after
+// ';', and version 2.43 crashes on a list with an empty colour or a weight that is no number. Such a
+// list is refused here: the value becomes the default colour. A well-formed list passes.
+bool isWeight(std::string_view text) {
+    const std::size_t point = text.find('.');
+    const std::string_view whole = text.substr(0, point);
+    const std::string_view fraction = point == std::string_view::npos ? "" : text.substr(point + 1);
+    const auto digitsOnly = [](std::string_view part) {
+        return std::all_of(part.begin(), part.end(), isDigit);
+    };
+    return (!whole.empty() || !fraction.empty()) && digitsOnly(whole) && digitsOnly(fraction);
+}
+
+bool isColourListOrPlain(std::string_view text) {
+    if (text.find_first_of(":;") == std::string_view::npos) return true;
+    for (;;) {
+        const std::size_t end = text.find(':');
+        std::string_view item = text.substr(0, end);
+        const std::size_t weight = item.find(';');
+        if (weight != std::string_view::npos) {
+            if (!isWeight(item.substr(weight + 1))) return false;
+            item = item.substr(0, weight);
+        }
+        if (item.empty()) return false;
+        if (end == std::string_view::npos) return true;
+        text.remove_prefix(end + 1);
+    }
+}
+
+// A colour between double quotes, as every colour has been written; one Graphviz cannot read as a
+// colour or colour list safely gives way to the default.
+std::string colourValue(const std::string& raw, std::string_view fallback) {
+    const std::string text = dotText(raw);
+    return quoted(isColourListOrPlain(text) ? std::string_view(text) : fallback);
+}
 
 }  // namespace
 
-std::string buildDot(const Chromosome& circuit, const FunctionAssignment& assignment, bool showValues,
-                     const std::string& chromosomeFileName, const SettingsFile& settings) {
+void writeDotText(const ByteSink& sink, const Chromosome& circuit, const FunctionAssignment& assignment,
+                  bool showValues, const std::string& chromosomeFileName, const SettingsFile& settings) {
     const bool present = circuit.hasConsistentCircuit();
     const std::int32_t inputCount = present ? circuit.inputCount : 0;
     const std::int32_t firstOutput = present ? circuit.firstOutput() : 0;
@@ -179,25 +215,25 @@ std::string buildDot(const Chromosome& circuit, const FunctionAssignment& assign
         return circuit.blocks[static_cast<std::size_t>(index)];
     };
     const auto inRange = [&](std::int32_t index) { return index >= 0 && index < circuit.blockTotal(); };
-    const auto sourceName = [&](std::int32_t source) {
-        return (source < inputCount ? " in" : " blk") + std::to_string(source);
+    BufferedSink out(sink);
+    const auto appendSource = [&](std::int32_t source) {
+        out << (source < inputCount ? " in" : " blk") << source;
     };
 
-    std::string text = "#" + commentText(fileNamePart(chromosomeFileName)) + "\n";
-    text += "digraph z {\n Node [peripheries=0]\n";
+    out << "#" << commentText(fileNamePart(chromosomeFileName)) << "\n";
+    out << "digraph z {\n Node [peripheries=0]\n";
 
     for (std::int32_t n = 0; n < inputCount; ++n) {
-        text += " in" + std::to_string(n) + "[fontsize=23";
+        out << " in" << n << "[fontsize=23";
         if (static_cast<std::size_t>(n) < circuit.inputNames.size()) {
-            text += " label=" + attributeValue(circuit.inputNames[static_cast<std::size_t>(n)]);
+            out << " label=" << attributeValue(circuit.inputNames[static_cast<std::size_t>(n)]);
         }
-        text += "]\n";
+        out << "]\n";
     }
-    text += " {rank=same;";
-    for (std::int32_t n = 0; n < inputCount; ++n) {
-        text += " in" + std::to_string(n);
-    }
-    text += "}\n\n";
+    out << " {rank=same;";
+    for (std::int32_t n = 0; n < inputCount; ++n)
+        out << " in" << n;
+    out << "}\n\n";
 
     for (std::int32_t i = inputCount; i < firstOutput; ++i) {
         const Block& block = entry(i);
@@ -208,55 +244,64 @@ std::string buildDot(const Chromosome& circuit, const FunctionAssignment& assign
         const std::string prefix = "f" + assignment.functionOf(block.function);
         const std::string label = settings.readString(settings::kDotSection, prefix + "_label",
                                                       node + "(" + std::to_string(block.function) + ")");
-        text += " " + node + "[label=" + quoted(label) + " shape=\"box\" style=filled fontname=\"Arial\" ";
-        text += "fillcolor=" +
-                quoted(settings.readString(settings::kDotSection, prefix + "_fillcolor",
-                                           settings::kFillColorFallback)) +
-                " ";
-        text += "fontcolor=" +
-                quoted(settings.readString(settings::kDotSection, prefix + "_fontcolor",
-                                           settings::kFontColorFallback)) +
-                " ";
-        text += "]\n";
+        out << " " << node << "[label=" << quoted(label) << " shape=\"box\" style=filled fontname=\"Arial\" ";
+        out << "fillcolor="
+            << colourValue(settings.readString(settings::kDotSection, prefix + "_fillcolor",
+                                               settings::kFillColorFallback),
+                           settings::kFillColorFallback)
+            << " ";
+        out << "fontcolor="
+            << colourValue(settings.readString(settings::kDotSection, prefix + "_fontcolor",
+                                               settings::kFontColorFallback),
+                           settings::kFontColorFallback)
+            << " ";
+        out << "]\n";
 
         // Only the first two connections are drawn; a block of arity 1 has just one.
         const std::size_t drawn = std::min<std::size_t>(2, block.inputs.size());
         for (std::size_t k = 0; k < drawn; ++k) {
             const std::int32_t source = block.inputs[k];
             if (!inRange(source) || !entry(source).visible || (mask & (1 << k)) == 0) continue;
-            text += sourceName(source) + " -> " + node;
+            appendSource(source);
+            out << " -> " << node;
             if (showValues || labelled) {
-                text += "[label=\"";
-                if (labelled) text += k == 0 ? "a" : "b";
-                if (labelled && showValues) text += "\\n";
-                if (showValues) text += std::to_string(entry(source).value);
-                text += "\" fontsize=10]";
+                out << "[label=\"";
+                if (labelled) out << (k == 0 ? "a" : "b");
+                if (labelled && showValues) out << "\\n";
+                if (showValues) out << entry(source).value;
+                out << "\" fontsize=10]";
             }
-            text += "\n";
+            out << "\n";
         }
     }
-    text += "\n";
+    out << "\n";
 
     for (std::int32_t n = 0; n < outputCount; ++n) {
-        const std::string node = "out" + std::to_string(n);
-        text += " " + node + "[fontsize=23";
+        out << " out" << n << "[fontsize=23";
         if (static_cast<std::size_t>(n) < circuit.outputNames.size()) {
-            text += " label=" + attributeValue(circuit.outputNames[static_cast<std::size_t>(n)]);
+            out << " label=" << attributeValue(circuit.outputNames[static_cast<std::size_t>(n)]);
         }
-        text += "]\n";
+        out << "]\n";
         const Block& output = entry(firstOutput + n);
         if (output.inputs.empty() || !inRange(output.inputs[0])) continue;
         const std::int32_t source = output.inputs[0];
-        text += sourceName(source) + " -> " + node;
-        if (showValues) text += "[label=\"" + std::to_string(entry(source).value) + "\" fontsize=10]";
-        text += "\n";
+        appendSource(source);
+        out << " -> out" << n;
+        if (showValues) out << "[label=\"" << entry(source).value << "\" fontsize=10]";
+        out << "\n";
     }
-    text += " {rank=same;";
-    for (std::int32_t n = 0; n < outputCount; ++n) {
-        text += " out" + std::to_string(n);
-    }
-    text += "}\n}\n";
-    return text;
+    out << " {rank=same;";
+    for (std::int32_t n = 0; n < outputCount; ++n)
+        out << " out" << n;
+    out << "}\n}\n";
+    out.finish();
+}
+
+std::string buildDot(const Chromosome& circuit, const FunctionAssignment& assignment, bool showValues,
+                     const std::string& chromosomeFileName, const SettingsFile& settings) {
+    return collectText([&](const ByteSink& sink) {
+        writeDotText(sink, circuit, assignment, showValues, chromosomeFileName, settings);
+    });
 }
 
 }  // namespace pellisor

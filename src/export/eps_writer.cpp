@@ -1,5 +1,6 @@
 #include "export/eps_writer.h"
 
+#include "export/buffered_sink.h"
 #include "model/settings_keys.h"
 
 #include <algorithm>
@@ -97,80 +98,77 @@ constexpr std::string_view kBlackColour = " 0 0 0 setrgbcolor \n";
 constexpr std::string_view kWireColour = " 0 0.7 0 setrgbcolor \n";
 
 // Wires into one-input blocks need a name of their own: ln1in1 is the outputs' wire.
-std::string wireProcedure(std::int32_t inputs, std::int32_t input, bool intoBlock) {
-    const std::string prefix = intoBlock && inputs == 1 ? " lnb" : " ln";
-    return prefix + std::to_string(inputs) + "in" + std::to_string(input);
+void appendWireProcedureName(BufferedSink& out, std::int32_t inputs, std::int32_t input, bool intoBlock) {
+    out << (intoBlock && inputs == 1 ? "lnb" : "ln") << inputs << "in" << input;
 }
 
 // Height of pin k (1-based, from the top) above the block's lower edge. The height is cut into 2n - 1
 // equal slices and the pins sit in the middle of every other one, which is where blk2 puts its two.
-std::string pinHeight(std::int32_t inputs, std::int32_t input) {
-    if (inputs == 1) return "elph";
-    return "elh " + std::to_string(2 * std::int64_t{inputs} - 1) + " div " +
-           std::to_string(2 * (std::int64_t{inputs} - input)) + ".5 mul";
+void appendPinHeight(BufferedSink& out, std::int32_t inputs, std::int32_t input) {
+    if (inputs == 1) {
+        out << "elph";
+        return;
+    }
+    out << "elh " << 2 * std::int64_t{inputs} - 1 << " div " << 2 * (std::int64_t{inputs} - input)
+        << ".5 mul";
 }
 
 // blk2 for another number of inputs: the same box, label and index, one pin per input.
-void appendBlockProcedure(std::string& out, std::int32_t inputs, bool blockNumbers) {
-    out += kBoxHead;
-    out += std::to_string(inputs);
-    out += kBoxBody;
-    out += kLabel;
-    if (blockNumbers) out += kIndex;
+void appendBlockProcedure(BufferedSink& out, std::int32_t inputs, bool blockNumbers) {
+    out << kBoxHead << inputs << kBoxBody << kLabel;
+    if (blockNumbers) out << kIndex;
     for (std::int32_t k = 1; k <= inputs; ++k) {
-        out += "gsave      0 " + pinHeight(inputs, k) + " rmoveto %in" + std::to_string(k) +
-               "\n   -10 0 rlineto     stroke grestore   ";
+        out << "gsave      0 ";
+        appendPinHeight(out, inputs, k);
+        out << " rmoveto %in" << k << "\n   -10 0 rlineto     stroke grestore   ";
     }
-    out += "elw elph rmoveto %out\n  10 0 rlineto     stroke } def \n\n";
+    out << "elw elph rmoveto %out\n  10 0 rlineto     stroke } def \n\n";
 }
 
 // ln2in1 for another number of inputs: from the destination's pin to the source's output pin.
-void appendWireProcedure(std::string& out, std::int32_t inputs, std::int32_t input) {
-    out += wireProcedure(inputs, input, true).replace(0, 1, " /");
-    out += " {  newpath   exch -10 add exch %FROM posun x\n  ";
-    out += pinHeight(inputs, input);
-    out +=
-        " add  moveto %posun y\n"
-        "  exch elw 10 add add exch  %TO posun x\n"
-        "  elph add %posun y\n"
-        "  lineto  stroke } def \n"
-        "\n";
+void appendWireProcedure(BufferedSink& out, std::int32_t inputs, std::int32_t input) {
+    out << " /";
+    appendWireProcedureName(out, inputs, input, true);
+    out << " {  newpath   exch -10 add exch %FROM posun x\n  ";
+    appendPinHeight(out, inputs, input);
+    out << " add  moveto %posun y\n"
+           "  exch elw 10 add add exch  %TO posun x\n"
+           "  elph add %posun y\n"
+           "  lineto  stroke } def \n"
+           "\n";
 }
 
 // A PostScript string literal. Parentheses and backslashes are escaped so that any text stays one string;
 // control bytes are written as escapes so that they cannot break the line structure.
-void appendString(std::string& out, std::string_view text) {
-    out += '(';
+void appendString(BufferedSink& out, std::string_view text) {
+    out << '(';
     for (const char ch : text) {
         const auto byte = static_cast<unsigned char>(ch);
         switch (ch) {
             case '(':
             case ')':
             case '\\':
-                out += '\\';
-                out += ch;
+                out << '\\' << ch;
                 break;
             case '\n':
-                out += "\\n";
+                out << "\\n";
                 break;
             case '\r':
-                out += "\\r";
+                out << "\\r";
                 break;
             case '\t':
-                out += ch;
+                out << ch;
                 break;
             default:
                 if (byte < 0x20 || byte == 0x7f) {
-                    out += '\\';
-                    out += static_cast<char>('0' + (byte >> 6));
-                    out += static_cast<char>('0' + ((byte >> 3) & 7));
-                    out += static_cast<char>('0' + (byte & 7));
+                    out << '\\' << static_cast<char>('0' + (byte >> 6))
+                        << static_cast<char>('0' + ((byte >> 3) & 7)) << static_cast<char>('0' + (byte & 7));
                 } else {
-                    out += ch;
+                    out << ch;
                 }
         }
     }
-    out += ") ";
+    out << ") ";
 }
 
 bool readsInput(std::int32_t mask, std::size_t k) {
@@ -178,10 +176,10 @@ bool readsInput(std::int32_t mask, std::size_t k) {
     return ((static_cast<std::uint32_t>(mask) >> k) & 1u) != 0;
 }
 
-class EpsBuilder {
+class EpsWriter {
 public:
-    EpsBuilder(const Chromosome& circuit, const FunctionAssignment& assignment, const DisplayOptions& options,
-               const SettingsFile& settings)
+    EpsWriter(const Chromosome& circuit, const FunctionAssignment& assignment, const DisplayOptions& options,
+              const SettingsFile& settings)
         : circuit_(circuit), assignment_(assignment), options_(options), settings_(settings) {
         // Positions are any int32, so the sizes and the flipped y are kept in 64 bits.
         std::int64_t maxX = 0;
@@ -194,39 +192,31 @@ public:
         height_ = maxY + 40;
     }
 
-    std::string build(const std::string& description) {
-        std::string body;
-        if (options_.hiddenBlocks) {
-            body += kHiddenColour;
-            appendBlocks(body, false);
-        }
-        body += kBlackColour;
-        appendBlocks(body, true);
-        body += kWireColour;
-        if (options_.wiring != WiringMode::DirectOpt) appendWires(body);
-        body += kBlackColour;
-        appendTerminals(body);
-        appendString(body, description);
-        body += std::to_string(width_ / 2) + " 0 clabel\n";
-
-        std::string out = "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 " + std::to_string(width_) + " " +
-                          std::to_string(height_) + "\n";
-        out += kSizes;
-        out += kBoxHead;
-        out += "2";
-        out += kBoxBody;
-        out += kLabel;
-        if (options_.blockNumbers) out += kIndex;
-        out += kPinsAndWires;
-        out += kTextProcedures;
+    void write(BufferedSink& out, const std::string& description) {
+        // The prolog names every procedure the lines use, so one pass over the lines finds them first.
+        collectShapes();
+        out << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 " << width_ << " " << height_ << "\n";
+        out << kSizes << kBoxHead << "2" << kBoxBody << kLabel;
+        if (options_.blockNumbers) out << kIndex;
+        out << kPinsAndWires << kTextProcedures;
         // Procedures for other input counts follow the fixed prolog, so that of two inputs stays as it is.
-        for (const std::int32_t inputs : blockShapes_) {
+        for (const std::int32_t inputs : blockShapes_)
             appendBlockProcedure(out, inputs, options_.blockNumbers);
-        }
         for (const auto& [inputs, input] : wireShapes_)
             appendWireProcedure(out, inputs, input);
-        out += body;
-        return out;
+
+        if (options_.hiddenBlocks) {
+            out << kHiddenColour;
+            appendBlocks(out, false);
+        }
+        out << kBlackColour;
+        appendBlocks(out, true);
+        out << kWireColour;
+        if (options_.wiring != WiringMode::DirectOpt) appendWires(out);
+        out << kBlackColour;
+        appendTerminals(out);
+        appendString(out, description);
+        out << width_ / 2 << " 0 clabel\n";
     }
 
 private:
@@ -237,19 +227,54 @@ private:
     }
     std::int32_t inputEnd() const { return std::clamp(circuit_.inputCount, 0, circuit_.blockTotal()); }
 
-    void appendBlocks(std::string& out, bool visible) {
+    // The function blocks of the given visibility, in the order of `blocks`.
+    template <typename Visit>
+    void forEachBlock(bool visible, Visit visit) const {
         for (std::int32_t index = inputEnd(); index < firstOutput(); ++index) {
-            const Block& block = entry(index);
-            if (block.visible != visible) continue;
-            if (options_.blockNumbers) appendString(out, std::to_string(index));
-            appendString(out, label(block.function));
-            out += std::to_string(block.x) + " " + std::to_string(flipped(block)) + " blk" +
-                   std::to_string(block.inputCount) + " \n";
-            if (block.inputCount != 2) blockShapes_.insert(block.inputCount);
+            if (entry(index).visible == visible) visit(index, entry(index));
         }
     }
 
-    std::string label(std::int32_t gene) {
+    // Every wire drawn: source, destination and the destination's input k (0-based).
+    template <typename Visit>
+    void forEachWire(Visit visit) const {
+        const std::int32_t total = circuit_.blockTotal();
+        for (std::int32_t target = inputEnd(); target < total; ++target) {
+            const Block& destination = entry(target);
+            if (!destination.visible) continue;
+            const std::int32_t mask = assignment_.usageMask(circuit_, target);
+            const std::size_t count = std::min(destination.inputs.size(),
+                                               static_cast<std::size_t>(std::max(destination.inputCount, 0)));
+            for (std::size_t k = 0; k < count; ++k) {
+                const std::int32_t source = destination.inputs[k];
+                if (source < 0 || source >= total || !entry(source).visible || !readsInput(mask, k)) continue;
+                visit(source, target, static_cast<std::int32_t>(k));
+            }
+        }
+    }
+
+    void collectShapes() {
+        const auto noteBlock = [this](std::int32_t, const Block& block) {
+            if (block.inputCount != 2) blockShapes_.insert(block.inputCount);
+        };
+        if (options_.hiddenBlocks) forEachBlock(false, noteBlock);
+        forEachBlock(true, noteBlock);
+        if (options_.wiring == WiringMode::DirectOpt) return;
+        forEachWire([this](std::int32_t, std::int32_t target, std::int32_t k) {
+            const std::int32_t inputs = entry(target).inputCount;
+            if (target < firstOutput() && inputs != 2) wireShapes_.emplace(inputs, k + 1);
+        });
+    }
+
+    void appendBlocks(BufferedSink& out, bool visible) {
+        forEachBlock(visible, [&](std::int32_t index, const Block& block) {
+            if (options_.blockNumbers) appendString(out, std::to_string(index));
+            appendString(out, label(block.function));
+            out << block.x << " " << flipped(block) << " blk" << block.inputCount << " \n";
+        });
+    }
+
+    const std::string& label(std::int32_t gene) {
         if (options_.functionLabels) {
             const std::string id = assignment_.functionOf(gene);
             auto found = labels_.find(id);
@@ -260,46 +285,34 @@ private:
             }
             if (!found->second.empty()) return found->second;
         }
-        return std::to_string(gene);
+        geneText_ = std::to_string(gene);
+        return geneText_;
     }
 
-    void appendWires(std::string& out) {
-        const std::int32_t total = circuit_.blockTotal();
-        for (std::int32_t target = inputEnd(); target < total; ++target) {
+    void appendWires(BufferedSink& out) {
+        forEachWire([&](std::int32_t source, std::int32_t target, std::int32_t k) {
+            const Block& from = entry(source);
             const Block& destination = entry(target);
-            if (!destination.visible) continue;
-            const bool intoBlock = target < firstOutput();
-            const std::int32_t mask = assignment_.usageMask(circuit_, target);
-            const std::size_t count = std::min(destination.inputs.size(),
-                                               static_cast<std::size_t>(std::max(destination.inputCount, 0)));
-            for (std::size_t k = 0; k < count; ++k) {
-                const std::int32_t source = destination.inputs[k];
-                if (source < 0 || source >= total || !entry(source).visible || !readsInput(mask, k)) continue;
-                const Block& from = entry(source);
-                const bool fromInput = circuit_.isPrimaryInput(source);
-                out += std::to_string(from.x) + " ";
-                if (fromInput) out += "10 elw add sub inw add ";
-                out += std::to_string(flipped(from)) + " ";
-                if (fromInput) out += "elph add ";
-                const auto input = static_cast<std::int32_t>(k + 1);
-                out += std::to_string(destination.x) + " " + std::to_string(flipped(destination)) + " " +
-                       wireProcedure(destination.inputCount, input, intoBlock) + " % " +
-                       std::to_string(source) + "-" + std::to_string(target) + "\n";
-                if (intoBlock && destination.inputCount != 2)
-                    wireShapes_.emplace(destination.inputCount, input);
-            }
-        }
+            const bool fromInput = circuit_.isPrimaryInput(source);
+            out << from.x << " ";
+            if (fromInput) out << "10 elw add sub inw add ";
+            out << flipped(from) << " ";
+            if (fromInput) out << "elph add ";
+            out << destination.x << " " << flipped(destination) << "  ";
+            appendWireProcedureName(out, destination.inputCount, k + 1, target < firstOutput());
+            out << " % " << source << "-" << target << "\n";
+        });
     }
 
-    void appendTerminal(std::string& out, const std::vector<std::string>& names, std::int32_t n,
+    void appendTerminal(BufferedSink& out, const std::vector<std::string>& names, std::int32_t n,
                         std::int32_t index) {
         const auto slot = static_cast<std::size_t>(n);
         appendString(out, slot < names.size() ? names[slot] : std::to_string(n));
         const Block& block = entry(index);
-        out += std::to_string(block.x) + " " + std::to_string(flipped(block)) + " inout \n";
+        out << block.x << " " << flipped(block) << " inout \n";
     }
 
-    void appendTerminals(std::string& out) {
+    void appendTerminals(BufferedSink& out) {
         for (std::int32_t n = 0; n < inputEnd(); ++n)
             appendTerminal(out, circuit_.inputNames, n, n);
         for (std::int32_t n = 0; n < circuit_.outputCount && firstOutput() + n < circuit_.blockTotal(); ++n) {
@@ -314,19 +327,29 @@ private:
     std::int64_t width_ = 0;
     std::int64_t height_ = 0;
     std::map<std::string, std::string> labels_;  // by function identifier text
-    std::set<std::int32_t> blockShapes_;         // input counts other than 2 that block lines use
+    std::string geneText_;
+    std::set<std::int32_t> blockShapes_;  // input counts other than 2 that block lines use
     std::set<std::pair<std::int32_t, std::int32_t>> wireShapes_;  // (input count, input) of those wires
 };
 
 }  // namespace
 
+void writeEpsText(const ByteSink& sink, const Chromosome& circuit, const FunctionAssignment& assignment,
+                  const DisplayOptions& options, const std::string& description,
+                  const SettingsFile& settings) {
+    // Without a circuit the header counts may be stale; the text is that of an empty circuit.
+    static const Chromosome kEmpty;
+    BufferedSink out(sink);
+    EpsWriter(circuit.hasCircuit() ? circuit : kEmpty, assignment, options, settings).write(out, description);
+    out.finish();
+}
+
 std::string buildEps(const Chromosome& circuit, const FunctionAssignment& assignment,
                      const DisplayOptions& options, const std::string& description,
                      const SettingsFile& settings) {
-    // Without a circuit the header counts may be stale; the text is that of an empty circuit.
-    static const Chromosome kEmpty;
-    return EpsBuilder(circuit.hasCircuit() ? circuit : kEmpty, assignment, options, settings)
-        .build(description);
+    return collectText([&](const ByteSink& sink) {
+        writeEpsText(sink, circuit, assignment, options, description, settings);
+    });
 }
 
 }  // namespace pellisor

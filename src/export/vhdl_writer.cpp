@@ -1,8 +1,10 @@
 #include "export/vhdl_writer.h"
 
+#include "export/buffered_sink.h"
 #include "model/file_names.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -10,7 +12,8 @@ namespace pellisor {
 
 namespace {
 
-constexpr const char* kVector = "std_logic_vector(DATA_WIDTH-1 downto 0)";
+constexpr std::string_view kVector = "std_logic_vector(DATA_WIDTH-1 downto 0)";
+constexpr std::string_view kZero = "sig_zero";
 
 // Carriage return, line feed, vertical tab and form feed all end a VHDL comment.
 std::string commentText(std::string text) {
@@ -20,67 +23,45 @@ std::string commentText(std::string text) {
     return text;
 }
 
-class VhdlBuilder {
+// The sources a processing element reads through register chains, in the order X, Y, each once.
+struct DelayedSources {
+    std::array<std::int32_t, 2> sources{};
+    std::size_t count = 0;
+};
+
+// The file is the declarations, "begin" and the body. Neither part is held: the declarations are
+// written in one pass over the blocks and the body in a second, both recomputing the same chains.
+class VhdlWriter {
 public:
-    explicit VhdlBuilder(const Chromosome& circuit)
+    explicit VhdlWriter(const Chromosome& circuit)
         : circuit_(circuit),
           present_(circuit.hasConsistentCircuit()),
           inputCount_(present_ ? circuit.inputCount : 0),
           firstOutput_(present_ ? circuit.firstOutput() : 0),
-          outputCount_(present_ ? circuit.outputCount : 0) {}
+          outputCount_(present_ ? circuit.outputCount : 0) {
+        findOutputsReadAsSources();
+        for (std::int32_t i = inputCount_; i < firstOutput_ && !needsZero_; ++i) {
+            needsZero_ = source(i, 0) < 0 || source(i, 1) < 0;
+        }
+    }
 
-    std::string build(const std::string& chromosomeFileName) {
-        declarations_ = "--" + commentText(fileNamePart(chromosomeFileName)) + "\n";
-        declarations_ +=
-            "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.std_logic_arith.all;\n"
-            "use ieee.std_logic_unsigned.all;\n\n";
-        declarations_ += "entity filter is\n";
-        declarations_ += "  generic(DATA_WIDTH : integer := 8);\n  port(\n";
-        // A port list may not end in ';': the last port line drops it.
-        const bool noDataPorts = inputCount_ == 0 && outputCount_ == 0;
-        declarations_ += "    RESET : in std_logic;\n    CLK   : in std_logic";
-        declarations_ += noDataPorts ? "\n" : ";\n";
-        for (std::int32_t n = 0; n < inputCount_; ++n) {
-            const bool last = n + 1 == inputCount_ && outputCount_ == 0;
-            declarations_ += "    sig_in" + std::to_string(n) + " : in " + kVector + (last ? " \n" : "; \n");
-        }
-        for (std::int32_t n = 0; n < outputCount_; ++n) {
-            declarations_ += "    sig_out" + std::to_string(n) + " : out " + kVector;
-            if (n + 1 < outputCount_) declarations_ += ";";
-            declarations_ += "\n";
-        }
-        declarations_ += "  );\nend entity;";
-        declarations_ += "\n\n";
-        declarations_ += "architecture main of filter is\n";
-        for (std::int32_t i = inputCount_; i < firstOutput_; ++i) {
-            declareSignal("sig_vrc" + std::to_string(i));
-        }
-        declareOutputsReadAsSources();
-
-        for (std::int32_t i = inputCount_; i < firstOutput_; ++i) {
-            emitProcessingElement(i);
-        }
-        body_ += "\n\n";
-        for (std::int32_t n = 0; n < outputCount_; ++n) {
-            const std::int32_t source = outputSource(firstOutput_ + n);
-            if (source < 0) continue;
-            body_ += "sig_out" + std::to_string(n) + " <= " + signalOf(source) + ";\n";
-        }
-        for (const std::int32_t output : outputsReadAsSources_) {
-            const std::int32_t source = outputSource(output);
-            if (source >= 0) body_ += "sig_vrc" + std::to_string(output) + " <= " + signalOf(source) + ";\n";
-        }
-        return declarations_ + "begin\n" + body_ + "end main;\n";
+    void write(BufferedSink& out, const std::string& chromosomeFileName) {
+        writeDeclarations(out, chromosomeFileName);
+        out << "begin\n";
+        writeBody(out);
+        out << "end main;\n";
     }
 
 private:
     const Block& entry(std::int32_t index) const { return circuit_.blocks[static_cast<std::size_t>(index)]; }
     bool inRange(std::int32_t index) const { return index >= 0 && index < circuit_.blockTotal(); }
 
-    // The connections a processing element gets: X and Y, or X alone in a circuit of arity 1. A source
-    // outside the circuit leaves its port unassociated.
-    std::size_t connectedCount(const Block& block) const {
-        return std::min<std::size_t>(2, block.inputs.size());
+    // The source of data port k (0 for X, 1 for Y) of block i, or -1 when the block has no such
+    // connection inside the circuit (a circuit of arity 1 has no Y); that port then reads zero, as the
+    // evaluator reads a missing connection.
+    std::int32_t source(std::int32_t i, std::size_t k) const {
+        const Block& block = entry(i);
+        return k < block.inputs.size() && inRange(block.inputs[k]) ? block.inputs[k] : -1;
     }
 
     // The source of an output entry, -1 when it has none inside the circuit.
@@ -89,8 +70,8 @@ private:
         return !block.inputs.empty() && inRange(block.inputs[0]) ? block.inputs[0] : -1;
     }
 
-    std::string signalOf(std::int32_t source) const {
-        return (source < inputCount_ ? "sig_in" : "sig_vrc") + std::to_string(source);
+    void appendSignalOf(BufferedSink& out, std::int32_t source) const {
+        out << (source < inputCount_ ? "sig_in" : "sig_vrc") << source;
     }
 
     std::int32_t columnOf(std::int32_t index) const {
@@ -101,84 +82,148 @@ private:
         return columnOf(block) - columnOf(source) - 1;
     }
 
-    void declareSignal(const std::string& name) {
-        declarations_ += "  signal " + name + " : " + kVector + ";\n";
+    DelayedSources delayedSources(std::int32_t i) const {
+        DelayedSources delayed;
+        for (std::size_t k = 0; k < 2; ++k) {
+            const std::int32_t s = source(i, k);
+            if (s < 0 || registerDepth(s, i) < 1) continue;
+            const auto end = delayed.sources.begin() + static_cast<std::ptrdiff_t>(delayed.count);
+            if (std::find(delayed.sources.begin(), end, s) == end) delayed.sources[delayed.count++] = s;
+        }
+        return delayed;
+    }
+
+    static void declareSignal(BufferedSink& out, std::string_view name, std::int64_t number) {
+        out << "  signal " << name << number << " : " << kVector << ";\n";
+    }
+
+    static void appendChainPrefix(BufferedSink& out, std::int32_t block, std::int32_t source) {
+        out << block << "_" << source << "_l";
     }
 
     // An output may in principle be named as a source; it then gets a signal of its own that carries
     // its source, since its port cannot be read back.
-    void declareOutputsReadAsSources() {
+    void findOutputsReadAsSources() {
         std::vector<bool> read(static_cast<std::size_t>(outputCount_), false);
-        const auto note = [&](std::int32_t source) {
-            if (source >= firstOutput_ && source < firstOutput_ + outputCount_) {
-                read[static_cast<std::size_t>(source - firstOutput_)] = true;
-            }
+        const auto note = [&](std::int32_t s) {
+            if (s >= firstOutput_ && s < firstOutput_ + outputCount_)
+                read[static_cast<std::size_t>(s - firstOutput_)] = true;
         };
         for (std::int32_t i = inputCount_; i < firstOutput_; ++i) {
-            const Block& block = entry(i);
-            for (std::size_t k = 0; k < connectedCount(block); ++k) {
-                note(block.inputs[k]);
-            }
+            note(source(i, 0));
+            note(source(i, 1));
         }
-        for (std::int32_t n = 0; n < outputCount_; ++n) {
+        for (std::int32_t n = 0; n < outputCount_; ++n)
             note(outputSource(firstOutput_ + n));
+        for (std::int32_t n = 0; n < outputCount_; ++n) {
+            if (read[static_cast<std::size_t>(n)]) outputsReadAsSources_.push_back(firstOutput_ + n);
+        }
+    }
+
+    void writeDeclarations(BufferedSink& out, const std::string& chromosomeFileName) const {
+        out << "--" << commentText(fileNamePart(chromosomeFileName)) << "\n";
+        out << "library ieee;\nuse ieee.std_logic_1164.all;\nuse ieee.std_logic_arith.all;\n"
+               "use ieee.std_logic_unsigned.all;\n\n";
+        out << "entity filter is\n";
+        out << "  generic(DATA_WIDTH : integer := 8);\n  port(\n";
+        // A port list may not end in ';': the last port line drops it.
+        const bool noDataPorts = inputCount_ == 0 && outputCount_ == 0;
+        out << "    RESET : in std_logic;\n    CLK   : in std_logic" << (noDataPorts ? "\n" : ";\n");
+        for (std::int32_t n = 0; n < inputCount_; ++n) {
+            const bool last = n + 1 == inputCount_ && outputCount_ == 0;
+            out << "    sig_in" << n << " : in " << kVector << (last ? " \n" : "; \n");
         }
         for (std::int32_t n = 0; n < outputCount_; ++n) {
-            if (!read[static_cast<std::size_t>(n)]) continue;
-            outputsReadAsSources_.push_back(firstOutput_ + n);
-            declareSignal("sig_vrc" + std::to_string(firstOutput_ + n));
+            out << "    sig_out" << n << " : out " << kVector;
+            if (n + 1 < outputCount_) out << ";";
+            out << "\n";
         }
-    }
-
-    std::string chainPrefix(std::int32_t block, std::int32_t source) const {
-        return std::to_string(block) + "_" + std::to_string(source) + "_l";
-    }
-
-    void emitProcessingElement(std::int32_t i) {
-        const Block& block = entry(i);
-        body_ += "vrc_pe" + std::to_string(i) +
-                 ": entity work.vrc_alu generic map(DATA_WIDTH  => DATA_WIDTH) port map(\n";
-        body_ += "  RESET => RESET,\n  CLK   => CLK,\n";
-        std::vector<std::int32_t> delayed;
-        for (std::size_t k = 0; k < connectedCount(block); ++k) {
-            const std::int32_t source = block.inputs[k];
-            if (!inRange(source)) continue;
-            body_ += std::string("  ") + (k == 0 ? "X" : "Y") + "     => ";
-            const std::int32_t depth = registerDepth(source, i);
-            if (depth >= 1) {
-                body_ += "sig_reg_" + chainPrefix(i, source) + std::to_string(depth);
-                if (std::find(delayed.begin(), delayed.end(), source) == delayed.end()) {
-                    delayed.push_back(source);
+        out << "  );\nend entity;\n\narchitecture main of filter is\n";
+        for (std::int32_t i = inputCount_; i < firstOutput_; ++i)
+            declareSignal(out, "sig_vrc", i);
+        for (const std::int32_t output : outputsReadAsSources_)
+            declareSignal(out, "sig_vrc", output);
+        if (needsZero_) out << "  signal " << kZero << " : " << kVector << ";\n";
+        // Each chain from its last stage to its first, in the order the processing elements are visited.
+        for (std::int32_t i = inputCount_; i < firstOutput_; ++i) {
+            const DelayedSources delayed = delayedSources(i);
+            for (std::size_t d = 0; d < delayed.count; ++d) {
+                const std::int32_t s = delayed.sources[d];
+                for (std::int32_t k = registerDepth(s, i); k >= 1; --k) {
+                    out << "  signal sig_reg_";
+                    appendChainPrefix(out, i, s);
+                    out << k << " : " << kVector << ";\n";
                 }
-            } else {
-                body_ += signalOf(source);
             }
-            body_ += ",\n";
-        }
-        body_ += "  SEL   => \"";
-        const auto gene = static_cast<std::uint32_t>(block.function);
-        for (int bit = 3; bit >= 0; --bit) {
-            body_ += ((gene >> bit) & 1U) != 0 ? '1' : '0';
-        }
-        body_ += "\",\n";
-        body_ += "  Q     => sig_vrc" + std::to_string(i) + "\n);\n";
-        for (const std::int32_t source : delayed) {
-            emitRegisterChain(i, source, registerDepth(source, i));
         }
     }
 
-    void emitRegisterChain(std::int32_t i, std::int32_t source, std::int32_t depth) {
-        const std::string signal = "sig_reg_" + chainPrefix(i, source);
-        const std::string instance = "r" + chainPrefix(i, source);
-        for (std::int32_t k = depth; k >= 1; --k) {
-            declareSignal(signal + std::to_string(k));
-            body_ += instance + std::to_string(k) + ": entity work.reg";
-            body_ += " generic map(DATA_WIDTH  => DATA_WIDTH) port map(\n";
-            body_ += "  RESET => RESET,\n  CLK   => CLK,\n";
-            body_ += "  X     => ";
-            body_ += k == 1 ? signalOf(source) : signal + std::to_string(k - 1);
-            body_ += ",\n";
-            body_ += "  Q     => " + signal + std::to_string(k) + "\n);\n";
+    void writeBody(BufferedSink& out) const {
+        for (std::int32_t i = inputCount_; i < firstOutput_; ++i)
+            writeProcessingElement(out, i);
+        out << "\n\n";
+        for (std::int32_t n = 0; n < outputCount_; ++n) {
+            const std::int32_t s = outputSource(firstOutput_ + n);
+            if (s < 0) continue;
+            out << "sig_out" << n << " <= ";
+            appendSignalOf(out, s);
+            out << ";\n";
+        }
+        for (const std::int32_t output : outputsReadAsSources_) {
+            const std::int32_t s = outputSource(output);
+            if (s < 0) continue;
+            out << "sig_vrc" << output << " <= ";
+            appendSignalOf(out, s);
+            out << ";\n";
+        }
+        if (needsZero_) out << kZero << " <= (others => '0');\n";
+    }
+
+    void writeProcessingElement(BufferedSink& out, std::int32_t i) const {
+        out << "vrc_pe" << i << ": entity work.vrc_alu generic map(DATA_WIDTH  => DATA_WIDTH) port map(\n";
+        out << "  RESET => RESET,\n  CLK   => CLK,\n";
+        for (std::size_t k = 0; k < 2; ++k) {
+            out << "  " << (k == 0 ? "X" : "Y") << "     => ";
+            const std::int32_t s = source(i, k);
+            if (s < 0) {
+                out << kZero;
+            } else if (const std::int32_t depth = registerDepth(s, i); depth >= 1) {
+                out << "sig_reg_";
+                appendChainPrefix(out, i, s);
+                out << depth;
+            } else {
+                appendSignalOf(out, s);
+            }
+            out << ",\n";
+        }
+        out << "  SEL   => \"";
+        const auto gene = static_cast<std::uint32_t>(entry(i).function);
+        for (int bit = 3; bit >= 0; --bit)
+            out << (((gene >> bit) & 1U) != 0 ? '1' : '0');
+        out << "\",\n";
+        out << "  Q     => sig_vrc" << i << "\n);\n";
+        const DelayedSources delayed = delayedSources(i);
+        for (std::size_t d = 0; d < delayed.count; ++d)
+            writeRegisterChain(out, i, delayed.sources[d]);
+    }
+
+    void writeRegisterChain(BufferedSink& out, std::int32_t i, std::int32_t s) const {
+        for (std::int32_t k = registerDepth(s, i); k >= 1; --k) {
+            out << "r";
+            appendChainPrefix(out, i, s);
+            out << k << ": entity work.reg generic map(DATA_WIDTH  => DATA_WIDTH) port map(\n";
+            out << "  RESET => RESET,\n  CLK   => CLK,\n";
+            out << "  X     => ";
+            if (k == 1) {
+                appendSignalOf(out, s);
+            } else {
+                out << "sig_reg_";
+                appendChainPrefix(out, i, s);
+                out << k - 1;
+            }
+            out << ",\n  Q     => sig_reg_";
+            appendChainPrefix(out, i, s);
+            out << k << "\n);\n";
         }
     }
 
@@ -187,15 +232,20 @@ private:
     const std::int32_t inputCount_;
     const std::int32_t firstOutput_;
     const std::int32_t outputCount_;
-    std::string declarations_;
-    std::string body_;
     std::vector<std::int32_t> outputsReadAsSources_;
+    bool needsZero_ = false;
 };
 
 }  // namespace
 
+void writeVhdlText(const ByteSink& sink, const Chromosome& circuit, const std::string& chromosomeFileName) {
+    BufferedSink out(sink);
+    VhdlWriter(circuit).write(out, chromosomeFileName);
+    out.finish();
+}
+
 std::string buildVhdl(const Chromosome& circuit, const std::string& chromosomeFileName) {
-    return VhdlBuilder(circuit).build(chromosomeFileName);
+    return collectText([&](const ByteSink& sink) { writeVhdlText(sink, circuit, chromosomeFileName); });
 }
 
 }  // namespace pellisor

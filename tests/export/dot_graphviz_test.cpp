@@ -190,5 +190,52 @@ TEST(DotGraphviz, AwkwardTextsAreShownAsTyped) {
     }
 }
 
+// dot 2.43 takes a colour with ';' or ':' for a weighted list and crashes on a malformed one, quoted or
+// not; such a colour gives way to the default, a well-formed list stays, and no text makes a node.
+TEST(DotGraphviz, HostileColoursRenderWithoutErrorOrMadeUpNodes) {
+    if (!haveProgram("dot")) GTEST_SKIP() << "Graphviz dot is not installed";
+    const TempDir dir;
+    writeBytes(dir.file("set.ini"),
+               "[DOT]\n"
+               "f1_fillcolor=red; x -> y\nf1_fontcolor=\"\n"
+               "f2_fillcolor=::\nf2_fontcolor=#ff0000;-1:blue\n"
+               "f3_fillcolor=red;0.3:blue\nf3_fontcolor=;\n"
+               "f4_fillcolor=\"] z [x\nf4_fontcolor=a;nan\n");
+    Chromosome circuit;
+    circuit.inputCount = 2;
+    circuit.outputCount = 1;
+    circuit.columns = 1;
+    circuit.rows = 4;
+    circuit.arity = 2;
+    circuit.blocks.resize(7);
+    for (std::int32_t i = 2; i < 6; ++i) {
+        Block& block = circuit.blocks[static_cast<std::size_t>(i)];
+        block.inputs = {0, 1};
+        block.inputCount = 2;
+        block.function = i - 1;
+    }
+    circuit.blocks[6].inputs = {5};
+    circuit.blocks[6].inputCount = 1;
+    FunctionAssignment assignment;
+    for (std::int32_t gene = 1; gene <= 4; ++gene)
+        assignment.setIdentifier(gene, gene);
+    const std::string dot = buildDot(circuit, assignment, false, "c.chr", SettingsFile(dir.file("set.ini")));
+    EXPECT_NE(dot.find("fillcolor=\"#cccccc\" fontcolor=\"\\\"\" ]\n"), std::string::npos) << dot;
+    EXPECT_NE(dot.find("fillcolor=\"#cccccc\" fontcolor=\"#444444\" ]\n"), std::string::npos) << dot;
+    EXPECT_NE(dot.find("fillcolor=\"red;0.3:blue\" fontcolor=\"#444444\" ]\n"), std::string::npos) << dot;
+    EXPECT_NE(dot.find("fillcolor=\"\\\"] z [x\" fontcolor=\"#444444\" ]\n"), std::string::npos) << dot;
+    writeBytes(dir.file("c.dot"), dot);
+
+    const auto result = runCommand("dot -Tplain '" + dir.file("c.dot") + "'");
+    ASSERT_EQ(result.status, 0) << result.output << "\n" << dot;
+    EXPECT_EQ(result.output.find("rror"), std::string::npos) << result.output;
+    std::string nodes;
+    for (std::size_t at = result.output.find("\nnode "); at != std::string::npos;
+         at = result.output.find("\nnode ", at + 1)) {
+        nodes += result.output.substr(at + 6, result.output.find(' ', at + 6) - at - 6) + " ";
+    }
+    EXPECT_EQ(nodes, "in0 in1 blk2 blk3 blk4 blk5 out0 ");
+}
+
 }  // namespace
 }  // namespace pellisor

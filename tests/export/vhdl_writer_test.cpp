@@ -182,18 +182,28 @@ TEST(VhdlWriter, SameOrLaterColumnIsDirectAndOutputsOnlyReadSignals) {
     EXPECT_EQ(count(vhdl, "entity work.reg"), 0U);
 }
 
-TEST(VhdlWriter, ArityOneHasNoSecondDataInputAndArityThreeNoThird) {
+// Y of a one-input block reads zero, as the evaluator reads a missing connection, through one signal
+// driven with zeros.
+TEST(VhdlWriter, ArityOneReadsZeroOnYAndArityThreeHasNoThird) {
     const Chromosome single =
         circuitOf(1, 2, 1, 1, {functionBlock({0}, 3), functionBlock({0}, 3), outputBlock(2)});
     const std::string vhdl = buildVhdl(single, "c.chr");
-    EXPECT_EQ(count(vhdl, "  Y     =>"), 0U);
-    EXPECT_TRUE(contains(vhdl, "  X     => sig_in0,\n  SEL   => \"0011\",\n  Q     => sig_vrc1\n"));
-    EXPECT_TRUE(contains(vhdl, "  X     => sig_reg_2_0_l1,\n  SEL   => \"0011\",\n  Q     => sig_vrc2\n"));
+    EXPECT_TRUE(contains(
+        vhdl, "  X     => sig_in0,\n  Y     => sig_zero,\n  SEL   => \"0011\",\n  Q     => sig_vrc1\n"));
+    EXPECT_TRUE(contains(
+        vhdl,
+        "  X     => sig_reg_2_0_l1,\n  Y     => sig_zero,\n  SEL   => \"0011\",\n  Q     => sig_vrc2\n"));
+    EXPECT_TRUE(contains(vhdl,
+                         "  signal sig_vrc2 : std_logic_vector(DATA_WIDTH-1 downto 0);\n"
+                         "  signal sig_zero : std_logic_vector(DATA_WIDTH-1 downto 0);\n"
+                         "  signal sig_reg_2_0_l1 : std_logic_vector(DATA_WIDTH-1 downto 0);\nbegin\n"));
+    EXPECT_TRUE(contains(vhdl, "sig_out0 <= sig_vrc2;\nsig_zero <= (others => '0');\nend main;\n"));
 
     const Chromosome triple = circuitOf(3, 1, 1, 3, {functionBlock({0, 1, 2}, 15), outputBlock(3)});
     const std::string mux = buildVhdl(triple, "c.chr");
     EXPECT_TRUE(contains(mux, "  X     => sig_in0,\n  Y     => sig_in1,\n  SEL   => \"1111\",\n"));
     EXPECT_EQ(count(mux, "sig_in2"), 1U);  // its port only
+    EXPECT_EQ(count(mux, "sig_zero"), 0U);
 }
 
 TEST(VhdlWriter, PortListNeverEndsInASemicolon) {

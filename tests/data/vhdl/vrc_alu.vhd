@@ -1,5 +1,5 @@
--- A stand-in processing element with the ports the generated filters instantiate. Y has a default,
--- since blocks of one-input circuits leave it unassociated.
+-- A stand-in processing element with the ports the generated filters instantiate. No port has a
+-- default, so a filter that leaves one unassociated does not elaborate.
 library ieee;
 use ieee.std_logic_1164.all;
 
@@ -9,7 +9,7 @@ entity vrc_alu is
     RESET : in std_logic;
     CLK   : in std_logic;
     X     : in std_logic_vector(DATA_WIDTH-1 downto 0);
-    Y     : in std_logic_vector(DATA_WIDTH-1 downto 0) := (others => '0');
+    Y     : in std_logic_vector(DATA_WIDTH-1 downto 0);
     SEL   : in std_logic_vector(3 downto 0);
     Q     : out std_logic_vector(DATA_WIDTH-1 downto 0)
   );
