@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -21,8 +22,12 @@ using test::readBytes;
 using test::runCommand;
 using test::writeBytes;
 
-std::string environment(const char* name) { return test::environmentValue(name); }
-std::string quoted(const std::string& text) { return test::shellQuoted(text); }
+std::string environment(const char* name) {
+    return test::environmentValue(name);
+}
+std::string quoted(const std::string& text) {
+    return test::shellQuoted(text);
+}
 
 struct Outcome {
     int status = -1;
@@ -251,6 +256,58 @@ TEST_F(Cli, DashFFiltersThePictureWithARedFrame) {
     const Outcome wrongCircuit = run({"adder.chr", "-f:pattern64.bmp", "-x"});
     EXPECT_EQ(1, wrongCircuit.status);
     EXPECT_FALSE(exists("adder.flt.bmp"));
+}
+
+// A picture of three rows, 11,184,812 pixels wide (over 2^25 pixels in all), as 8-bit runs: grey 0x10
+// on top, 0xF0 at the bottom, and between them runs of 255 pixels alternately 0x40 and 0xC0.
+constexpr std::uint32_t kWideWidth = 11184812;
+std::string wideRunLengthPicture() {
+    std::string bytes = "BM";
+    const auto put = [&](std::uint32_t value, int size) {
+        for (int k = 0; k < size; ++k)
+            bytes += char((value >> (8 * k)) & 0xFF);
+    };
+    std::string runs;
+    for (const int row : {1, 2, 0}) {  // from the bottom up
+        for (std::uint32_t x = 0, run = 0; x < kWideWidth; x += 255, ++run) {
+            runs += char(std::min<std::uint32_t>(255, kWideWidth - x));
+            runs += char(row == 2 ? 2 + run % 2 : row);
+        }
+        runs += std::string("\0\0", 2);
+    }
+    runs += std::string("\0\1", 2);
+    const std::string palette("\x10\x10\x10\0\xF0\xF0\xF0\0\x40\x40\x40\0\xC0\xC0\xC0\0", 16);
+    put(std::uint32_t(54 + palette.size() + runs.size()), 4);
+    put(0, 4);
+    put(std::uint32_t(54 + palette.size()), 4);
+    for (const std::uint32_t field : {40u, kWideWidth, 3u})
+        put(field, 4);
+    put(1, 2);
+    put(8, 2);
+    for (const std::uint32_t field : {1u, std::uint32_t(runs.size()), 0u, 0u, 4u, 0u})
+        put(field, 4);
+    return bytes + palette + runs;
+}
+
+TEST_F(Cli, APictureOfOverTwoToThe25PixelsIsFiltered) {
+    writeBytes(workFile("wide.bmp"), wideRunLengthPicture());
+    const Outcome result = run({"median3x3.chr", "median3x3.ini", "-f:wide.bmp", "-x"});
+    ASSERT_EQ(0, result.status) << result.err;
+    const Bitmap filtered(readBytes(workFile("median3x3.flt.bmp")));
+    ASSERT_EQ(std::int32_t(kWideWidth), filtered.width);
+    ASSERT_EQ(3, filtered.height);
+    ASSERT_EQ(54 + std::size_t(kWideWidth) * 9, filtered.bytes.size());
+    // The median of each neighbourhood is the middle row's pixel; the frame is red.
+    std::size_t wrong = 0;
+    for (std::int32_t x = 1; x + 1 < filtered.width; ++x)
+        wrong += filtered.rgb(x, 1) != (x / 255 % 2 == 0 ? 0x404040u : 0xC0C0C0u);
+    EXPECT_EQ(0u, wrong);
+    for (const std::int32_t x : {0, 1, 255, filtered.width - 1}) {
+        EXPECT_EQ(0xFF0000u, filtered.rgb(x, 0));
+        EXPECT_EQ(0xFF0000u, filtered.rgb(x, 2));
+    }
+    EXPECT_EQ(0xFF0000u, filtered.rgb(0, 1));
+    EXPECT_EQ(0xFF0000u, filtered.rgb(filtered.width - 1, 1));
 }
 
 TEST_F(Cli, TheSecondOfTwoChromosomesNamesTheOutputs) {

@@ -323,7 +323,8 @@ TEST_F(Unattended, FilterPicturesThatCannotBeReadEndTheRunWithAReason) {
         {"header.bmp", whole.substr(0, 30), " (soubor je zkrácený)"},
         {"half.bmp", whole.substr(0, whole.size() / 2), " (soubor je zkrácený)"},
         {"huge.bmp", bitmapFile(100000, 100000, 0, 54), " (obrázek 100000x100000 je příliš velký)"},
-        {"tall.bmp", bitmapFile(8000, -8000, 0, 54 + 240000), " (obrázek 8000x8000 je příliš velký)"},
+        // Large pictures are read; this one ends in its 11th row.
+        {"tall.bmp", bitmapFile(8000, -8000, 0, 54 + 240000), " (soubor je zkrácený)"},
         {"nothing.bmp", bitmapFile(0, 0), " (obrázek nemá žádný pixel)"},
     };
     for (const Bad& picture : bad) {
