@@ -5,6 +5,8 @@
 #include "model/error.h"
 
 #include <algorithm>
+#include <new>
+#include <string>
 #include <thread>
 #include <tuple>
 #include <utility>
@@ -20,7 +22,8 @@ void requireFilterCircuit(const Chromosome& circuit, const RgbImage& source) {
     if (!circuit.hasCircuit() || circuit.inputCount != kNeighbourhood || circuit.outputCount < 1) {
         throw Error("Filtr 3x3 potřebuje obvod s 9 vstupy a alespoň jedním výstupem");
     }
-    if (source.width < 0 || source.height < 0 || source.pixels.size() < source.stride() * std::size_t(source.height)) {
+    if (source.width < 0 || source.height < 0 ||
+        source.pixels.size() < source.stride() * std::size_t(source.height)) {
         throw Error("Obrázek nelze filtrovat: poškozená data");
     }
 }
@@ -31,12 +34,18 @@ RgbImage redCanvas(const RgbImage& source) {
     RgbImage result;
     result.width = source.width;
     result.height = source.height;
-    result.pixels.resize(source.stride() * std::size_t(source.height));
+    try {
+        result.pixels.resize(source.stride() * std::size_t(source.height));
+    } catch (const std::bad_alloc&) {
+        throw Error("Výsledný obrázek " + std::to_string(source.width) + "x" + std::to_string(source.height) +
+                    " se nevejde do paměti");
+    }
     auto paintRed = [&](std::int32_t x, std::int32_t y) { result.row(y)[std::size_t(x) * 3] = 255; };
     for (std::int32_t y = 0; y < result.height; ++y) {
         const bool edgeRow = y == 0 || y + 1 == result.height;
         if (edgeRow) {
-            for (std::int32_t x = 0; x < result.width; ++x) paintRed(x, y);
+            for (std::int32_t x = 0; x < result.width; ++x)
+                paintRed(x, y);
         } else if (result.width > 0) {
             paintRed(0, y);
             paintRed(result.width - 1, y);
@@ -46,15 +55,18 @@ RgbImage redCanvas(const RgbImage& source) {
 }
 
 // Sets the inputs to the neighbourhood of one channel of pixel (x, y).
-void loadNeighbourhood(Chromosome& circuit, const RgbImage& source, std::int32_t x, std::int32_t y, int channel) {
+void loadNeighbourhood(Chromosome& circuit, const RgbImage& source, std::int32_t x, std::int32_t y,
+                       int channel) {
     for (std::int32_t k = 0; k < kNeighbourhood; ++k) {
         const std::uint8_t* row = source.row(y + k / 3 - 1);
-        circuit.blocks[static_cast<std::size_t>(k)].value = row[std::size_t(x + k % 3 - 1) * 3 + std::size_t(channel)];
+        circuit.blocks[static_cast<std::size_t>(k)].value =
+            row[std::size_t(x + k % 3 - 1) * 3 + std::size_t(channel)];
     }
 }
 
 std::uint8_t outputByte(const Chromosome& circuit) {
-    return static_cast<std::uint8_t>(circuit.blocks[static_cast<std::size_t>(circuit.firstOutput())].value & 0xFF);
+    return static_cast<std::uint8_t>(circuit.blocks[static_cast<std::size_t>(circuit.firstOutput())].value &
+                                     0xFF);
 }
 
 // Rows handed out a few at a time to whichever thread is free, so that a core slowed by other work
@@ -119,7 +131,8 @@ std::optional<RgbImage> filterPixelByPixel(Chromosome& circuit, const FunctionAs
 
 }  // namespace
 
-RgbImage filterImage3x3Plain(Chromosome& circuit, const FunctionAssignment& assignment, const RgbImage& source) {
+RgbImage filterImage3x3Plain(Chromosome& circuit, const FunctionAssignment& assignment,
+                             const RgbImage& source) {
     requireFilterCircuit(circuit, source);
     return *filterPixelByPixel(circuit, assignment, source, nullptr);
 }
@@ -134,23 +147,25 @@ std::optional<RgbImage> filterImage3x3(Chromosome& circuit, const FunctionAssign
 
     // A circuit whose values depend on earlier evaluations gives its pictures and its final state
     // only when evaluated in the plain order, pixel by pixel.
-    const std::optional<CompiledCircuit> compiled = CompiledCircuit::dependsOnHistory(circuit, assignment)
-                                                        ? std::nullopt
-                                                        : CompiledCircuit::compileForBytes(circuit, assignment, 0);
+    const std::optional<CompiledCircuit> compiled =
+        CompiledCircuit::dependsOnHistory(circuit, assignment)
+            ? std::nullopt
+            : CompiledCircuit::compileForBytes(circuit, assignment, 0);
     if (!compiled) {
         return filterPixelByPixel(circuit, assignment, source, progress);
     }
 
     RgbImage result = redCanvas(source);
-    const std::int32_t threads =
-        std::clamp<std::int32_t>(static_cast<std::int32_t>(std::thread::hardware_concurrency()), 1, interiorRows);
+    const std::int32_t threads = std::clamp<std::int32_t>(
+        static_cast<std::int32_t>(std::thread::hardware_concurrency()), 1, interiorRows);
     RowDispenser rows(1, 1 + interiorRows);
     std::vector<std::thread> workers;
     for (std::int32_t t = 1; t < threads; ++t) {
         workers.emplace_back([&] { filterRows(*compiled, source, result, rows, progress); });
     }
     filterRows(*compiled, source, result, rows, progress);
-    for (std::thread& worker : workers) worker.join();
+    for (std::thread& worker : workers)
+        worker.join();
     if (progress && progress->cancel.load()) return std::nullopt;
 
     // Leave the circuit as a pixel-by-pixel run would: evaluated on the blue channel of the last pixel.

@@ -1,11 +1,11 @@
 #include "gui/circuit_picture.h"
 
+#include "export/bmp_writer.h"
 #include "export/jpeg_writer.h"
 #include "gui/qt_canvas.h"
 #include "model/error.h"
 #include "model/file_io.h"
 
-#include <QBuffer>
 #include <QDateTime>
 #include <QLocale>
 
@@ -34,40 +34,6 @@ QImage renderBand(const Scene& scene, const QImage* symbolSheet, std::int32_t wi
     QtCanvas canvas(painter, symbolSheet, QRect(0, top, width, rows));
     drawCircuit(canvas, scene, CanvasArea{0, top, width, top + rows});
     return band;
-}
-
-void putLittleEndian(std::string& bytes, std::uint64_t value, int size) {
-    for (int i = 0; i < size; ++i)
-        bytes += static_cast<char>((value >> (8 * i)) & 0xff);
-}
-
-// A Windows bitmap: the 14-byte file header, the 40-byte info header, then 24-bit rows from the
-// bottom up, each padded to 4 bytes.
-constexpr std::uint64_t kBitmapHeaderSize = 14 + 40;
-std::uint64_t bitmapRowSize(std::int32_t width) {
-    return (std::uint64_t(width) * 3 + 3) / 4 * 4;
-}
-
-std::string bitmapHeader(std::int32_t width, std::int32_t height) {
-    const std::uint64_t pixelBytes = bitmapRowSize(width) * std::uint64_t(height);
-    // 96 dots per inch, as the platform writes it.
-    constexpr std::uint64_t kDotsPerMeter = 3780;
-    std::string header = "BM";
-    putLittleEndian(header, kBitmapHeaderSize + pixelBytes, 4);
-    putLittleEndian(header, 0, 4);
-    putLittleEndian(header, kBitmapHeaderSize, 4);
-    putLittleEndian(header, 40, 4);
-    putLittleEndian(header, std::uint64_t(width), 4);
-    putLittleEndian(header, std::uint64_t(height), 4);
-    putLittleEndian(header, 1, 2);   // planes
-    putLittleEndian(header, 24, 2);  // bits per pixel
-    putLittleEndian(header, 0, 4);   // no compression
-    putLittleEndian(header, pixelBytes, 4);
-    putLittleEndian(header, kDotsPerMeter, 4);
-    putLittleEndian(header, kDotsPerMeter, 4);
-    putLittleEndian(header, 0, 4);  // colours used
-    putLittleEndian(header, 0, 4);  // important colours
-    return header;
 }
 
 // Row y of an RGB32 band appended as packed bytes, three a pixel (blue first for a bitmap), and
@@ -114,14 +80,10 @@ void saveCircuitPicture(PictureFormat format, const std::string& path, const Sce
                      : static_cast<std::int32_t>(std::clamp<std::int64_t>(kBandPixels / width, 1, height));
 
     if (format == PictureFormat::Bitmap) {
-        // Sizes and offsets of the format are 32-bit.
-        if (kBitmapHeaderSize + bitmapRowSize(width) * std::uint64_t(height) > 0xffffffffu) {
-            throw Error("Obrázek " + std::to_string(width) + "x" + std::to_string(height) +
-                        " je příliš velký pro BMP (soubor by měl přes 4 GB)");
-        }
-        const std::size_t padding = bitmapRowSize(width) - std::size_t(width) * 3;
+        requireBmpFile(width, height);
+        const std::size_t padding = std::size_t(bmpRowSize(width)) - std::size_t(width) * 3;
         writeFileAtomically(path, [&](const ByteSink& sink) {
-            sink(bitmapHeader(width, height));
+            sink(bmpHeader(width, height));
             std::string bytes;
             for (std::int32_t bottom = height; bottom > 0; bottom -= rows) {
                 const std::int32_t top = std::max(bottom - rows, 0);
@@ -190,16 +152,10 @@ std::optional<QImage> loadSymbolSheet(const std::string& path) {
 void savePicture(PictureFormat format, const std::string& path, const QImage& picture,
                  const std::function<std::string()>& postScript) {
     switch (format) {
-        case PictureFormat::Bitmap: {
-            QByteArray bytes;
-            QBuffer buffer(&bytes);
-            buffer.open(QIODevice::WriteOnly);
-            if (picture.isNull() || !picture.convertToFormat(QImage::Format_RGB888).save(&buffer, "BMP")) {
-                throw Error("Obrázek nelze uložit jako BMP: " + path);
-            }
-            writeFileAtomically(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
+        case PictureFormat::Bitmap:
+            if (picture.isNull()) throw Error("Obrázek nelze uložit jako BMP: " + path);
+            writeBmpFile(path, toRgbImage(picture));
             return;
-        }
         case PictureFormat::Jpeg:
             writeFileAtomically(path, encodeJpeg(toRgbImage(picture)));
             return;

@@ -1,17 +1,13 @@
 #include "gui/console_ui.h"
 
 #include "app/workbench.h"
-#include "export/bitmap_check.h"
+#include "export/bmp_reader.h"
+#include "export/bmp_writer.h"
 #include "gui/circuit_picture.h"
 #include "model/error.h"
-#include "model/file_io.h"
-
-#include <QBuffer>
-#include <QByteArray>
 
 #include <exception>
 #include <istream>
-#include <limits>
 #include <ostream>
 
 namespace pellisor {
@@ -100,28 +96,11 @@ void ConsoleUi::saveRasterPicture(PictureFormat format, const std::string& path)
 }
 
 RgbImage ConsoleUi::loadBitmap(const std::string& path) {
-    const auto bytes = readFileBytes(path);
-    if (bytes) {
-        // Headers that a decoder would take on trust are checked first.
-        if (const auto problem = bitmapProblem(*bytes)) {
-            throw Error("Obrázek nelze načíst: " + path + " (" + *problem + ")");
-        }
-    }
-    QImage picture;
-    if (!bytes || bytes->size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
-        !picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size()),
-                              "BMP")) {
-        throw Error("Obrázek nelze načíst: " + path);
-    }
-    return toRgbImage(picture);
+    return readBmpFile(path);
 }
 
 void ConsoleUi::saveBitmap(const std::string& path, const RgbImage& image) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    if (!toQImage(image).save(&buffer, "BMP")) throw Error("Obrázek nelze uložit jako BMP: " + path);
-    writeFileAtomically(path, std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    writeBmpFile(path, image);
 }
 
 std::optional<RgbImage> ConsoleUi::runFilterJob(

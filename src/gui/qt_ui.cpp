@@ -1,7 +1,8 @@
 #include "gui/qt_ui.h"
 
 #include "app/workbench.h"
-#include "export/bitmap_check.h"
+#include "export/bmp_reader.h"
+#include "export/bmp_writer.h"
 #include "gui/canvas_view.h"
 #include "gui/circuit_picture.h"
 #include "gui/function_dialog.h"
@@ -201,25 +202,11 @@ void QtUi::saveRasterPicture(PictureFormat format, const std::string& target) {
 }
 
 RgbImage QtUi::loadBitmap(const std::string& source) {
-    const auto bytes = readFileBytes(source);
-    if (bytes) {
-        // Headers that a decoder would take on trust are checked first.
-        if (const auto problem = bitmapProblem(*bytes)) {
-            throw Error("Obrázek nelze načíst: " + source + " (" + *problem + ")");
-        }
-    }
-    QImage picture;
-    if (!bytes || bytes->size() > static_cast<std::size_t>(std::numeric_limits<int>::max()) ||
-        !picture.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size()),
-                              "BMP") ||
-        picture.isNull()) {
-        throw Error("Obrázek nelze načíst: " + source);
-    }
-    return toRgbImage(picture);
+    return readBmpFile(source);
 }
 
 void QtUi::saveBitmap(const std::string& target, const RgbImage& image) {
-    savePicture(PictureFormat::Bitmap, target, toQImage(image), [] { return std::string(); });
+    writeBmpFile(target, image);
 }
 
 std::optional<RgbImage> QtUi::runFilterJob(

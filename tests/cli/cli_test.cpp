@@ -1,15 +1,18 @@
 // End-to-end runs of the built program, unattended, on copies of the shipped examples.
 
-#include "export/jpeg_codec.h"
 #include "cli/cli_fixture.h"
+#include "export/bmp_writer.h"
+#include "export/jpeg_codec.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -169,6 +172,66 @@ TEST_F(Cli, DashFFiltersThePictureWithARedFrame) {
     const Outcome wrongCircuit = run({"adder.chr", "-f:pattern64.bmp", "-x"});
     EXPECT_EQ(1, wrongCircuit.status);
     EXPECT_FALSE(exists("adder.flt.bmp"));
+}
+
+// A picture of three rows, 11,184,812 pixels wide (over 2^25 pixels in all), as 8-bit runs: grey 0x10
+// on top, 0xF0 at the bottom, and between them runs of 255 pixels alternately 0x40 and 0xC0.
+constexpr std::uint32_t kWideWidth = 11184812;
+std::string wideRunLengthPicture() {
+    std::string bytes = "BM";
+    const auto put = [&](std::uint32_t value, int size) {
+        for (int k = 0; k < size; ++k)
+            bytes += char((value >> (8 * k)) & 0xFF);
+    };
+    std::string runs;
+    for (const int row : {1, 2, 0}) {  // from the bottom up
+        for (std::uint32_t x = 0, run = 0; x < kWideWidth; x += 255, ++run) {
+            runs += char(std::min<std::uint32_t>(255, kWideWidth - x));
+            runs += char(row == 2 ? 2 + run % 2 : row);
+        }
+        runs += std::string("\0\0", 2);
+    }
+    runs += std::string("\0\1", 2);
+    const std::string palette("\x10\x10\x10\0\xF0\xF0\xF0\0\x40\x40\x40\0\xC0\xC0\xC0\0", 16);
+    put(std::uint32_t(54 + palette.size() + runs.size()), 4);
+    put(0, 4);
+    put(std::uint32_t(54 + palette.size()), 4);
+    for (const std::uint32_t field : {40u, kWideWidth, 3u})
+        put(field, 4);
+    put(1, 2);
+    put(8, 2);
+    for (const std::uint32_t field : {1u, std::uint32_t(runs.size()), 0u, 0u, 4u, 0u})
+        put(field, 4);
+    return bytes + palette + runs;
+}
+
+TEST_F(Cli, APictureOfOverTwoToThe25PixelsIsFiltered) {
+    writeBytes(workFile("wide.bmp"), wideRunLengthPicture());
+    const Outcome result = run({"median3x3.chr", "median3x3.ini", "-f:wide.bmp", "-x"});
+    ASSERT_EQ(0, result.status) << result.err;
+    // Read whole and compared row by row: 100 MB pixel by pixel is slow under the sanitizers.
+    std::ifstream file(workFile("median3x3.flt.bmp"), std::ios::binary | std::ios::ate);
+    std::string bytes(std::size_t(file.tellg()), '\0');
+    file.seekg(0).read(bytes.data(), std::streamsize(bytes.size()));
+    const std::size_t stride = std::size_t(kWideWidth) * 3;  // a multiple of 4: no padding
+    ASSERT_EQ(54 + 3 * stride, bytes.size());
+    EXPECT_EQ(bmpHeader(std::int32_t(kWideWidth), 3), bytes.substr(0, 54));
+
+    // Blue, green and red from the bottom row up. The frame is red; the median of each neighbourhood
+    // is the middle row's pixel.
+    std::string red("\0\0\xFF", 3);
+    while (red.size() < stride)
+        red += red;
+    red.resize(stride);
+    std::string middle(stride, '\0');
+    for (std::size_t x = 0; x < kWideWidth; x += 255)
+        std::fill_n(middle.begin() + std::ptrdiff_t(3 * x), 3 * std::min<std::size_t>(255, kWideWidth - x),
+                    char(x / 255 % 2 == 0 ? 0x40 : 0xC0));
+    middle.replace(0, 3, red, 0, 3);
+    middle.replace(stride - 3, 3, red, 0, 3);
+    EXPECT_TRUE(bytes.compare(54, stride, red) == 0);
+    EXPECT_TRUE(bytes.compare(54 + stride, stride, middle) == 0);
+    EXPECT_TRUE(bytes.compare(54 + 2 * stride, stride, red) == 0);
 }
 
 TEST_F(Cli, TheSecondOfTwoChromosomesNamesTheOutputs) {

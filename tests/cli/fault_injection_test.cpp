@@ -28,8 +28,12 @@ using test::readBytes;
 using test::runCommand;
 using test::writeBytes;
 
-std::string environment(const char* name) { return test::environmentValue(name); }
-std::string quoted(const std::string& text) { return test::shellQuoted(text); }
+std::string environment(const char* name) {
+    return test::environmentValue(name);
+}
+std::string quoted(const std::string& text) {
+    return test::shellQuoted(text);
+}
 
 struct Outcome {
     int status = -1;
@@ -323,7 +327,8 @@ TEST_F(Unattended, FilterPicturesThatCannotBeReadEndTheRunWithAReason) {
         {"header.bmp", whole.substr(0, 30), " (soubor je zkrácený)"},
         {"half.bmp", whole.substr(0, whole.size() / 2), " (soubor je zkrácený)"},
         {"huge.bmp", bitmapFile(100000, 100000, 0, 54), " (obrázek 100000x100000 je příliš velký)"},
-        {"tall.bmp", bitmapFile(8000, -8000, 0, 54 + 240000), " (obrázek 8000x8000 je příliš velký)"},
+        // Large pictures are read; this one ends in its 11th row.
+        {"tall.bmp", bitmapFile(8000, -8000, 0, 54 + 240000), " (soubor je zkrácený)"},
         {"nothing.bmp", bitmapFile(0, 0), " (obrázek nemá žádný pixel)"},
     };
     for (const Bad& picture : bad) {
@@ -336,6 +341,43 @@ TEST_F(Unattended, FilterPicturesThatCannotBeReadEndTheRunWithAReason) {
                   outcome.err);
         EXPECT_EQ(before, listing(work_)) << picture.name;
     }
+}
+
+// An 8-bit run-length BMP of the given size whose runs end at once: a few bytes for any size.
+std::string emptyRunLengthFile(std::uint32_t width, std::uint32_t height) {
+    std::string bytes = "BM";
+    const auto put = [&](std::uint32_t value, int size) {
+        for (int k = 0; k < size; ++k)
+            bytes += char((value >> (8 * k)) & 0xFF);
+    };
+    for (const std::uint32_t field : {60u, 0u, 58u, 40u, width, height})
+        put(field, 4);
+    put(1, 2);
+    put(8, 2);
+    for (const std::uint32_t field : {1u, 2u, 0u, 0u, 1u, 0u, 0u})  // one black palette entry
+        put(field, 4);
+    return bytes + std::string("\0\1", 2);
+}
+
+TEST_F(Unattended, PicturesThatDoNotFitInMemoryAreRefusedWithAReason) {
+    // 512 MB of address space: the program needs about 150 MB.
+    const std::string limit = "ulimit -v 524288;";
+    const Outcome small = run({"median3x3.chr", "median3x3.ini", "-f:pattern64.bmp", "-x"}, limit);
+    if (small.status != 0) GTEST_SKIP() << "a sanitizer build does not run in 512 MB: " << small.err;
+
+    // 1.2 GB does not fit; 243 MB fits once but not twice, so its filtered picture does not.
+    writeBytes(workFile("huge.bmp"), emptyRunLengthFile(20000, 20000));
+    writeBytes(workFile("large.bmp"), emptyRunLengthFile(9000, 9000));
+    fs::remove(workFile("median3x3.flt.bmp"));
+    const Listing before = listing(work_);
+    const Outcome huge = run({"median3x3.chr", "median3x3.ini", "-f:huge.bmp", "-x"}, limit);
+    EXPECT_EQ(1, huge.status);
+    EXPECT_EQ("pellisor: Obrázek nelze načíst: huge.bmp (obrázek 20000x20000 se nevejde do paměti)\n",
+              huge.err);
+    const Outcome large = run({"median3x3.chr", "median3x3.ini", "-f:large.bmp", "-x"}, limit);
+    EXPECT_EQ(1, large.status);
+    EXPECT_EQ("pellisor: Výsledný obrázek 9000x9000 se nevejde do paměti\n", large.err);
+    EXPECT_EQ(before, listing(work_));
 }
 
 TEST_F(Unattended, PicturesBelowThreeByThreeComeOutRedWithoutEvaluating) {
