@@ -2,6 +2,7 @@
 
 #include "app/workbench.h"
 #include "eval/image_filter.h"
+#include "eval/script_result_sink.h"
 #include "model/error.h"
 #include "model/file_io.h"
 #include "model/file_names.h"
@@ -43,19 +44,6 @@ std::string chromosomePathOf(const std::string& argument) {
     return currentDirectory() + "/" + argument;
 }
 
-std::string joinedLines(const std::vector<std::string>& lines) {
-    std::size_t size = 0;
-    for (const std::string& line : lines)
-        size += line.size() + 1;
-    std::string text;
-    text.reserve(size);
-    for (const std::string& line : lines) {
-        text += line;
-        text += '\n';
-    }
-    return text;
-}
-
 void filterPictureFile(Workbench& workbench, Ui& ui, const std::string& source, const std::string& target) {
     const RgbImage picture = ui.loadBitmap(source);
     const auto result = ui.runFilterJob([&](FilterProgress& progress) {
@@ -66,8 +54,8 @@ void filterPictureFile(Workbench& workbench, Ui& ui, const std::string& source, 
 
 class ArgumentWalker {
 public:
-    ArgumentWalker(Workbench& workbench, Ui* ui, std::ostream& warnings)
-        : workbench_(workbench), ui_(ui), warnings_(warnings) {}
+    ArgumentWalker(Workbench& workbench, Ui* ui, std::ostream& warnings, bool unattended)
+        : workbench_(workbench), ui_(ui), warnings_(warnings), unattended_(unattended) {}
 
     void fileArgument(const std::string& argument) {
         bool known = false;
@@ -151,13 +139,25 @@ private:
         if (chromosomePath_.empty()) {
             throw Error("Skript " + scriptPath_ + " nelze spustit: není načten žádný chromozom");
         }
-        workbench_.runScript(scriptPath_, false);
-        writeFileAtomically(output(".tst"), joinedLines(workbench_.logLines()));
+        // Unattended, the lines go to the file as they come and nowhere else; a window that opens
+        // afterwards also gets the log and the clipboard. A failed run leaves an existing file as it was.
+        writeFileAtomically(output(".tst"), [this](const ByteSink& out) {
+            ScriptTextSink file(out);
+            if (unattended_) {
+                workbench_.runScript(scriptPath_, file);
+            } else {
+                workbench_.runScript(scriptPath_, false);
+                for (const std::string& line : workbench_.logLines())
+                    file.line(line);
+            }
+            file.finish();
+        });
     }
 
     Workbench& workbench_;
     Ui* ui_;
     std::ostream& warnings_;
+    const bool unattended_;  // "-x" is among the arguments: no window will show the log
     ArgumentWalk walk_;
     std::string chromosomePath_;
     std::string scriptPath_;
@@ -169,7 +169,7 @@ ArgumentWalk walkArguments(const std::vector<std::string>& arguments, Workbench&
         out << usageText();
         return ArgumentWalk{unattendedRequested(arguments), true};
     }
-    ArgumentWalker walker(workbench, ui, warnings);
+    ArgumentWalker walker(workbench, ui, warnings, unattendedRequested(arguments));
     for (const std::string& argument : arguments) {
         if (argument.empty()) continue;
         if (argument.front() == '-') {

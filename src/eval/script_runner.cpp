@@ -83,13 +83,13 @@ struct WatchedList {
 class ScriptRun {
 public:
     ScriptRun(Chromosome& circuit, const FunctionAssignment& assignment, bool binary, char decimalSeparator,
-              std::vector<std::string>& log)
+              ScriptResultSink& results)
         : circuit_(circuit),
           assignment_(assignment),
-          log_(log),
+          results_(results),
           firstOutput_(circuit.firstOutput()),
           writer_(binary, decimalSeparator),
-          printer_(binary, decimalSeparator, log, clipboard_) {
+          printer_(binary, decimalSeparator, results) {
         inputs_.capacity = static_cast<std::size_t>(circuit.inputCount);
         inputs_.overflowMessage = kTooManyInputs;
         for (std::int32_t i = 0; i < circuit.inputCount; ++i)
@@ -119,15 +119,16 @@ public:
                 parse(*piece);
             }
         } catch (...) {
-            // The lines of the vectors read so far, and the circuit as evaluating each would leave it.
-            endBatch();
+            // The lines of the vectors read so far, and the circuit as evaluating each would leave it;
+            // the first error stands, whatever a failed sink raises again.
+            try {
+                endBatch();
+            } catch (...) {
+            }
             throw;
         }
         endBatch();
     }
-
-    // Every result line, each followed by LF (the log's other line, the header, begins with "#").
-    std::string takeClipboard() { return std::move(clipboard_); }
 
 private:
     enum class State { TopLevel, Comment, Target, Source, Value, List, ListNumber };
@@ -140,9 +141,7 @@ private:
         const auto lineEnds = static_cast<std::size_t>(std::count(piece.begin(), piece.end(), '\n'));
         const std::size_t expected =
             std::min(kMostReserved, lineEnds * std::max(fileSize, piece.size()) / piece.size() + 1);
-        log_.reserve(log_.size() + expected);
-        printer_.expectLines(expected);
-        expectedLines_ = expected;
+        results_.expectLines(expected);
     }
 
     // `text` is followed by at least kScriptReadAhead readable bytes.
@@ -327,11 +326,7 @@ private:
             });
             columnsStale_ = false;
         }
-        const std::string_view line = writer_.line(0, fraction_);
-        log_.emplace_back(line);
-        clipboard_.append(line);
-        clipboard_ += '\n';
-        if (log_.size() == 257) reserveForLines(clipboard_, 256, expectedLines_);
+        results_.line(writer_.line(0, fraction_));
     }
 
     // From the first output source on, the batch also evaluates every output, and each flush leaves
@@ -374,7 +369,7 @@ private:
         batch_->evaluate();
         const std::size_t count = batch_->size();
         ResultBatch& result = printer_.batch();
-        result.stride = ScriptBatch::kCapacity;
+        result.stride = batch_->capacity();
         result.inputColumns = inputs_.entries.size();
         result.outputColumns = outputs_.entries.size();
         result.lines = count;
@@ -389,7 +384,7 @@ private:
         }
         // Full batches are printed meanwhile; the few vectors between output sources are not worth
         // a second thread.
-        printer_.print(count == ScriptBatch::kCapacity);
+        printer_.print(count == batch_->capacity());
         if (feedback_) {
             for (std::int32_t k = 0; k < circuit_.outputCount; ++k) {
                 circuit_.blocks[static_cast<std::size_t>(firstOutput_ + k)].value =
@@ -431,7 +426,7 @@ private:
 
     Chromosome& circuit_;
     const FunctionAssignment& assignment_;
-    std::vector<std::string>& log_;
+    ScriptResultSink& results_;
     const std::int32_t firstOutput_;
 
     WatchedList inputs_;
@@ -446,9 +441,7 @@ private:
     State state_ = State::TopLevel;
 
     bool quick_ = false;
-    ResultLineWriter writer_;  // lines of the plain evaluator
-    std::string clipboard_;
-    std::size_t expectedLines_ = 0;
+    ResultLineWriter writer_;   // lines of the plain evaluator
     ResultPrinter printer_;     // lines of batches
     bool watchStale_ = true;    // the batch is to learn the entries the lines show
     bool columnsStale_ = true;  // the plain lines' columns are to be set up
@@ -456,34 +449,50 @@ private:
     bool feedback_ = false;
 };
 
-std::string runScriptWith(const std::string& path, Chromosome& circuit, const FunctionAssignment& assignment,
-                          const std::string& description, std::vector<std::string>& log,
-                          char decimalSeparator, bool fast) {
+void runScriptWith(const std::string& path, Chromosome& circuit, const FunctionAssignment& assignment,
+                   const std::string& description, ScriptResultSink& results, char decimalSeparator,
+                   bool fast) {
     if (!circuit.hasCircuit()) throw Error(kNoCircuit);
     // Counts that disagree with the array would let the default lists name entries it does not have.
     if (!circuit.hasConsistentCircuit()) throw Error(kBadChromosome);
 
-    ScriptRun run(circuit, assignment, fileExtension(path) == ".csb", decimalSeparator, log);
-    log.clear();
-    log.push_back("# " + description + "/" + fileNamePart(path) + " Vstupů: " +
-                  std::to_string(circuit.inputCount) + "  Výstupů: " + std::to_string(circuit.outputCount));
+    ScriptRun run(circuit, assignment, fileExtension(path) == ".csb", decimalSeparator, results);
+    results.line("# " + description + "/" + fileNamePart(path) + " Vstupů: " +
+                 std::to_string(circuit.inputCount) + "  Výstupů: " + std::to_string(circuit.outputCount));
 
     ScriptFile file(path);
     run.run(file, fast);
-    return run.takeClipboard();
+}
+
+std::string runScriptIntoLog(const std::string& path, Chromosome& circuit,
+                             const FunctionAssignment& assignment, const std::string& description,
+                             std::vector<std::string>& log, char decimalSeparator, bool fast) {
+    ScriptLogSink results(log);
+    runScriptWith(path, circuit, assignment, description, results, decimalSeparator, fast);
+    return results.takeClipboard();
 }
 
 }  // namespace
 
+void runScriptInto(const std::string& path, Chromosome& circuit, const FunctionAssignment& assignment,
+                   const std::string& description, ScriptResultSink& results, char decimalSeparator) {
+    runScriptWith(path, circuit, assignment, description, results, decimalSeparator, true);
+}
+
+void runScriptPlainInto(const std::string& path, Chromosome& circuit, const FunctionAssignment& assignment,
+                        const std::string& description, ScriptResultSink& results, char decimalSeparator) {
+    runScriptWith(path, circuit, assignment, description, results, decimalSeparator, false);
+}
+
 std::string runScript(const std::string& path, Chromosome& circuit, const FunctionAssignment& assignment,
                       const std::string& description, std::vector<std::string>& log, char decimalSeparator) {
-    return runScriptWith(path, circuit, assignment, description, log, decimalSeparator, true);
+    return runScriptIntoLog(path, circuit, assignment, description, log, decimalSeparator, true);
 }
 
 std::string runScriptPlain(const std::string& path, Chromosome& circuit, const FunctionAssignment& assignment,
                            const std::string& description, std::vector<std::string>& log,
                            char decimalSeparator) {
-    return runScriptWith(path, circuit, assignment, description, log, decimalSeparator, false);
+    return runScriptIntoLog(path, circuit, assignment, description, log, decimalSeparator, false);
 }
 
 }  // namespace pellisor
