@@ -11,6 +11,9 @@
 #include <filesystem>
 #include <set>
 #include <string>
+#include <vector>
+
+#include <sys/stat.h>
 
 namespace pellisor {
 namespace {
@@ -357,6 +360,27 @@ TEST_F(Cli, SettingsAreReadBesideTheProgramNotInTheWorkingDirectory) {
     ASSERT_EQ(0, run({"adder.chr", "one.csd", "-s", "-x"}).status);
     const std::string log = readBytes(workFile("adder.tst"));
     EXPECT_EQ("100\t50\t120\t\t14\t75\t120\n", log.substr(log.find('\n') + 1));
+}
+
+TEST_F(Cli, ScriptsAreRegularFilesWithAnyLineEnds) {
+    ASSERT_EQ(0, ::mkfifo(workFile("fifo.csd").c_str(), 0600));
+    fs::create_symlink("/dev/zero", workFile("zero.csd"));
+    for (const std::string script : {"fifo.csd", "zero.csd"}) {
+        const Outcome result = run({"adder.chr", script, "-s", "-x"}, "", "timeout 20");
+        EXPECT_EQ(1, result.status);
+        EXPECT_EQ("pellisor: Soubor nelze otevrit: " + script + "\n", result.err);
+        EXPECT_FALSE(exists("adder.tst"));
+    }
+
+    const std::string lf = readBytes(workFile("adder.csd"));
+    ASSERT_EQ(0, run({"adder.chr", "adder.ini", "adder.csd", "-s", "-x"}).status);
+    const std::string expected = readBytes(workFile("adder.tst"));
+    std::string cr = "\xEF\xBB\xBF";
+    for (const char c : lf)
+        cr += c == '\n' ? '\r' : c;
+    writeBytes(workFile("adder.csd"), cr);
+    ASSERT_EQ(0, run({"adder.chr", "adder.ini", "adder.csd", "-s", "-x"}).status);
+    EXPECT_EQ(expected, readBytes(workFile("adder.tst")));
 }
 
 }  // namespace

@@ -90,9 +90,10 @@ public:
     ScriptWriter(std::mt19937& rng, const Chromosome& circuit) : rng_(rng), circuit_(circuit) {}
 
     std::string script(int lines, bool withMistake) {
-        std::string text;
+        // Sometimes a byte-order mark; line ends LF, CR LF, lone CR or any of them.
+        std::string text = chance(rng_, 10) ? "\xEF\xBB\xBF" : "";
         const int mistakeAt = withMistake ? between(rng_, 0, lines) : -1;
-        crlf_ = chance(rng_, 20);
+        lineEnds_ = between(rng_, 0, 9);
         for (int line = 0; line < lines; ++line) {
             if (line == mistakeAt) text += mistake();
             const int kind = between(rng_, 0, 99);
@@ -107,7 +108,7 @@ public:
             } else {
                 text += vectorLine() + blanks(true) + "# " + vectorLine();
             }
-            if (line + 1 < lines || chance(rng_, 80)) text += crlf_ ? "\r\n" : "\n";
+            if (line + 1 < lines || chance(rng_, 80)) text += lineEnd();
         }
         return text;
     }
@@ -175,7 +176,13 @@ public:
     }
 
 private:
-    // Mostly one space; sometimes runs of tabs, vertical tabs, form feeds and lone carriage returns.
+    std::string lineEnd() {
+        static const char* const kLineEnds[] = {"\n", "\r\n", "\r"};
+        return kLineEnds[lineEnds_ < 6 ? 0 : lineEnds_ < 8 ? 1 : lineEnds_ < 9 ? 2 : between(rng_, 0, 2)];
+    }
+
+    // Mostly one space; sometimes runs of tabs, vertical tabs, form feeds and lone carriage returns
+    // (which end the line).
     std::string blanks(bool mayBeEmpty) {
         static const char kBlanks[] = {' ', '\t', '\v', '\f', '\r'};
         if (mayBeEmpty && chance(rng_, 50)) return "";
@@ -208,7 +215,7 @@ private:
 
     std::mt19937& rng_;
     const Chromosome& circuit_;
-    bool crlf_ = false;
+    int lineEnds_ = 0;
 };
 
 // Feed-forward circuits, some with outputs that read earlier outputs; one in six reads any entry, so
