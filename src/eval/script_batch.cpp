@@ -62,10 +62,9 @@ bool ScriptBatch::watch(const std::vector<std::int32_t>& entries) {
 }
 
 void ScriptBatch::add(const Chromosome& circuit) {
-    for (std::int32_t k = 0; k < inputCount_; ++k) {
-        inputs_[static_cast<std::size_t>(k) * capacity_ + size_] =
-            circuit.blocks[static_cast<std::size_t>(k)].value;
-    }
+    std::int32_t* lane = inputs_.data() + size_;
+    for (std::int32_t k = 0; k < inputCount_; ++k, lane += capacity_)
+        *lane = circuit.blocks[static_cast<std::size_t>(k)].value;
     ++size_;
 }
 
