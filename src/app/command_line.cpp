@@ -3,6 +3,7 @@
 #include "app/run_inputs.h"
 #include "app/workbench.h"
 #include "eval/image_filter.h"
+#include "eval/script_result_sink.h"
 #include "model/error.h"
 #include "model/file_io.h"
 #include "model/file_names.h"
@@ -43,19 +44,6 @@ std::string currentDirectory() {
 std::string chromosomePathOf(const std::string& argument) {
     if (!fileDirectory(argument).empty()) return argument;
     return currentDirectory() + "/" + argument;
-}
-
-std::string joinedLines(const std::vector<std::string>& lines) {
-    std::size_t size = 0;
-    for (const std::string& line : lines)
-        size += line.size() + 1;
-    std::string text;
-    text.reserve(size);
-    for (const std::string& line : lines) {
-        text += line;
-        text += '\n';
-    }
-    return text;
 }
 
 void filterPictureFile(Workbench& workbench, Ui& ui, const std::string& source, const std::string& target) {
@@ -182,13 +170,24 @@ private:
         }
         inputs_.noteRead(scriptPath_);
         const std::string target = output(".tst");
-        workbench_.runScript(scriptPath_, false);
-        writeFileAtomically(target, joinedLines(workbench_.logLines()));
+        // Unattended, the lines go to the file as they come and nowhere else; a window that opens
+        // afterwards also gets the log and the clipboard. A failed run leaves an existing file as it was.
+        writeFileAtomically(target, [this](const ByteSink& out) {
+            ScriptTextSink file(out);
+            if (unattended_) {
+                workbench_.runScript(scriptPath_, file);
+            } else {
+                workbench_.runScript(scriptPath_, false);
+                for (const std::string& line : workbench_.logLines())
+                    file.line(line);
+            }
+            file.finish();
+        });
     }
 
     Workbench& workbench_;
     Ui* ui_;
-    bool unattended_;
+    const bool unattended_;  // "-x" is among the arguments: no window will show anything
     std::ostream& warnings_;
     RunInputs inputs_;
     ArgumentWalk walk_;

@@ -391,6 +391,15 @@ void Workbench::runScript(const std::string& path, bool showLog) {
     if (showLog) ui_.showLog(logLines_);
 }
 
+void Workbench::runScript(const std::string& path, ScriptResultSink& results) {
+    try {
+        runScriptInto(path, circuit_, assignment_, description_, results);
+    } catch (const Error&) {
+        ui_.stateChanged();
+        throw;
+    }
+}
+
 void Workbench::runScriptClicked() {
     if (circuit_.outputCount == 0 || circuit_.inputCount == 0) return;
     const auto path =

@@ -17,6 +17,8 @@
 
 namespace pellisor {
 
+class ScriptResultSink;
+
 // The buttons of the main window, named as their controls are.
 enum class Button : int {
     SBdt,
@@ -157,6 +159,8 @@ public:
     void writeVhdl(const std::string& path);
     // Runs a script into the result log (shown when `showLog`), the clipboard gets the results.
     void runScript(const std::string& path, bool showLog);
+    // Runs a script unattended: its lines go to `results` as they come, the log and the clipboard stay.
+    void runScript(const std::string& path, ScriptResultSink& results);
 
     // --- the function assignment dialog ---
     void chooseFunction(std::int32_t gene, std::int32_t id);

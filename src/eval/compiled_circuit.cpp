@@ -13,8 +13,8 @@ namespace pellisor {
 
 namespace {
 
-// Slots: the primary inputs, then a slot that is always 0 (a connection a block does not have), then
-// one per operation.
+// Slots: the primary inputs read, then a slot that is always 0 (a connection a block does not have),
+// then the scratch slot of the inputs not read when there are any, then the operations' slots.
 constexpr std::size_t kLanes = CompiledCircuit::kLanes;
 
 constexpr std::size_t kCacheLine = 64;
@@ -71,15 +71,16 @@ std::optional<CompiledCircuit> CompiledCircuit::compileForBytes(const Chromosome
                                                                 std::int32_t outputNumber) {
     std::optional<CompiledCircuit> compiled = compile(circuit, assignment, outputNumber);
     if (!compiled) return compiled;
-    compiled->width_ = compiled->narrowestWidth(circuit);
+    compiled->width_ = compiled->narrowestWidth();
     return compiled;
 }
 
-CompiledCircuit::LaneWidth CompiledCircuit::narrowestWidth(const Chromosome& circuit) const {
+CompiledCircuit::LaneWidth CompiledCircuit::narrowestWidth() const {
     // The operations in order over the ranges their slots hold: a slot is reused only after its last
     // reader, so each operation sees the ranges of its own operands.
     std::vector<ValueRange> ranges(slotCount_, ValueRange{0, 0});
-    for (std::int32_t k = 0; k < circuit.inputCount; ++k) ranges[static_cast<std::size_t>(k)] = kByteValues;
+    for (std::size_t s = 0; s < inputsRead_.size(); ++s)
+        ranges[s] = kByteValues;
     bool bytes = true;
     bool halves = true;
     for (const Operation& op : operations_) {
@@ -193,11 +194,21 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
     // Slots of values whose last reader has run are reused, which keeps the lanes of a run in cache.
     CompiledCircuit compiled;
     compiled.inputCount_ = circuit.inputCount;
-    const std::uint32_t zeroSlot = static_cast<std::uint32_t>(circuit.inputCount);
+    for (std::int32_t i = 0; i < circuit.inputCount; ++i) {
+        if (needed[static_cast<std::size_t>(i)]) compiled.inputsRead_.push_back(i);
+    }
+    const auto zeroSlot = static_cast<std::uint32_t>(compiled.inputsRead_.size());
+    const bool someUnread = compiled.inputsRead_.size() < static_cast<std::size_t>(circuit.inputCount);
+    compiled.zeroSlot_ = zeroSlot;
+    compiled.inputSlots_.assign(static_cast<std::size_t>(circuit.inputCount), zeroSlot + 1);
     std::vector<std::uint32_t> slotOf(circuit.blocks.size(), zeroSlot);
-    for (std::int32_t i = 0; i < circuit.inputCount; ++i) slotOf[static_cast<std::size_t>(i)] = static_cast<std::uint32_t>(i);
+    for (std::uint32_t s = 0; s < zeroSlot; ++s) {
+        const auto input = static_cast<std::size_t>(compiled.inputsRead_[s]);
+        compiled.inputSlots_[input] = s;
+        slotOf[input] = s;
+    }
     std::vector<std::uint32_t> freeSlots;
-    std::uint32_t slotCount = zeroSlot + 1;
+    std::uint32_t slotCount = zeroSlot + (someUnread ? 2 : 1);
     for (std::size_t q = 0; q < pending.size(); ++q) {
         const Pending& op = pending[q];
         auto slot = [&](std::int32_t operand) {
@@ -251,10 +262,13 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
     return compiled;
 }
 
-CompiledCircuit::Workspace::Workspace(const CompiledCircuit& circuit) {
-    // Slots start on cache lines, so that no vector of a slot straddles two.
+CompiledCircuit::Workspace::Workspace(const CompiledCircuit& circuit, std::size_t lanesWanted) {
+    // Slots start on cache lines, so that no vector of a slot straddles two, and have room for whole
+    // vectors past their lanes.
+    const std::size_t width = static_cast<std::size_t>(circuit.width_) / 8;
+    lanes = std::clamp<std::size_t>(lanesWanted, 1, circuit.byteLanes());
+    stride = ((lanes * width + kCacheLine - 1) / kCacheLine * kCacheLine + kLanePaddingBytes) / width;
     const std::size_t slots = circuit.slotCount_;
-    const std::size_t stride = circuit.slotLanes();
     auto layOut = [&](auto& storage, auto& pointers) {
         storage.assign(slots * stride + kCacheLine, 0);
         auto* first = alignedToCacheLine(storage.data());
@@ -268,33 +282,35 @@ CompiledCircuit::Workspace::Workspace(const CompiledCircuit& circuit) {
 }
 
 std::int32_t* CompiledCircuit::inputLanes(Workspace& workspace, std::int32_t k) const {
-    return workspace.wordSlots[static_cast<std::size_t>(k)];
+    return workspace.wordSlots[inputSlots_[static_cast<std::size_t>(k)]];
 }
 
 const std::int32_t* CompiledCircuit::run(Workspace& workspace, std::size_t lanes) const {
-    lanes = std::min(lanes, kLanes);
+    lanes = std::min({lanes, kLanes, workspace.lanes});
     runOperations32(fusedOperations_.data(), fusedOperations_.size(), workspace.wordSlots.data(), lanes);
     return workspace.wordSlots[resultSlot_];
 }
 
 void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
                                std::uint8_t* out) const {
-    lanes = std::min(lanes, byteLanes());
-    const std::size_t inputCount = static_cast<std::size_t>(inputCount_);
+    lanes = std::min({lanes, byteLanes(), workspace.lanes});
+    const std::size_t readCount = inputsRead_.size();
     switch (width_) {
         case LaneWidth::Bits8: {
             // A full run reads the inputs where they are and computes the result slot in `out`; a
             // shorter one copies them, so that whole vectors never reach past the caller's bytes.
             const bool full = lanes == byteLanes();
-            for (std::size_t k = 0; k < inputCount; ++k) {
+            for (std::size_t s = 0; s < readCount; ++s) {
+                const std::uint8_t* input = inputs[inputsRead_[s]];
                 if (full) {
-                    workspace.byteSlots[k] = const_cast<std::uint8_t*>(inputs[k]);  // only ever read
+                    workspace.byteSlots[s] = const_cast<std::uint8_t*>(input);  // only ever read
                 } else {
-                    workspace.byteSlots[k] = alignedToCacheLine(workspace.bytes.data()) + k * slotLanes();
-                    std::copy(inputs[k], inputs[k] + lanes, workspace.byteSlots[k]);
+                    workspace.byteSlots[s] =
+                        alignedToCacheLine(workspace.bytes.data()) + s * workspace.stride;
+                    std::copy(input, input + lanes, workspace.byteSlots[s]);
                 }
             }
-            const bool resultInPlace = full && resultSlot_ > static_cast<std::uint32_t>(inputCount_);
+            const bool resultInPlace = full && resultSlot_ > zeroSlot_;
             std::uint8_t* const resultSlot = workspace.byteSlots[resultSlot_];
             if (resultInPlace) workspace.byteSlots[resultSlot_] = out;
             runOperations8(fusedOperations_.data(), fusedOperations_.size(), workspace.byteSlots.data(), lanes);
@@ -306,9 +322,11 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
             return;
         }
         case LaneWidth::Bits16: {
-            for (std::size_t k = 0; k < inputCount; ++k) {
-                std::int16_t* slot = workspace.halfSlots[k];
-                for (std::size_t i = 0; i < lanes; ++i) slot[i] = inputs[k][i];
+            for (std::size_t s = 0; s < readCount; ++s) {
+                std::int16_t* slot = workspace.halfSlots[s];
+                const std::uint8_t* input = inputs[inputsRead_[s]];
+                for (std::size_t i = 0; i < lanes; ++i)
+                    slot[i] = input[i];
             }
             runOperations16(fusedOperations_.data(), fusedOperations_.size(), workspace.halfSlots.data(), lanes);
             const std::int16_t* result = workspace.halfSlots[resultSlot_];
@@ -316,9 +334,11 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
             return;
         }
         case LaneWidth::Bits32: {
-            for (std::size_t k = 0; k < inputCount; ++k) {
-                std::int32_t* slot = inputLanes(workspace, static_cast<std::int32_t>(k));
-                for (std::size_t i = 0; i < lanes; ++i) slot[i] = inputs[k][i];
+            for (std::size_t s = 0; s < readCount; ++s) {
+                std::int32_t* slot = workspace.wordSlots[s];
+                const std::uint8_t* input = inputs[inputsRead_[s]];
+                for (std::size_t i = 0; i < lanes; ++i)
+                    slot[i] = input[i];
             }
             const std::int32_t* result = run(workspace, lanes);
             for (std::size_t i = 0; i < lanes; ++i) out[i] = static_cast<std::uint8_t>(result[i] & 0xFF);

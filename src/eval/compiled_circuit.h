@@ -49,13 +49,16 @@ public:
 
     enum class LaneWidth { Bits8 = 8, Bits16 = 16, Bits32 = 32 };
 
-    // Scratch space for runs; one per thread.
+    // Scratch space for runs of up to `lanes` lanes (by default, and at most, byteLanes()): fewer keep
+    // a circuit of many inputs small. One per thread.
     class Workspace {
     public:
-        explicit Workspace(const CompiledCircuit& circuit);
+        explicit Workspace(const CompiledCircuit& circuit, std::size_t lanes = SIZE_MAX);
 
     private:
         friend class CompiledCircuit;
+        std::size_t lanes = 0;
+        std::size_t stride = 0;            // lanes from one slot to the next
         std::vector<std::int32_t> words;   // the slots of 32-bit runs
         std::vector<std::uint8_t> bytes;   // the slots of 8-bit runs
         std::vector<std::int16_t> halves;  // the slots of 16-bit runs
@@ -65,19 +68,25 @@ public:
     };
 
     std::int32_t inputCount() const { return inputCount_; }
+    // The primary inputs the wanted values depend on, in order. The lanes of every other input are
+    // scratch that nothing reads, all inputs alike: a circuit of a million inputs that reads two has
+    // slots for two.
+    const std::vector<std::int32_t>& inputsRead() const { return inputsRead_; }
+    // The slots of lanes a workspace holds, for sizing runs.
+    std::size_t slotCount() const { return slotCount_; }
     LaneWidth laneWidth() const { return width_; }
     // How many lanes one runBytes evaluates at most: a slot always takes 1 KB.
     std::size_t byteLanes() const { return kLanes * 4 / (static_cast<std::size_t>(width_) / 8); }
 
-    // Evaluates `lanes` (at most byteLanes()) lanes whose primary input k has its bytes at inputs[k]
-    // and writes the low byte of the result of each lane to `out`.
+    // Evaluates `lanes` (at most byteLanes() and the workspace's) lanes whose primary input k has its bytes
+    // at inputs[k] and writes the low byte of the result of each lane to `out`.
     void runBytes(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
                   std::uint8_t* out) const;
     std::size_t operationCount() const { return operations_.size(); }
 
     // The lanes of primary input k, to be filled before run().
     std::int32_t* inputLanes(Workspace& workspace, std::int32_t k) const;
-    // Evaluates the first `lanes` lanes; returns the output's lanes.
+    // Evaluates the first `lanes` lanes (at most the workspace's); returns the output's lanes.
     const std::int32_t* run(Workspace& workspace, std::size_t lanes) const;
     // After run(): the lanes of the entry at `position` in the list given to compileEntries.
     const std::int32_t* entryLanes(Workspace& workspace, std::size_t position) const;
@@ -86,13 +95,12 @@ public:
 private:
     using Operation = LaneOperation;
 
-    // Lanes of a slot: byteLanes() and room for whole vectors past it.
-    std::size_t slotLanes() const {
-        return byteLanes() + kLanePaddingBytes / (static_cast<std::size_t>(width_) / 8);
-    }
-    LaneWidth narrowestWidth(const Chromosome& circuit) const;
+    LaneWidth narrowestWidth() const;
 
     std::int32_t inputCount_ = 0;
+    std::vector<std::int32_t> inputsRead_;   // slot s < inputsRead_.size() holds input inputsRead_[s]
+    std::vector<std::uint32_t> inputSlots_;  // per input its slot; the scratch slot for inputs not read
+    std::uint32_t zeroSlot_ = 0;             // always 0: a connection a block does not have
     LaneWidth width_ = LaneWidth::Bits32;
     std::uint32_t slotCount_ = 0;
     std::uint32_t resultSlot_ = 0;

@@ -5,38 +5,65 @@
 
 namespace pellisor {
 
-ResultPrinter::ResultPrinter(bool binary, char decimalSeparator, std::vector<std::string>& log,
-                             std::string& clipboard)
-    : writer_(binary, decimalSeparator), log_(log), clipboard_(clipboard) {}
+ResultPrinter::ResultPrinter(bool binary, char decimalSeparator, ScriptResultSink& results)
+    : writer_(binary, decimalSeparator), results_(results) {}
 
 ResultPrinter::~ResultPrinter() {
     stop();
 }
 
 ResultBatch& ResultPrinter::batch() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return queued_ < kSlots; });
+    bool failed = false;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queued_ < kSlots; });
+        failed = failure_ != nullptr;
+    }
+    // A sink that failed (a full disk) ends the run now rather than after the rest of the script.
+    if (failed) finish();
     return slots_[next_];
 }
 
 void ResultPrinter::print(bool inBackground) {
-    if (!worker_.joinable() && inBackground && canWorkAside()) {
+    ResultBatch& filled = slots_[next_];
+    const bool large = filled.values.size() * sizeof(std::int32_t) > kMostBytesAside;
+    if (!large && !worker_.joinable() && inBackground && canWorkAside()) {
         try {
             worker_ = std::thread([this] { work(); });
         } catch (const std::system_error&) {
             // No second thread: the lines are printed here.
         }
     }
-    if (!worker_.joinable()) {
-        printBatch(slots_[next_]);
+    if (!large && worker_.joinable()) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            next_ = (next_ + 1) % kSlots;
+            ++queued_;
+        }
+        changed_.notify_all();
         return;
     }
-    {
+    waitForQueue();
+    try {
+        printBatch(filled);
+    } catch (...) {
         std::lock_guard<std::mutex> lock(mutex_);
-        next_ = (next_ + 1) % kSlots;
-        ++queued_;
+        failure_ = std::current_exception();
+        throw;
     }
-    changed_.notify_all();
+    if (large) std::vector<std::int32_t>().swap(filled.values);
+}
+
+// The batches queued before come first; raises what stopped the second thread.
+void ResultPrinter::waitForQueue() {
+    if (!worker_.joinable()) return;
+    bool failed = false;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queued_ == 0; });
+        failed = failure_ != nullptr;
+    }
+    if (failed) finish();
 }
 
 bool ResultPrinter::canWorkAside() {
@@ -46,11 +73,8 @@ bool ResultPrinter::canWorkAside() {
 
 void ResultPrinter::finish() {
     stop();
-    if (failure_) {
-        const std::exception_ptr failure = failure_;
-        failure_ = nullptr;
-        std::rethrow_exception(failure);
-    }
+    // Kept: every later call raises it again, and nothing more is printed.
+    if (failure_) std::rethrow_exception(failure_);
 }
 
 void ResultPrinter::stop() noexcept {
@@ -67,22 +91,26 @@ void ResultPrinter::stop() noexcept {
 void ResultPrinter::work() {
     for (;;) {
         ResultBatch* batch = nullptr;
+        bool failed = false;
         {
             std::unique_lock<std::mutex> lock(mutex_);
             changed_.wait(lock, [this] { return queued_ > 0 || stopping_; });
             if (queued_ == 0) return;
             batch = &slots_[(next_ + kSlots - queued_) % kSlots];
+            failed = failure_ != nullptr;
         }
         // After a failure the rest is only taken off the queue, so that the reader never waits forever.
-        if (!failure_) {
+        std::exception_ptr failure;
+        if (!failed) {
             try {
                 printBatch(*batch);
             } catch (...) {
-                failure_ = std::current_exception();
+                failure = std::current_exception();
             }
         }
         {
             std::lock_guard<std::mutex> lock(mutex_);
+            if (failure) failure_ = failure;
             --queued_;
         }
         changed_.notify_all();
@@ -98,20 +126,8 @@ void ResultPrinter::printBatch(ResultBatch& batch) {
         (j < batch.inputColumns ? inputs : outputs).push_back(batch.values.data() + j * batch.stride);
     }
     writer_.columnsChanged();
-    const bool first = log_.size() <= 1;
-    for (std::size_t i = 0; i < batch.lines; ++i) {
-        const std::string_view line = writer_.line(i, batch.fraction);
-        log_.emplace_back(line);
-        clipboard_.append(line);
-        clipboard_ += '\n';
-    }
-    if (first) reserveForLines(clipboard_, batch.lines, expectedLines_);
-}
-
-void reserveForLines(std::string& text, std::size_t linesSoFar, std::size_t expectedLines) {
-    if (linesSoFar == 0 || expectedLines <= linesSoFar) return;
-    const std::size_t perLine = text.size() / linesSoFar + 1;
-    text.reserve(text.size() + (expectedLines - linesSoFar) * (perLine + perLine / 8));
+    for (std::size_t i = 0; i < batch.lines; ++i)
+        results_.line(writer_.line(i, batch.fraction));
 }
 
 }  // namespace pellisor

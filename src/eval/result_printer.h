@@ -1,6 +1,7 @@
 #pragma once
 
 #include "eval/script_result_line.h"
+#include "eval/script_result_sink.h"
 
 #include <array>
 #include <condition_variable>
@@ -25,39 +26,39 @@ struct ResultBatch {
     bool fraction = false;
 };
 
-// Prints batches of result lines into the log, and each line with its LF into the clipboard text, in
-// the order given. Once asked to, it prints on a second thread, so that reading the script goes on
-// meanwhile; the log and the clipboard text must then be left alone until finish().
+// Prints batches of result lines into a sink, in the order given. Once asked to, it prints on a second
+// thread, so that reading the script goes on meanwhile; the sink must then be left alone until
+// finish(). Up to kSlots batches wait for that thread, but only small ones: a batch of more than
+// kMostBytesAside bytes is printed at once, and its memory freed, so that a wide circuit holds one.
 class ResultPrinter {
 public:
-    ResultPrinter(bool binary, char decimalSeparator, std::vector<std::string>& log, std::string& clipboard);
+    static constexpr std::size_t kSlots = 4;
+    static constexpr std::size_t kMostBytesAside = std::size_t{1} << 20;
+
+    ResultPrinter(bool binary, char decimalSeparator, ScriptResultSink& results);
     ResultPrinter(const ResultPrinter&) = delete;
     ResultPrinter& operator=(const ResultPrinter&) = delete;
     ~ResultPrinter();
 
-    // About how many lines the run will print, for reserving the clipboard text.
-    void expectLines(std::size_t lines) { expectedLines_ = lines; }
-
-    // The batch to fill next; may wait for the second thread to free one.
+    // The batch to fill next; may wait for the second thread to free one. Raises what stopped that
+    // thread.
     ResultBatch& batch();
     // Prints the batch just filled: on the second thread when `inBackground` (which starts it where
-    // the machine has more than one core), or once one runs; else at once.
+    // the machine has more than one core), or once one runs; else, or when the batch is large, at
+    // once after those before it.
     void print(bool inBackground);
     // Returns when every line given is printed, the second thread stopped; raises what stopped it.
     void finish();
 
 private:
-    static constexpr std::size_t kSlots = 4;
-
     bool canWorkAside();
+    void waitForQueue();
     void printBatch(ResultBatch& batch);
     void work();
     void stop() noexcept;
 
     ResultLineWriter writer_;
-    std::vector<std::string>& log_;
-    std::string& clipboard_;
-    std::size_t expectedLines_ = 0;
+    ScriptResultSink& results_;
     std::optional<bool> canWorkAside_;  // more than one core
 
     std::array<ResultBatch, kSlots> slots_;
@@ -69,9 +70,5 @@ private:
     std::condition_variable changed_;
     std::thread worker_;
 };
-
-// Reserves a text of lines for the lines still expected, from the length of those so far: a long run
-// then copies it once.
-void reserveForLines(std::string& text, std::size_t linesSoFar, std::size_t expectedLines);
 
 }  // namespace pellisor

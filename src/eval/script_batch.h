@@ -11,24 +11,31 @@
 namespace pellisor {
 
 // The input vectors of a script run gathered into the lanes of a compiled circuit, so that one pass
-// evaluates up to kCapacity of them. Only for circuits whose values follow from the inputs alone: then
-// a value read from the lanes is the value the plain evaluator gives for the same vector.
+// evaluates up to kMostVectors of them. Only for circuits whose values follow from the inputs alone:
+// then a value read from the lanes is the value the plain evaluator gives for the same vector.
+// A batch holds as many vectors as keep its values (every input of every vector, the compiled
+// circuit's lanes and one row of the printed values per watched column) within about kBatchBytes,
+// down to one vector for a circuit of a million inputs.
 class ScriptBatch {
 public:
-    static constexpr std::size_t kCapacity = CompiledCircuit::kLanes;
+    static constexpr std::size_t kMostVectors = CompiledCircuit::kLanes;
+    static constexpr std::size_t kBatchBytes = std::size_t{4} << 20;
 
     // Nothing when the circuit needs the plain evaluator: its values depend on earlier evaluations, or
     // evaluating it fails (the plain evaluator then raises the error where the run would meet it).
     static std::optional<ScriptBatch> create(const Chromosome& circuit, const FunctionAssignment& assignment);
 
     // Makes the values of these entries (indices into blocks) available through lanes() after the next
-    // evaluate(). Only while the batch is empty. False when they cannot be compiled.
+    // evaluate(), and sizes the batch for that many columns. Only while the batch is empty. False when
+    // they cannot be compiled.
     bool watch(const std::vector<std::int32_t>& entries);
 
     // Takes the circuit's current input values as the next vector.
     void add(const Chromosome& circuit);
     std::size_t size() const { return size_; }
-    bool full() const { return size_ == kCapacity; }
+    // How many vectors the batch takes; the lanes of an entry lie this far apart.
+    std::size_t capacity() const { return capacity_; }
+    bool full() const { return size_ == capacity_; }
 
     // Evaluates the gathered vectors; lanes() then gives their values until clear().
     void evaluate();
@@ -43,11 +50,14 @@ public:
 
 private:
     ScriptBatch(const Chromosome& circuit, const FunctionAssignment& assignment);
+    // Vectors per batch for this many watched columns.
+    std::size_t capacityFor(std::size_t columns) const;
 
     const Chromosome* circuit_;
     const FunctionAssignment* assignment_;
     std::int32_t inputCount_;
-    // Input k of vector j at k * kCapacity + j; kept apart from the workspace, which run() owns.
+    std::size_t capacity_ = 0;
+    // Input k of vector j at k * capacity_ + j; kept apart from the workspace, which run() owns.
     std::vector<std::int32_t> inputs_;
     std::size_t size_ = 0;
 

@@ -15,6 +15,10 @@
 #include <fstream>
 #include <set>
 #include <string>
+#include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
 
 namespace pellisor {
 namespace {
@@ -339,6 +343,55 @@ TEST_F(Cli, SettingsAreReadBesideTheProgramNotInTheWorkingDirectory) {
     ASSERT_EQ(0, run({"adder.chr", "one.csd", "-s", "-x"}).status);
     const std::string log = readBytes(workFile("adder.tst"));
     EXPECT_EQ("100\t50\t120\t\t14\t75\t120\n", log.substr(log.find('\n') + 1));
+}
+
+// A circuit of a million inputs whose output passes input 1: every result line holds a million values.
+// The lines go to the file as they come, and a batch holds one vector, not the 256 that took gigabytes.
+TEST_F(Cli, DashSStreamsTheLinesOfAVeryWideCircuit) {
+    writeBytes(workFile("wide.chr"), "{1000000,1,1,1,2,1,-1}([1000000]0,1,1)(1)\n");
+    writeBytes(workFile("wide.csd"), "0:5 999999:7 1:3\n500000:255 1:9\n\n0:i999999 1:o0\n");
+    const Outcome result = run({"wide.chr", "wide.csd", "-s", "-x"});
+    ASSERT_EQ(0, result.status) << result.err;
+    rusage children{};
+    ASSERT_EQ(0, ::getrusage(RUSAGE_CHILDREN, &children));
+    EXPECT_LT(children.ru_maxrss, 1L << 20) << "peak kilobytes";
+
+    std::vector<int> values(1000000, 0);
+    std::string expected = "# /wide.csd Vstupů: 1000000  Výstupů: 1\n";
+    const auto addLine = [&] {
+        for (std::size_t i = 0; i < values.size(); ++i)
+            expected += (i > 0 ? "\t" : "") + std::to_string(values[i]);
+        expected += "\t\t" + std::to_string(values[1]) + "\n";
+    };
+    values[0] = 5, values[999999] = 7, values[1] = 3;
+    addLine();
+    values[500000] = 255, values[1] = 9;
+    addLine();
+    addLine();
+    values[0] = 7;  // and input 1 gets the output, 9
+    addLine();
+    EXPECT_TRUE(expected == readBytes(workFile("wide.tst")));
+}
+
+TEST_F(Cli, ScriptsAreRegularFilesWithAnyLineEnds) {
+    ASSERT_EQ(0, ::mkfifo(workFile("fifo.csd").c_str(), 0600));
+    fs::create_symlink("/dev/zero", workFile("zero.csd"));
+    for (const std::string script : {"fifo.csd", "zero.csd"}) {
+        const Outcome result = run({"adder.chr", script, "-s", "-x"}, "", "timeout 20");
+        EXPECT_EQ(1, result.status);
+        EXPECT_EQ("pellisor: Soubor nelze otevrit: " + script + "\n", result.err);
+        EXPECT_FALSE(exists("adder.tst"));
+    }
+
+    const std::string lf = readBytes(workFile("adder.csd"));
+    ASSERT_EQ(0, run({"adder.chr", "adder.ini", "adder.csd", "-s", "-x"}).status);
+    const std::string expected = readBytes(workFile("adder.tst"));
+    std::string cr = "\xEF\xBB\xBF";
+    for (const char c : lf)
+        cr += c == '\n' ? '\r' : c;
+    writeBytes(workFile("adder.csd"), cr);
+    ASSERT_EQ(0, run({"adder.chr", "adder.ini", "adder.csd", "-s", "-x"}).status);
+    EXPECT_EQ(expected, readBytes(workFile("adder.tst")));
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 // of the circuit the same.
 
 #include "eval/function_assignment.h"
+#include "eval/script_batch.h"
 #include "eval/script_runner.h"
 #include "model/error.h"
 #include "support/random_circuit.h"
@@ -90,9 +91,10 @@ public:
     ScriptWriter(std::mt19937& rng, const Chromosome& circuit) : rng_(rng), circuit_(circuit) {}
 
     std::string script(int lines, bool withMistake) {
-        std::string text;
+        // Sometimes a byte-order mark; line ends LF, CR LF, lone CR or any of them.
+        std::string text = chance(rng_, 10) ? "\xEF\xBB\xBF" : "";
         const int mistakeAt = withMistake ? between(rng_, 0, lines) : -1;
-        crlf_ = chance(rng_, 20);
+        lineEnds_ = between(rng_, 0, 9);
         for (int line = 0; line < lines; ++line) {
             if (line == mistakeAt) text += mistake();
             const int kind = between(rng_, 0, 99);
@@ -107,7 +109,7 @@ public:
             } else {
                 text += vectorLine() + blanks(true) + "# " + vectorLine();
             }
-            if (line + 1 < lines || chance(rng_, 80)) text += crlf_ ? "\r\n" : "\n";
+            if (line + 1 < lines || chance(rng_, 80)) text += lineEnd();
         }
         return text;
     }
@@ -175,7 +177,13 @@ public:
     }
 
 private:
-    // Mostly one space; sometimes runs of tabs, vertical tabs, form feeds and lone carriage returns.
+    std::string lineEnd() {
+        static const char* const kLineEnds[] = {"\n", "\r\n", "\r"};
+        return kLineEnds[lineEnds_ < 6 ? 0 : lineEnds_ < 8 ? 1 : lineEnds_ < 9 ? 2 : between(rng_, 0, 2)];
+    }
+
+    // Mostly one space; sometimes runs of tabs, vertical tabs, form feeds and lone carriage returns
+    // (which end the line).
     std::string blanks(bool mayBeEmpty) {
         static const char kBlanks[] = {' ', '\t', '\v', '\f', '\r'};
         if (mayBeEmpty && chance(rng_, 50)) return "";
@@ -208,7 +216,7 @@ private:
 
     std::mt19937& rng_;
     const Chromosome& circuit_;
-    bool crlf_ = false;
+    int lineEnds_ = 0;
 };
 
 // Feed-forward circuits, some with outputs that read earlier outputs; one in six reads any entry, so
@@ -312,6 +320,40 @@ TEST(ScriptFastPath, BatchBoundariesChangeNothing) {
     ASSERT_EQ(258u, log.size());
     EXPECT_EQ("0\t1\t2\t3\t\t", log[1].substr(0, 9));
     EXPECT_EQ("0\t1\t2\t3\t\t", log[257].substr(0, 9));  // vector 256: 1792 + i is i modulo 256
+}
+
+// A batch of a wide circuit holds as many vectors as keep it within a few MB, down to one; the lines
+// are the same, whether their batches are printed aside or (over 1 MB) at once, lists changing the
+// batch's size between them.
+TEST(ScriptFastPath, WideCircuitsTakeFewerVectorsPerBatch) {
+    const auto capacity = [](const RandomCase& c, std::size_t columns) {
+        auto batch = ScriptBatch::create(c.circuit, c.assignment);
+        std::vector<std::int32_t> entries(columns, 0);
+        entries.back() = c.circuit.firstOutput();
+        return batch && batch->watch(entries) ? batch->capacity() : 0;
+    };
+    EXPECT_EQ(256u, capacity(wideCase(16), 24));
+    EXPECT_EQ(1u, capacity(wideCase(1000000), 1000003));
+    const RandomCase c = wideCase(20000);
+    EXPECT_EQ(26u, capacity(c, 20003));
+
+    std::mt19937 rng(8);
+    std::string all = "i";
+    for (std::int32_t i = 0; i < c.circuit.inputCount; ++i)
+        all += " " + std::to_string(i);
+    const auto few = [&](int lines) {
+        std::string text;
+        for (int line = 0; line < lines; ++line) {
+            for (int k = 0; k < 5; ++k)
+                text +=
+                    std::to_string(between(rng, 0, 19999)) + ":" + std::to_string(between(rng, 0, 255)) + " ";
+            text += line % 50 == 7 ? "0:o1\n" : "\n";
+        }
+        return text;
+    };
+    test::TempDir dir;
+    const std::string script = few(60) + "i 3 0 f\n" + few(600) + all + "\no b 20001 0 2\n" + few(70);
+    expectSameRuns(scriptFile(dir, ".csb", script), c.circuit, c.assignment, "wide");
 }
 
 // The script is read in pieces of 256 KiB: a long comment puts the piece boundary at every place in

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <cstdio>
 #include <random>
 #include <string>
@@ -149,9 +150,9 @@ TEST(ScriptRunner, InputsKeepTheirValuesBetweenLinesAndFromBeforeTheRun) {
     EXPECT_EQ((Lines{"1\t1\t\t1", "0\t1\t\t0"}), fixture.results());
 }
 
-TEST(ScriptRunner, BlanksAndCarriageReturnsSeparateItems) {
+TEST(ScriptRunner, BlanksSeparateItems) {
     ScriptFixture fixture(andCircuit());
-    ASSERT_EQ("", fixture.run("0:1\t\v\f\r1:1 \r\n\ri\t1\r0\r\n\n"));
+    ASSERT_EQ("", fixture.run("0:1\t\v\f 1:1 \r\n i\t1\t0\r\n\n"));
     EXPECT_EQ((Lines{"1\t1\t\t1", "1\t1\t\t1"}), fixture.results());
 }
 
@@ -168,6 +169,36 @@ TEST(ScriptRunner, CrLfLineEndsRunLikeLf) {
         EXPECT_EQ(lf.value(0), dos.value(0)) << script;
         EXPECT_EQ(lf.value(1), dos.value(1)) << script;
     }
+}
+
+// A byte-order mark at the start is skipped, and a lone CR ends a line as LF does, also where the
+// 256 KiB pieces the script is read in part a CR from its LF.
+TEST(ScriptRunner, AByteOrderMarkAndLoneCarriageReturnsRunLikeLf) {
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string pad = "#" + std::string((std::size_t{1} << 18) - 2 - 3, '-');
+    for (const std::string& script : Lines{"# c\no 0 f\n0:1 1:1\n\n1:0 # x\n0:o0\n", "i 1\n0:1\n5\n", "0:\n",
+                                           "o 0\n0:1 1:1", pad + "\n0:1 1:1\n"}) {
+        std::string cr;
+        std::string mixed;
+        for (const char c : script) {
+            cr += c == '\n' ? '\r' : c;
+            mixed += c != '\n' ? std::string(1, c) : mixed.size() % 2 ? "\r" : "\r\n";
+        }
+        ScriptFixture lf(andCircuit());
+        const std::string error = lf.run(script, "t.csb");
+        for (const std::string& variant : {mark + script, cr, mark + mixed}) {
+            ScriptFixture other(andCircuit());
+            EXPECT_EQ(error, other.run(variant, "t.csb")) << script;
+            EXPECT_EQ(lf.log, other.log) << script;
+            EXPECT_EQ(lf.value(1), other.value(1)) << script;
+        }
+    }
+    ScriptFixture fixture(andCircuit());
+    EXPECT_EQ("", fixture.run(mark + "0:1\r\r1:1\r\n\r"));
+    EXPECT_EQ((Lines{"1\t0\t\t0", "1\t0\t\t0", "1\t1\t\t1", "1\t1\t\t1"}), fixture.results());
+    // Only at the start, and only whole.
+    EXPECT_EQ("Chybny znak v souboru #01", fixture.run("0:1\n" + mark + "0:1\n"));
+    EXPECT_EQ("Chybny znak v souboru #01", fixture.run(mark.substr(0, 2) + "0:1\n"));
 }
 
 // Thirteen outputs and sixteen blocks: block 12 passes input 0, output 12 reads input 1.
@@ -317,6 +348,11 @@ TEST(ScriptRunner, AScriptThatCannotBeOpenedFailsAfterTheHeader) {
     EXPECT_EQ("Soubor nelze otevrit: " + path, fixture.runPath(path));
     EXPECT_EQ((Lines{"# popis/missing.csd Vstupů: 2  Výstupů: 1"}), fixture.log);
     EXPECT_EQ("Soubor nelze otevrit: " + fixture.dir.path(), fixture.runPath(fixture.dir.path()));
+    // Only regular files: a FIFO would block for ever and /dev/zero never ends.
+    const std::string fifo = fixture.dir.file("fifo.csd");
+    ASSERT_EQ(0, ::mkfifo(fifo.c_str(), 0600));
+    EXPECT_EQ("Soubor nelze otevrit: " + fifo, fixture.runPath(fifo));
+    EXPECT_EQ("Soubor nelze otevrit: /dev/zero", fixture.runPath("/dev/zero"));
 }
 
 TEST(ScriptRunner, WithoutACircuitNothingRuns) {

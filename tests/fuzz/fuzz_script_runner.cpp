@@ -80,6 +80,16 @@ void checkResultLine(const std::string& line, char separator) {
     FUZZ_CHECK(!line.empty(), "an empty result line");
 }
 
+// One past every line end: a CR with the LF that may follow it, or a lone LF.
+std::vector<std::size_t> lineEndsOf(std::string_view script) {
+    std::vector<std::size_t> ends;
+    for (std::size_t at = 0; at < script.size(); ++at) {
+        if (script[at] == '\r' && at + 1 < script.size() && script[at + 1] == '\n') ++at;
+        if (script[at] == '\r' || script[at] == '\n') ends.push_back(at + 1);
+    }
+    return ends;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -117,8 +127,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(now.x == then.x && now.y == then.y && now.visible == then.visible,
                    "entry " + std::to_string(i) + " was moved or hidden");
     }
-    const auto lineEnds = static_cast<std::size_t>(std::count(script.begin(), script.end(), '\n'));
-    FUZZ_CHECK(run.log.size() - 1 <= lineEnds, "more results than line ends");
+    const std::vector<std::size_t> ends = lineEndsOf(script);
+    FUZZ_CHECK(run.log.size() - 1 <= ends.size(), "more results than line ends");
     for (std::size_t i = 1; i < run.log.size(); ++i)
         checkResultLine(run.log[i], separator);
 
@@ -137,10 +147,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Results appear only at line ends, so the lines a failed run kept are those of the longest run
     // of whole lines that succeeds (a run of a prefix fails exactly when the error lies inside it).
-    std::vector<std::size_t> ends;
-    for (std::size_t at = script.find('\n'); at != std::string_view::npos; at = script.find('\n', at + 1)) {
-        ends.push_back(at + 1);
-    }
     std::size_t good = 0;  // prefixes of this many lines succeed
     std::size_t bad = ends.size() + 1;
     while (bad - good > 1) {
