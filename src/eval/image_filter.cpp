@@ -31,15 +31,12 @@ void requireFilterCircuit(const Chromosome& circuit, const RgbImage& source) {
 // A picture of the source's size whose outermost rows and columns are pure red; the interior is left
 // for the filter to write (black until then).
 RgbImage redCanvas(const RgbImage& source) {
-    RgbImage result;
-    result.width = source.width;
-    result.height = source.height;
-    try {
-        result.pixels.resize(source.stride() * std::size_t(source.height));
-    } catch (const std::bad_alloc&) {
+    auto made = RgbImage::blank(source.width, source.height);
+    if (!made) {
         throw Error("Výsledný obrázek " + std::to_string(source.width) + "x" + std::to_string(source.height) +
                     " se nevejde do paměti");
     }
+    RgbImage result = std::move(*made);
     auto paintRed = [&](std::int32_t x, std::int32_t y) { result.row(y)[std::size_t(x) * 3] = 255; };
     for (std::int32_t y = 0; y < result.height; ++y) {
         const bool edgeRow = y == 0 || y + 1 == result.height;

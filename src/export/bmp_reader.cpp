@@ -312,17 +312,9 @@ Layout readLayout(Input& input) {
 }
 
 RgbImage blankPicture(const Layout& layout) {
-    RgbImage image;
-    image.width = layout.width;
-    image.height = layout.height;
-    try {
-        image.pixels.resize(image.stride() * std::size_t(image.height));
-    } catch (const std::bad_alloc&) {
-        refuse("obrázek " + sizeText(layout.width, layout.height) + " se nevejde do paměti");
-    } catch (const std::length_error&) {
-        refuse("obrázek " + sizeText(layout.width, layout.height) + " se nevejde do paměti");
-    }
-    return image;
+    auto image = RgbImage::blank(layout.width, layout.height);
+    if (!image) refuse("obrázek " + sizeText(layout.width, layout.height) + " se nevejde do paměti");
+    return std::move(*image);
 }
 
 // Pixels of an uncompressed row, converted a piece at a time; a piece starts on a byte.
