@@ -4,6 +4,8 @@
 
 #include <QMainWindow>
 
+class QVBoxLayout;
+
 #include <functional>
 #include <memory>
 #include <string>
@@ -26,6 +28,17 @@ public:
 
 private:
     void buildControls();
+    void buildTopBar(QWidget* central, QVBoxLayout& column);
+    void buildCanvasArea(QWidget* central, QVBoxLayout& column);
+    void buildFunctionPage();
+    void buildInformationPage();
+    void buildSettingsPage();
+    QWidget* buildDisplayGroup(QWidget* page);
+    QWidget* buildSpacingGroup(QWidget* page);
+    void buildStatusBar();
+    void buildPopup();
+    // Every button, field and menu item runs its workbench command.
+    void connectCommands();
     // Shows the workbench's state in every control.
     void refreshControls();
     // Runs a command of the workbench; its error is shown in a message box.
