@@ -97,7 +97,6 @@ public:
     bool enabled(Button button) const { return enabled_[static_cast<std::size_t>(button)]; }
     // The draw button's caption: "Vykreslit" in draw mode, "Překreslit" in redraw mode.
     std::string drawCaption() const;
-    bool drawModeIsRedraw() const { return redrawMode_; }
     const DisplayOptions& options() const { return options_; }
     const SpacingTexts& spacings() const { return spacings_; }
     CanvasSize canvasSize() const { return canvasSize_; }

@@ -54,22 +54,6 @@ void appendRow(std::string& bytes, const QImage& band, std::int32_t y, bool bgr,
 
 }  // namespace
 
-QImage renderCircuitPicture(const Scene& scene, const QImage* symbolSheet) {
-    const std::int32_t width = std::max(scene.imageSize.width, 1);
-    const std::int32_t height = std::max(scene.imageSize.height, 1);
-    // Refused before asking for the memory: a quarter of a gigapixel is a gigabyte already.
-    constexpr std::int64_t kMaxPixels = std::int64_t{1} << 28;
-    std::optional<QImage> made;
-    if (std::int64_t{width} * height <= kMaxPixels) made.emplace(width, height, QImage::Format_RGB32);
-    if (!made || made->isNull()) tooLargeToDraw(width, height);
-    QImage picture = std::move(*made);
-    QPainter painter(&picture);
-    QtCanvas canvas(painter, symbolSheet, picture.rect());
-    drawCircuit(canvas, scene);
-    painter.end();
-    return picture;
-}
-
 void saveCircuitPicture(PictureFormat format, const std::string& path, const Scene& scene,
                         const QImage* symbolSheet, std::int32_t bandRows) {
     if (format == PictureFormat::PostScript) return;
@@ -147,22 +131,6 @@ std::optional<QImage> loadSymbolSheet(const std::string& path) {
     const auto bytes = readFileBytes(path);
     if (!bytes) throw Error(std::string(kCannotOpenFile) + ": " + path);
     return toQImage(decodeJpeg(*bytes));
-}
-
-void savePicture(PictureFormat format, const std::string& path, const QImage& picture,
-                 const std::function<std::string()>& postScript) {
-    switch (format) {
-        case PictureFormat::Bitmap:
-            if (picture.isNull()) throw Error("Obrázek nelze uložit jako BMP: " + path);
-            writeBmpFile(path, toRgbImage(picture));
-            return;
-        case PictureFormat::Jpeg:
-            writeFileAtomically(path, encodeJpeg(toRgbImage(picture)));
-            return;
-        case PictureFormat::PostScript:
-            writeFileAtomically(path, postScript());
-            return;
-    }
 }
 
 }  // namespace pellisor

@@ -12,10 +12,6 @@
 
 namespace pellisor {
 
-// The whole schematic drawn into a new picture of the scene's image size. A picture too large for
-// memory raises an Error instead of failing later.
-QImage renderCircuitPicture(const Scene& scene, const QImage* symbolSheet);
-
 // The current date and time in the user's short date and long time formats, for the footer.
 std::string footerDateTimeText();
 
@@ -28,14 +24,9 @@ RgbImage toRgbImage(const QImage& image);
 
 // Writes the schematic of the scene as a 24-bit BMP or a JPEG (quality 90) without holding a picture
 // of the whole canvas: it is drawn and written in bands of `bandRows` rows (0: as many as fit in a
-// few megabytes), whose pixels are those of renderCircuitPicture. A picture larger than the format
-// allows is refused with a message before anything is written. PostScript is not drawn here.
+// few megabytes), whose pixels are those of the whole schematic drawn at once. A picture larger than the
+// format allows is refused with a message before anything is written. PostScript is not drawn here.
 void saveCircuitPicture(PictureFormat format, const std::string& path, const Scene& scene,
                         const QImage* symbolSheet, std::int32_t bandRows = 0);
-
-// Writes the picture as a 24-bit BMP, as a JPEG (quality 90), or the PostScript text; every file is
-// replaced atomically and a failure raises the system's reason.
-void savePicture(PictureFormat format, const std::string& path, const QImage& picture,
-                 const std::function<std::string()>& postScript);
 
 }  // namespace pellisor

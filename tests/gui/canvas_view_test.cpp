@@ -1,6 +1,7 @@
 #include "gui/canvas_view.h"
 
 #include "gui/circuit_picture.h"
+#include "gui/whole_picture.h"
 #include "gui/window_fixture.h"
 
 #include <QAction>
@@ -13,6 +14,9 @@
 
 namespace pellisor {
 namespace {
+
+using test::renderCircuitPicture;
+using test::savePicture;
 
 using test::WindowTest;
 

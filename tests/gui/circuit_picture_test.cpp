@@ -1,4 +1,5 @@
 #include "gui/circuit_picture.h"
+#include "gui/whole_picture.h"
 
 #include "model/chromosome_parser.h"
 #include "model/error.h"
@@ -11,6 +12,9 @@
 
 namespace pellisor {
 namespace {
+
+using test::renderCircuitPicture;
+using test::savePicture;
 
 // A small filter-like circuit with names, hidden and redundant blocks and three-way fan-out.
 struct Example {

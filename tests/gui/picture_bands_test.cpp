@@ -5,6 +5,7 @@
 
 #include "export/jpeg_codec.h"
 #include "gui/circuit_picture.h"
+#include "gui/whole_picture.h"
 #include "gui/qt_canvas.h"
 #include "model/error.h"
 #include "model/settings_file.h"
@@ -22,6 +23,9 @@
 
 namespace pellisor {
 namespace {
+
+using test::renderCircuitPicture;
+using test::savePicture;
 
 std::int32_t between(std::mt19937& rng, std::int32_t low, std::int32_t high) {
     return std::uniform_int_distribution<std::int32_t>(low, high)(rng);
