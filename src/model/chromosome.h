@@ -46,7 +46,7 @@ struct Chromosome {
     std::int32_t blockTotal() const { return static_cast<std::int32_t>(blocks.size()); }
     std::int32_t functionBlockCount() const { return columns * rows; }
     // Index of the first output (one past the last function block).
-    std::int32_t firstOutput() const { return inputCount + columns * rows; }
+    std::int32_t firstOutput() const { return inputCount + functionBlockCount(); }
     std::int32_t blockIndex(std::int32_t column, std::int32_t row) const {
         return inputCount + column * rows + row;
     }
