@@ -125,7 +125,11 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
     for (std::int32_t index = circuit.inputCount; index <= highest; ++index) {
         if (!needed[static_cast<std::size_t>(index)]) continue;
         const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
-        Pending op{index, assignment.identifierOf(block.function), {-1, -1, -1}};
+        // An identifier outside the set computes 0 like "no function", and must not reach the kernels
+        // as one of their own codes (the fused MIN/MAX pair).
+        std::int32_t id = assignment.identifierOf(block.function);
+        if (id < 0 || id > kFunctionCount) id = 0;
+        Pending op{index, id, {-1, -1, -1}};
         const FollowedConnections read =
             followedConnections(circuit, assignment, index, ConeConnections::Evaluated);
         for (std::size_t k = 0; k < 3; ++k) {
