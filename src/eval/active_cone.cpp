@@ -1,6 +1,6 @@
 #include "eval/active_cone.h"
 
-#include "eval/functions.h"
+#include "model/function_table.h"
 
 #include <algorithm>
 
@@ -16,9 +16,9 @@ FollowedConnections followedConnections(const Chromosome& circuit, const Functio
     // The evaluator gives an output the value of its connection 0, and a block the value its function
     // computes from connections 0 and 1, and 2 for the multiplexer.
     if (circuit.isOutput(index)) return {1, std::min<std::size_t>(entry.inputs.size(), 1)};
-    const std::int32_t id = assignment.identifierOf(entry.function);
-    const std::size_t operands = id == kMuxFunction ? 3 : 2;
-    return {functionReads(id), std::min(operands, entry.inputs.size())};
+    const FunctionInfo& function = functionInfo(assignment.identifierOf(entry.function));
+    const std::size_t operands = function.id == FunctionId::Mux ? 3 : 2;
+    return {function.reads, std::min(operands, entry.inputs.size())};
 }
 
 ActiveCone activeCone(const Chromosome& circuit, const FunctionAssignment& assignment,

@@ -2,8 +2,8 @@
 
 #include "eval/active_cone.h"
 #include "eval/evaluator.h"
-#include "eval/functions.h"
 #include "model/error.h"
+#include "model/function_table.h"
 
 #include <algorithm>
 #include <array>
@@ -19,8 +19,6 @@ namespace {
 constexpr std::size_t kLanes = CompiledCircuit::kLanes;
 
 constexpr std::size_t kCacheLine = 64;
-constexpr std::int32_t kMaxFunction = 10;
-constexpr std::int32_t kMinFunction = 11;
 
 template <typename T>
 T* alignedToCacheLine(T* pointer) {
@@ -33,7 +31,7 @@ T* alignedToCacheLine(T* pointer) {
 void CompiledCircuit::checkEvaluable(const Chromosome& circuit, const FunctionAssignment& assignment) {
     for (std::int32_t index = circuit.inputCount; index < circuit.firstOutput(); ++index) {
         const std::int32_t id = assignment.identifierOf(circuit.blocks[static_cast<std::size_t>(index)].function);
-        if (id == kMuxFunction && circuit.arity != 3) throw Error(kMuxNeedsThreeInputs);
+        if (functionIdOf(id) == FunctionId::Mux && circuit.arity != 3) throw Error(kMuxNeedsThreeInputs);
     }
 }
 
@@ -80,7 +78,7 @@ CompiledCircuit::LaneWidth CompiledCircuit::narrowestWidth() const {
         const ValueRange a = ranges[op.a];
         const ValueRange b = ranges[op.b];
         const ValueRange c = ranges[op.c];
-        const ValueRange result = resultRange(op.function, a, b, c);
+        const ValueRange result = functionInfo(op.function).range(a, b, c);
         bytes = bytes && result.within(0, 255);
         halves = halves && workingRange(op.function, a, b, c).within(INT16_MIN, INT16_MAX);
         ranges[op.result] = result;
@@ -118,18 +116,16 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
     // The operations in index order, each with its operands as entries.
     struct Pending {
         std::int32_t index;
-        std::int32_t function;
+        FunctionId function;
         std::array<std::int32_t, 3> operands;  // -1: the zero slot
     };
     std::vector<Pending> pending;
     for (std::int32_t index = circuit.inputCount; index <= highest; ++index) {
         if (!needed[static_cast<std::size_t>(index)]) continue;
         const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
-        // An identifier outside the set computes 0 like "no function", and must not reach the kernels
-        // as one of their own codes (the fused MIN/MAX pair).
-        std::int32_t id = assignment.identifierOf(block.function);
-        if (id < 0 || id > kFunctionCount) id = 0;
-        Pending op{index, id, {-1, -1, -1}};
+        // An identifier outside the set computes 0 like "no function", and never reaches the kernels as
+        // one of their own codes (the fused MIN/MAX pair).
+        Pending op{index, functionIdOf(assignment.identifierOf(block.function)), {-1, -1, -1}};
         const FollowedConnections read =
             followedConnections(circuit, assignment, index, ConeConnections::Evaluated);
         for (std::size_t k = 0; k < 3; ++k) {
@@ -150,7 +146,7 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
         };
         std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> byOperands;
         for (std::size_t q = 0; q < pending.size(); ++q) {
-            if (pending[q].function == kMinFunction || pending[q].function == kMaxFunction) {
+            if (pending[q].function == FunctionId::Min || pending[q].function == FunctionId::Max) {
                 byOperands[key(pending[q])].push_back(q);
             }
         }
@@ -158,8 +154,9 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
             if (moved[q]) continue;
             ordered.push_back(pending[q]);
             const Pending& op = pending[q];
-            if (op.function != kMinFunction && op.function != kMaxFunction) continue;
-            const std::int32_t partnerFunction = op.function == kMinFunction ? kMaxFunction : kMinFunction;
+            if (op.function != FunctionId::Min && op.function != FunctionId::Max) continue;
+            const FunctionId partnerFunction =
+                op.function == FunctionId::Min ? FunctionId::Max : FunctionId::Min;
             for (const std::size_t later : byOperands[key(op)]) {
                 if (later > q && !moved[later] && pending[later].function == partnerFunction) {
                     ordered.push_back(pending[later]);
@@ -233,12 +230,12 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
         if (q + 1 < operations.size()) {
             const Operation& next = operations[q + 1];
             const bool sameOperands = (op.a == next.a && op.b == next.b) || (op.a == next.b && op.b == next.a);
-            if (sameOperands && op.function == kMinFunction && next.function == kMaxFunction) {
+            if (sameOperands && op.function == FunctionId::Min && next.function == FunctionId::Max) {
                 compiled.fusedOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, op.result, next.result});
                 ++q;
                 continue;
             }
-            if (sameOperands && op.function == kMaxFunction && next.function == kMinFunction) {
+            if (sameOperands && op.function == FunctionId::Max && next.function == FunctionId::Min) {
                 compiled.fusedOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, next.result, op.result});
                 ++q;
                 continue;

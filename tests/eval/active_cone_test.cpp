@@ -1,6 +1,6 @@
 #include "eval/active_cone.h"
 
-#include "eval/functions.h"
+#include "model/function_table.h"
 #include "support/random_circuit.h"
 
 #include <gtest/gtest.h>

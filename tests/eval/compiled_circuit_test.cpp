@@ -1,9 +1,9 @@
 #include "eval/compiled_circuit.h"
 
 #include "eval/evaluator.h"
-#include "eval/functions.h"
 #include "eval/image_filter.h"
 #include "eval/value_ranges.h"
+#include "model/function_table.h"
 #include "support/random_circuit.h"
 
 #include <gtest/gtest.h>
