@@ -6,9 +6,9 @@
 
 #include "eval/compiled_circuit.h"
 #include "eval/function_assignment.h"
-#include "eval/functions.h"
 #include "eval/image_filter.h"
 #include "model/chromosome_parser.h"
+#include "model/function_table.h"
 
 #include <opencv2/core.hpp>
 #include <opencv2/imgproc.hpp>

@@ -1,8 +1,9 @@
 #include "eval/compiled_circuit.h"
 
+#include "eval/active_cone.h"
 #include "eval/evaluator.h"
-#include "eval/functions.h"
 #include "model/error.h"
+#include "model/function_table.h"
 
 #include <algorithm>
 #include <array>
@@ -13,13 +14,9 @@ namespace pellisor {
 
 namespace {
 
-// Slots: the primary inputs read, then a slot that is always 0 (a connection a block does not have),
-// then the scratch slot of the inputs not read when there are any, then the operations' slots.
 constexpr std::size_t kLanes = CompiledCircuit::kLanes;
 
 constexpr std::size_t kCacheLine = 64;
-constexpr std::int32_t kMaxFunction = 10;
-constexpr std::int32_t kMinFunction = 11;
 
 template <typename T>
 T* alignedToCacheLine(T* pointer) {
@@ -27,12 +24,178 @@ T* alignedToCacheLine(T* pointer) {
     return reinterpret_cast<T*>((address + kCacheLine - 1) & ~std::uintptr_t{kCacheLine - 1});
 }
 
-// Which connections the evaluator's result for this identifier depends on.
-bool readsConnection(std::int32_t id, std::size_t k) {
-    if (k == 2) return id == kMuxFunction;
-    const std::int32_t mask = functionReads(id);
-    if (id == kMuxFunction) return true;
-    return mask == -1 || ((mask >> k) & 1) != 0;
+// One block to compute, with its operands as entries (-1: a connection it does not read, the zero slot).
+struct Pending {
+    std::int32_t index;
+    FunctionId function;
+    std::array<std::int32_t, 3> operands;
+    bool pairedWithNext = false;  // a MIN or a MAX whose partner of the same operands follows it
+};
+
+// Each wanted entry resolved to the input or block whose value it has: an output passes the value of
+// its source, which may be an output set earlier in the pass. Nothing for an entry out of range or an
+// output set from one set later in the pass.
+std::optional<std::vector<std::int32_t>> resolveRoots(const Chromosome& circuit,
+                                                      const std::vector<std::int32_t>& entries) {
+    std::vector<std::int32_t> roots;
+    roots.reserve(entries.size());
+    for (std::int32_t entry : entries) {
+        if (entry < 0 || entry >= circuit.blockTotal()) return std::nullopt;
+        while (entry >= circuit.firstOutput()) {
+            const std::int32_t source = circuit.blocks[static_cast<std::size_t>(entry)].inputs[0];
+            if (source >= entry) return std::nullopt;
+            entry = source;
+        }
+        roots.push_back(entry);
+    }
+    return roots;
+}
+
+// The blocks of the cone in index order, each with the operands the evaluator reads.
+std::vector<Pending> pendingOperations(const Chromosome& circuit, const FunctionAssignment& assignment,
+                                       const std::vector<char>& needed) {
+    std::vector<Pending> pending;
+    for (std::int32_t index = circuit.inputCount; index < circuit.firstOutput(); ++index) {
+        if (!needed[static_cast<std::size_t>(index)]) continue;
+        const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
+        // An identifier outside the set computes 0 like "no function", and never reaches the kernels as
+        // one of their own codes (the fused MIN/MAX pair).
+        Pending op{index, functionIdOf(assignment.identifierOf(block.function)), {-1, -1, -1}};
+        const FollowedConnections read =
+            followedConnections(circuit, assignment, index, ConeConnections::Evaluated);
+        for (std::size_t k = 0; k < 3; ++k) {
+            if (read.follows(k)) op.operands[k] = block.inputs[k];
+        }
+        pending.push_back(op);
+    }
+    return pending;
+}
+
+bool isMinOrMax(const Pending& op) {
+    return op.function == FunctionId::Min || op.function == FunctionId::Max;
+}
+
+// Sorting networks take the MIN and the MAX of the same two values. Moving the later of such a pair
+// right behind the earlier one is always possible (its operands exist there already) and lets the
+// kernels compute both in one pass over the operands: the earlier one is marked pairedWithNext.
+std::vector<Pending> pairedMinMax(const std::vector<Pending>& pending) {
+    auto key = [](const Pending& op) { return std::minmax(op.operands[0], op.operands[1]); };
+    std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> byOperands;
+    for (std::size_t q = 0; q < pending.size(); ++q) {
+        if (isMinOrMax(pending[q])) byOperands[key(pending[q])].push_back(q);
+    }
+    std::vector<Pending> ordered;
+    ordered.reserve(pending.size());
+    std::vector<char> moved(pending.size(), 0);
+    for (std::size_t q = 0; q < pending.size(); ++q) {
+        if (moved[q]) continue;
+        ordered.push_back(pending[q]);
+        if (!isMinOrMax(pending[q])) continue;
+        for (const std::size_t later : byOperands[key(pending[q])]) {
+            if (later > q && !moved[later] && isMinOrMax(pending[later]) &&
+                pending[later].function != pending[q].function) {
+                ordered.back().pairedWithNext = true;
+                ordered.push_back(pending[later]);
+                moved[later] = 1;
+                break;
+            }
+        }
+    }
+    return ordered;
+}
+
+// Per entry the position of the last operation that reads it; the wanted values are never freed.
+std::vector<std::int32_t> lastUses(const std::vector<Pending>& pending,
+                                   const std::vector<std::int32_t>& roots, std::size_t entryCount) {
+    std::vector<std::int32_t> lastUse(entryCount, -1);
+    for (std::size_t q = 0; q < pending.size(); ++q) {
+        for (const std::int32_t operand : pending[q].operands) {
+            if (operand >= 0) lastUse[static_cast<std::size_t>(operand)] = static_cast<std::int32_t>(q);
+        }
+    }
+    for (const std::int32_t root : roots) {
+        lastUse[static_cast<std::size_t>(root)] = std::numeric_limits<std::int32_t>::max();
+    }
+    return lastUse;
+}
+
+// Where every value lives: the slots of the inputs read, the zero slot, the scratch slot of the inputs
+// not read, then the results, each in a slot freed by a value whose last reader has run (which keeps
+// the lanes of a run in cache).
+struct SlotPlan {
+    std::vector<std::int32_t> inputsRead;
+    std::vector<std::uint32_t> inputSlots;  // per input its slot; the scratch slot for inputs not read
+    std::uint32_t zeroSlot = 0;
+    std::uint32_t slotCount = 0;
+    std::vector<LaneOperation> operations;
+    std::vector<std::uint32_t> slotOf;  // per entry
+};
+
+SlotPlan placeInSlots(const Chromosome& circuit, const std::vector<char>& needed,
+                      const std::vector<Pending>& pending, const std::vector<std::int32_t>& roots) {
+    SlotPlan plan;
+    for (std::int32_t i = 0; i < circuit.inputCount; ++i) {
+        if (needed[static_cast<std::size_t>(i)]) plan.inputsRead.push_back(i);
+    }
+    const auto zeroSlot = static_cast<std::uint32_t>(plan.inputsRead.size());
+    const bool someUnread = plan.inputsRead.size() < static_cast<std::size_t>(circuit.inputCount);
+    plan.zeroSlot = zeroSlot;
+    plan.inputSlots.assign(static_cast<std::size_t>(circuit.inputCount), zeroSlot + 1);
+    plan.slotOf.assign(circuit.blocks.size(), zeroSlot);
+    for (std::uint32_t s = 0; s < zeroSlot; ++s) {
+        const auto input = static_cast<std::size_t>(plan.inputsRead[s]);
+        plan.inputSlots[input] = s;
+        plan.slotOf[input] = s;
+    }
+    std::vector<std::int32_t> lastUse = lastUses(pending, roots, circuit.blocks.size());
+    std::vector<std::uint32_t> freeSlots;
+    plan.slotCount = zeroSlot + (someUnread ? 2 : 1);
+    auto slot = [&](std::int32_t operand) {
+        return operand < 0 ? zeroSlot : plan.slotOf[static_cast<std::size_t>(operand)];
+    };
+    for (std::size_t q = 0; q < pending.size(); ++q) {
+        const Pending& op = pending[q];
+        // Operands read for the last time free their slots, but not before this operation's result is
+        // placed: a result never shares a slot with its own operands.
+        std::uint32_t result = 0;
+        if (freeSlots.empty()) {
+            result = plan.slotCount++;
+        } else {
+            result = freeSlots.back();
+            freeSlots.pop_back();
+        }
+        plan.operations.push_back(
+            {op.function, slot(op.operands[0]), slot(op.operands[1]), slot(op.operands[2]), result});
+        plan.slotOf[static_cast<std::size_t>(op.index)] = result;
+        for (const std::int32_t operand : op.operands) {
+            if (operand < circuit.inputCount) continue;  // inputs and the zero slot stay
+            std::int32_t& last = lastUse[static_cast<std::size_t>(operand)];
+            if (last == static_cast<std::int32_t>(q)) {
+                last = -2;  // freed once, even when read twice
+                freeSlots.push_back(plan.slotOf[static_cast<std::size_t>(operand)]);
+            }
+        }
+    }
+    return plan;
+}
+
+// The operations as they run: each MIN/MAX pair as one pass that writes the MIN to `result` and the
+// MAX to `second`.
+std::vector<LaneOperation> fusedPairs(const std::vector<LaneOperation>& operations,
+                                      const std::vector<Pending>& pending) {
+    std::vector<LaneOperation> fused;
+    for (std::size_t q = 0; q < operations.size(); ++q) {
+        const LaneOperation& op = operations[q];
+        if (!pending[q].pairedWithNext) {
+            fused.push_back(op);
+            continue;
+        }
+        const LaneOperation& next = operations[++q];
+        const bool minFirst = op.function == FunctionId::Min;
+        fused.push_back({kMinMaxPair, op.a, op.b, op.c, minFirst ? op.result : next.result,
+                         minFirst ? next.result : op.result});
+    }
+    return fused;
 }
 
 }  // namespace
@@ -40,17 +203,17 @@ bool readsConnection(std::int32_t id, std::size_t k) {
 void CompiledCircuit::checkEvaluable(const Chromosome& circuit, const FunctionAssignment& assignment) {
     for (std::int32_t index = circuit.inputCount; index < circuit.firstOutput(); ++index) {
         const std::int32_t id = assignment.identifierOf(circuit.blocks[static_cast<std::size_t>(index)].function);
-        if (id == kMuxFunction && circuit.arity != 3) throw Error(kMuxNeedsThreeInputs);
+        if (functionIdOf(id) == FunctionId::Mux && circuit.arity != 3) throw Error(kMuxNeedsThreeInputs);
     }
 }
 
 bool CompiledCircuit::dependsOnHistory(const Chromosome& circuit, const FunctionAssignment& assignment) {
     for (std::int32_t index = circuit.inputCount; index < circuit.blockTotal(); ++index) {
         const Block& entry = circuit.blocks[static_cast<std::size_t>(index)];
-        const bool isOutput = index >= circuit.firstOutput();
-        const std::int32_t id = isOutput ? 4 : assignment.identifierOf(entry.function);  // an output passes in1
-        for (std::size_t k = 0; k < std::min<std::size_t>(entry.inputs.size(), 3); ++k) {
-            if (readsConnection(id, k) && entry.inputs[k] >= index) return true;
+        const FollowedConnections read =
+            followedConnections(circuit, assignment, index, ConeConnections::Evaluated);
+        for (std::size_t k = 0; k < read.count; ++k) {
+            if (read.follows(k) && entry.inputs[k] >= index) return true;
         }
     }
     return false;
@@ -87,7 +250,7 @@ CompiledCircuit::LaneWidth CompiledCircuit::narrowestWidth() const {
         const ValueRange a = ranges[op.a];
         const ValueRange b = ranges[op.b];
         const ValueRange c = ranges[op.c];
-        const ValueRange result = resultRange(op.function, a, b, c);
+        const ValueRange result = functionInfo(op.function).range(a, b, c);
         bytes = bytes && result.within(0, 255);
         halves = halves && workingRange(op.function, a, b, c).within(INT16_MIN, INT16_MAX);
         ranges[op.result] = result;
@@ -101,163 +264,24 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
                                                                const FunctionAssignment& assignment,
                                                                const std::vector<std::int32_t>& entries) {
     if (!circuit.hasConsistentCircuit()) return std::nullopt;
-    // Each wanted entry resolved to the input or block whose value it has: an output passes the value
-    // of its source, which may be an output set earlier in the pass.
-    std::vector<std::int32_t> roots;
-    roots.reserve(entries.size());
-    std::int32_t highest = circuit.inputCount - 1;
-    for (std::int32_t entry : entries) {
-        if (entry < 0 || entry >= circuit.blockTotal()) return std::nullopt;
-        while (entry >= circuit.firstOutput()) {
-            const std::int32_t source = circuit.blocks[static_cast<std::size_t>(entry)].inputs[0];
-            if (source >= entry) return std::nullopt;  // set later in the pass
-            entry = source;
-        }
-        roots.push_back(entry);
-        highest = std::max(highest, entry);
-    }
+    const std::optional<std::vector<std::int32_t>> roots = resolveRoots(circuit, entries);
+    if (!roots) return std::nullopt;
+    // A used connection to an entry at or after its reader makes the result depend on history.
+    const ActiveCone cone = activeCone(circuit, assignment, *roots, ConeConnections::Evaluated);
+    if (cone.readsForward) return std::nullopt;
+    const std::vector<Pending> pending = pairedMinMax(pendingOperations(circuit, assignment, cone.members));
+    SlotPlan plan = placeInSlots(circuit, cone.members, pending, *roots);
 
-    // Mark the cones with one descending sweep; a used connection to an entry at or after its reader
-    // makes the result depend on history.
-    std::vector<char> needed(circuit.blocks.size(), 0);
-    for (const std::int32_t root : roots) needed[static_cast<std::size_t>(root)] = 1;
-    for (std::int32_t index = highest; index >= circuit.inputCount; --index) {
-        if (!needed[static_cast<std::size_t>(index)]) continue;
-        const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
-        const std::int32_t id = assignment.identifierOf(block.function);
-        for (std::size_t k = 0; k < std::min<std::size_t>(block.inputs.size(), 3); ++k) {
-            if (!readsConnection(id, k)) continue;
-            if (block.inputs[k] >= index) return std::nullopt;
-            needed[static_cast<std::size_t>(block.inputs[k])] = 1;
-        }
-    }
-
-    // The operations in index order, each with its operands as entries.
-    struct Pending {
-        std::int32_t index;
-        std::int32_t function;
-        std::array<std::int32_t, 3> operands;  // -1: the zero slot
-    };
-    std::vector<Pending> pending;
-    for (std::int32_t index = circuit.inputCount; index <= highest; ++index) {
-        if (!needed[static_cast<std::size_t>(index)]) continue;
-        const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
-        Pending op{index, assignment.identifierOf(block.function), {-1, -1, -1}};
-        for (std::size_t k = 0; k < 3; ++k) {
-            if (k < block.inputs.size() && readsConnection(op.function, k)) op.operands[k] = block.inputs[k];
-        }
-        pending.push_back(op);
-    }
-
-    // Sorting networks take the MIN and the MAX of the same two values. Moving the later of such a
-    // pair right behind the earlier one is always possible (its operands exist there already) and lets
-    // the kernels compute both in one pass over the operands.
-    {
-        std::vector<Pending> ordered;
-        ordered.reserve(pending.size());
-        std::vector<char> moved(pending.size(), 0);
-        auto key = [](const Pending& op) {
-            return std::minmax(op.operands[0], op.operands[1]);
-        };
-        std::map<std::pair<std::int32_t, std::int32_t>, std::vector<std::size_t>> byOperands;
-        for (std::size_t q = 0; q < pending.size(); ++q) {
-            if (pending[q].function == kMinFunction || pending[q].function == kMaxFunction) {
-                byOperands[key(pending[q])].push_back(q);
-            }
-        }
-        for (std::size_t q = 0; q < pending.size(); ++q) {
-            if (moved[q]) continue;
-            ordered.push_back(pending[q]);
-            const Pending& op = pending[q];
-            if (op.function != kMinFunction && op.function != kMaxFunction) continue;
-            const std::int32_t partnerFunction = op.function == kMinFunction ? kMaxFunction : kMinFunction;
-            for (const std::size_t later : byOperands[key(op)]) {
-                if (later > q && !moved[later] && pending[later].function == partnerFunction) {
-                    ordered.push_back(pending[later]);
-                    moved[later] = 1;
-                    break;
-                }
-            }
-        }
-        pending = std::move(ordered);
-    }
-
-    std::vector<std::int32_t> lastUse(circuit.blocks.size(), -1);
-    for (std::size_t q = 0; q < pending.size(); ++q) {
-        for (const std::int32_t operand : pending[q].operands) {
-            if (operand >= 0) lastUse[static_cast<std::size_t>(operand)] = static_cast<std::int32_t>(q);
-        }
-    }
-    // The wanted values are never freed.
-    for (const std::int32_t root : roots) lastUse[static_cast<std::size_t>(root)] = std::numeric_limits<std::int32_t>::max();
-
-    // Slots of values whose last reader has run are reused, which keeps the lanes of a run in cache.
     CompiledCircuit compiled;
     compiled.inputCount_ = circuit.inputCount;
-    for (std::int32_t i = 0; i < circuit.inputCount; ++i) {
-        if (needed[static_cast<std::size_t>(i)]) compiled.inputsRead_.push_back(i);
-    }
-    const auto zeroSlot = static_cast<std::uint32_t>(compiled.inputsRead_.size());
-    const bool someUnread = compiled.inputsRead_.size() < static_cast<std::size_t>(circuit.inputCount);
-    compiled.zeroSlot_ = zeroSlot;
-    compiled.inputSlots_.assign(static_cast<std::size_t>(circuit.inputCount), zeroSlot + 1);
-    std::vector<std::uint32_t> slotOf(circuit.blocks.size(), zeroSlot);
-    for (std::uint32_t s = 0; s < zeroSlot; ++s) {
-        const auto input = static_cast<std::size_t>(compiled.inputsRead_[s]);
-        compiled.inputSlots_[input] = s;
-        slotOf[input] = s;
-    }
-    std::vector<std::uint32_t> freeSlots;
-    std::uint32_t slotCount = zeroSlot + (someUnread ? 2 : 1);
-    for (std::size_t q = 0; q < pending.size(); ++q) {
-        const Pending& op = pending[q];
-        auto slot = [&](std::int32_t operand) {
-            return operand < 0 ? zeroSlot : slotOf[static_cast<std::size_t>(operand)];
-        };
-        const std::uint32_t a = slot(op.operands[0]);
-        const std::uint32_t b = slot(op.operands[1]);
-        const std::uint32_t c = slot(op.operands[2]);
-        // Operands read for the last time free their slots, but not before this operation's result is
-        // placed: a result never shares a slot with its own operands.
-        std::uint32_t result = 0;
-        if (freeSlots.empty()) {
-            result = slotCount++;
-        } else {
-            result = freeSlots.back();
-            freeSlots.pop_back();
-        }
-        compiled.operations_.push_back({op.function, a, b, c, result});
-        slotOf[static_cast<std::size_t>(op.index)] = result;
-        for (const std::int32_t operand : op.operands) {
-            if (operand >= circuit.inputCount && lastUse[static_cast<std::size_t>(operand)] == static_cast<std::int32_t>(q)) {
-                lastUse[static_cast<std::size_t>(operand)] = -2;  // freed once, even when read twice
-                freeSlots.push_back(slotOf[static_cast<std::size_t>(operand)]);
-            }
-        }
-    }
-    compiled.slotCount_ = slotCount;
-
-    // Adjacent MIN and MAX blocks of the same operands become one pass.
-    const std::vector<Operation>& operations = compiled.operations_;
-    for (std::size_t q = 0; q < operations.size(); ++q) {
-        const Operation& op = operations[q];
-        if (q + 1 < operations.size()) {
-            const Operation& next = operations[q + 1];
-            const bool sameOperands = (op.a == next.a && op.b == next.b) || (op.a == next.b && op.b == next.a);
-            if (sameOperands && op.function == kMinFunction && next.function == kMaxFunction) {
-                compiled.fusedOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, op.result, next.result});
-                ++q;
-                continue;
-            }
-            if (sameOperands && op.function == kMaxFunction && next.function == kMinFunction) {
-                compiled.fusedOperations_.push_back({kMinMaxPair, op.a, op.b, op.c, next.result, op.result});
-                ++q;
-                continue;
-            }
-        }
-        compiled.fusedOperations_.push_back(op);
-    }
-    for (const std::int32_t root : roots) compiled.entrySlots_.push_back(slotOf[static_cast<std::size_t>(root)]);
+    compiled.inputsRead_ = std::move(plan.inputsRead);
+    compiled.inputSlots_ = std::move(plan.inputSlots);
+    compiled.zeroSlot_ = plan.zeroSlot;
+    compiled.slotCount_ = plan.slotCount;
+    compiled.operations_ = std::move(plan.operations);
+    compiled.fusedOperations_ = fusedPairs(compiled.operations_, pending);
+    for (const std::int32_t root : *roots)
+        compiled.entrySlots_.push_back(plan.slotOf[static_cast<std::size_t>(root)]);
     if (!compiled.entrySlots_.empty()) compiled.resultSlot_ = compiled.entrySlots_[0];
     return compiled;
 }

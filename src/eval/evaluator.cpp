@@ -1,8 +1,8 @@
 #include "eval/evaluator.h"
 
 #include "eval/function_assignment.h"
-#include "eval/functions.h"
 #include "model/error.h"
+#include "model/function_table.h"
 
 namespace pellisor {
 
@@ -23,13 +23,13 @@ void evaluate(Chromosome& circuit, const FunctionAssignment& assignment) {
         Block& block = circuit.blocks[static_cast<std::size_t>(index)];
         const std::int32_t a = inputValue(circuit, block, 0);
         const std::int32_t b = inputValue(circuit, block, 1);
-        const std::int32_t id = assignment.identifierOf(block.function);
+        const FunctionInfo& function = functionInfo(assignment.identifierOf(block.function));
         std::int32_t c = 0;
-        if (id == kMuxFunction) {
+        if (function.id == FunctionId::Mux) {
             if (circuit.arity != 3) throw Error(kMuxNeedsThreeInputs);
             c = inputValue(circuit, block, 2);
         }
-        block.value = applyFunction(id, a, b, c);
+        block.value = function.compute(a, b, c);
     }
     for (std::int32_t index = firstOutput; index < circuit.blockTotal(); ++index) {
         Block& output = circuit.blocks[static_cast<std::size_t>(index)];

@@ -1,7 +1,7 @@
 #include "eval/function_assignment.h"
 
-#include "eval/functions.h"
 #include "model/error.h"
+#include "model/function_table.h"
 #include "model/integer_text.h"
 #include "model/settings_file.h"
 #include "model/settings_keys.h"

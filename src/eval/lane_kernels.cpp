@@ -47,7 +47,7 @@ HWY_INLINE void overLanes(D d, const hn::TFromD<D>* HWY_RESTRICT a, const hn::TF
 }
 
 template <class D>
-HWY_NOINLINE void applyOperation(D d, std::int32_t id, const hn::TFromD<D>* a, const hn::TFromD<D>* b,
+HWY_NOINLINE void applyOperation(D d, FunctionId id, const hn::TFromD<D>* a, const hn::TFromD<D>* b,
                                  const hn::TFromD<D>* c, hn::TFromD<D>* result, std::size_t lanes) {
     using T = hn::TFromD<D>;
     using V = hn::Vec<D>;
@@ -57,39 +57,61 @@ HWY_NOINLINE void applyOperation(D d, std::int32_t id, const hn::TFromD<D>* a, c
     const V zero = hn::Zero(d);
     auto run = [&](auto function) { overLanes(d, a, b, c, result, lanes, function); };
     switch (id) {
-        case 1: return run([](V x, V y, V) { return hn::And(x, y); });
-        case 2: return run([](V x, V y, V) { return hn::Or(x, y); });
-        case 3: return run([](V x, V y, V) { return hn::Xor(x, y); });
-        case 4: return run([](V x, V, V) { return x; });
-        case 5: return run([](V, V y, V) { return y; });
-        case 6: return run([&](V x, V, V) { return hn::AndNot(x, one); });
-        case 7: return run([&](V, V y, V) { return hn::AndNot(y, one); });
-        case 8: return run([&](V x, V y, V) { return hn::AndNot(hn::And(x, y), one); });
-        case 9: return run([&](V x, V y, V) { return hn::AndNot(hn::Or(x, y), one); });
-        case 10: return run([](V x, V y, V) { return hn::Max(x, y); });
-        case 11: return run([](V x, V y, V) { return hn::Min(x, y); });
-        case 12: return run([&](V x, V y, V) { return hn::And(hn::AndNot(y, x), one); });
-        case 13: return run([&](V x, V, V) { return hn::Sub(zero, x); });
-        case 14: return run([&](V, V y, V) { return hn::Sub(zero, y); });
-        case 15: return run([&](V x, V y, V z) { return hn::IfThenElse(hn::Eq(z, zero), x, y); });
-        case 16: return run([&](V x, V y, V) { return hn::AndNot(hn::Xor(x, y), one); });
-        case 17: return run([&](V, V, V) { return v255; });
-        case 18: return run([&](V x, V, V) { return hn::Sub(v255, x); });
-        case 19: return run([&](V x, V y, V) { return hn::Or(hn::Sub(v255, x), y); });
-        case 20: return run([&](V x, V y, V) { return hn::Sub(v255, hn::And(x, y)); });
-        case 21: return run([&](V x, V, V) { return shiftRightBy<1>(d, x); });
-        case 22: return run([&](V x, V, V) { return shiftRightBy<2>(d, x); });
-        case 23: {
+        case FunctionId::And:
+            return run([](V x, V y, V) { return hn::And(x, y); });
+        case FunctionId::Or:
+            return run([](V x, V y, V) { return hn::Or(x, y); });
+        case FunctionId::Xor:
+            return run([](V x, V y, V) { return hn::Xor(x, y); });
+        case FunctionId::In1:
+            return run([](V x, V, V) { return x; });
+        case FunctionId::In2:
+            return run([](V, V y, V) { return y; });
+        case FunctionId::NotIn1:
+            return run([&](V x, V, V) { return hn::AndNot(x, one); });
+        case FunctionId::NotIn2:
+            return run([&](V, V y, V) { return hn::AndNot(y, one); });
+        case FunctionId::Nand:
+            return run([&](V x, V y, V) { return hn::AndNot(hn::And(x, y), one); });
+        case FunctionId::Nor:
+            return run([&](V x, V y, V) { return hn::AndNot(hn::Or(x, y), one); });
+        case FunctionId::Max:
+            return run([](V x, V y, V) { return hn::Max(x, y); });
+        case FunctionId::Min:
+            return run([](V x, V y, V) { return hn::Min(x, y); });
+        case FunctionId::In1AndNotIn2:
+            return run([&](V x, V y, V) { return hn::And(hn::AndNot(y, x), one); });
+        case FunctionId::NegateIn1:
+            return run([&](V x, V, V) { return hn::Sub(zero, x); });
+        case FunctionId::NegateIn2:
+            return run([&](V, V y, V) { return hn::Sub(zero, y); });
+        case FunctionId::Mux:
+            return run([&](V x, V y, V z) { return hn::IfThenElse(hn::Eq(z, zero), x, y); });
+        case FunctionId::Nxor:
+            return run([&](V x, V y, V) { return hn::AndNot(hn::Xor(x, y), one); });
+        case FunctionId::Constant255:
+            return run([&](V, V, V) { return v255; });
+        case FunctionId::Invert:
+            return run([&](V x, V, V) { return hn::Sub(v255, x); });
+        case FunctionId::InvertOrIn2:
+            return run([&](V x, V y, V) { return hn::Or(hn::Sub(v255, x), y); });
+        case FunctionId::InvertAnd:
+            return run([&](V x, V y, V) { return hn::Sub(v255, hn::And(x, y)); });
+        case FunctionId::ShiftRight1:
+            return run([&](V x, V, V) { return shiftRightBy<1>(d, x); });
+        case FunctionId::ShiftRight2:
+            return run([&](V x, V, V) { return shiftRightBy<2>(d, x); });
+        case FunctionId::Nibbles: {
             const V high = hn::Set(d, static_cast<T>(0xF0));
             return run([&](V x, V y, V) { return hn::Or(hn::And(shiftLeftBy<4>(d, x), high), shiftRightBy<4>(d, y)); });
         }
-        case 24:
-        case 42: {
+        case FunctionId::Add8:
+        case FunctionId::Subtract8: {
             const V low = hn::Set(d, static_cast<T>(0xFF));
-            if (id == 24) return run([&](V x, V y, V) { return hn::And(hn::Add(x, y), low); });
+            if (id == FunctionId::Add8) return run([&](V x, V y, V) { return hn::And(hn::Add(x, y), low); });
             return run([&](V x, V y, V) { return hn::And(hn::Sub(x, y), low); });
         }
-        case 25:
+        case FunctionId::AddSaturating8:
             // In bytes the sum cannot be formed, but saturating at 255 is what the function does.
             if constexpr (kBytes) {
                 return run([](V x, V y, V) { return hn::SaturatedAdd(x, y); });
@@ -99,46 +121,69 @@ HWY_NOINLINE void applyOperation(D d, std::int32_t id, const hn::TFromD<D>* a, c
                     return hn::IfThenElse(hn::Gt(sum, v255), v255, sum);
                 });
             }
-        case 26:
+        case FunctionId::Mean:
             if constexpr (kBytes) {
                 // The rounded-up average, minus the half that rounding added.
                 return run([&](V x, V y, V) { return hn::Sub(hn::AverageRound(x, y), hn::And(hn::Xor(x, y), one)); });
             } else {
                 return run([&](V x, V y, V) { return hn::ShiftRight<1>(hn::Add(x, y)); });
             }
-        case 27: return run([&](V x, V, V) { return hn::IfThenZeroElse(hn::Eq(x, v255), x); });
-        case 28: return run([&](V x, V, V) { return shiftRightBy<3>(d, x); });
-        case 29: return run([&](V x, V, V) { return shiftRightBy<4>(d, x); });
-        case 30: return run([&](V x, V, V) { return shiftRightBy<5>(d, x); });
-        case 31: return run([&](V x, V, V) { return shiftRightBy<6>(d, x); });
-        case 32: return run([&](V x, V, V) { return shiftRightBy<7>(d, x); });
-        case 33: return run([&](V x, V, V) { return shiftRightBy<8>(d, x); });
-        case 34: return run([&](V x, V, V) { return shiftLeftBy<1>(d, x); });
-        case 35: return run([&](V x, V, V) { return shiftLeftBy<2>(d, x); });
-        case 36: return run([&](V x, V, V) { return shiftLeftBy<3>(d, x); });
-        case 37: return run([&](V x, V, V) { return shiftLeftBy<4>(d, x); });
-        case 38: return run([&](V x, V, V) { return shiftLeftBy<5>(d, x); });
-        case 39: return run([&](V x, V, V) { return shiftLeftBy<6>(d, x); });
-        case 40: return run([&](V x, V, V) { return shiftLeftBy<7>(d, x); });
-        case 41: return run([&](V x, V, V) { return shiftLeftBy<8>(d, x); });
-        case 43:
-        case 44:
+        case FunctionId::ZeroIf255:
+            return run([&](V x, V, V) { return hn::IfThenZeroElse(hn::Eq(x, v255), x); });
+        case FunctionId::ShiftRight3:
+            return run([&](V x, V, V) { return shiftRightBy<3>(d, x); });
+        case FunctionId::ShiftRight4:
+            return run([&](V x, V, V) { return shiftRightBy<4>(d, x); });
+        case FunctionId::ShiftRight5:
+            return run([&](V x, V, V) { return shiftRightBy<5>(d, x); });
+        case FunctionId::ShiftRight6:
+            return run([&](V x, V, V) { return shiftRightBy<6>(d, x); });
+        case FunctionId::ShiftRight7:
+            return run([&](V x, V, V) { return shiftRightBy<7>(d, x); });
+        case FunctionId::ShiftRight8:
+            return run([&](V x, V, V) { return shiftRightBy<8>(d, x); });
+        case FunctionId::ShiftLeft1:
+            return run([&](V x, V, V) { return shiftLeftBy<1>(d, x); });
+        case FunctionId::ShiftLeft2:
+            return run([&](V x, V, V) { return shiftLeftBy<2>(d, x); });
+        case FunctionId::ShiftLeft3:
+            return run([&](V x, V, V) { return shiftLeftBy<3>(d, x); });
+        case FunctionId::ShiftLeft4:
+            return run([&](V x, V, V) { return shiftLeftBy<4>(d, x); });
+        case FunctionId::ShiftLeft5:
+            return run([&](V x, V, V) { return shiftLeftBy<5>(d, x); });
+        case FunctionId::ShiftLeft6:
+            return run([&](V x, V, V) { return shiftLeftBy<6>(d, x); });
+        case FunctionId::ShiftLeft7:
+            return run([&](V x, V, V) { return shiftLeftBy<7>(d, x); });
+        case FunctionId::ShiftLeft8:
+            return run([&](V x, V, V) { return shiftLeftBy<8>(d, x); });
+        case FunctionId::Add16:
+        case FunctionId::Subtract16:
             // The 16-bit mask keeps every bit of a lane that is 16 bits or narrower.
             if constexpr (sizeof(T) == 4) {
                 const V low16 = hn::Set(d, T{0xFFFF});
-                if (id == 43) return run([&](V x, V y, V) { return hn::And(hn::Add(x, y), low16); });
+                if (id == FunctionId::Add16)
+                    return run([&](V x, V y, V) { return hn::And(hn::Add(x, y), low16); });
                 return run([&](V x, V y, V) { return hn::And(hn::Sub(x, y), low16); });
             } else {
-                if (id == 43) return run([](V x, V y, V) { return hn::Add(x, y); });
+                if (id == FunctionId::Add16) return run([](V x, V y, V) { return hn::Add(x, y); });
                 return run([](V x, V y, V) { return hn::Sub(x, y); });
             }
-        case 45: return run([&](V x, V, V) { return shiftLeftBy<9>(d, x); });
-        case 46: return run([&](V x, V, V) { return shiftLeftBy<10>(d, x); });
-        case 47: return run([&](V x, V, V) { return shiftLeftBy<11>(d, x); });
-        case 48: return run([&](V x, V, V) { return shiftLeftBy<12>(d, x); });
-        case 49: return run([&](V x, V, V) { return shiftLeftBy<13>(d, x); });
-        case 50: return run([&](V x, V, V) { return shiftLeftBy<14>(d, x); });
-        case 51: return run([&](V x, V, V) { return shiftLeftBy<15>(d, x); });
+        case FunctionId::ShiftLeft9:
+            return run([&](V x, V, V) { return shiftLeftBy<9>(d, x); });
+        case FunctionId::ShiftLeft10:
+            return run([&](V x, V, V) { return shiftLeftBy<10>(d, x); });
+        case FunctionId::ShiftLeft11:
+            return run([&](V x, V, V) { return shiftLeftBy<11>(d, x); });
+        case FunctionId::ShiftLeft12:
+            return run([&](V x, V, V) { return shiftLeftBy<12>(d, x); });
+        case FunctionId::ShiftLeft13:
+            return run([&](V x, V, V) { return shiftLeftBy<13>(d, x); });
+        case FunctionId::ShiftLeft14:
+            return run([&](V x, V, V) { return shiftLeftBy<14>(d, x); });
+        case FunctionId::ShiftLeft15:
+            return run([&](V x, V, V) { return shiftLeftBy<15>(d, x); });
         default: return run([&](V, V, V) { return zero; });
     }
 }

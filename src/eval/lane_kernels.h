@@ -1,20 +1,22 @@
 #pragma once
 
+#include "model/function_table.h"
+
 #include <cstddef>
 #include <cstdint>
 
 namespace pellisor {
 
-// One block of a compiled circuit: its function identifier and the slots of its operands and result.
+// One block of a compiled circuit: its function and the slots of its operands and result.
 struct LaneOperation {
-    std::int32_t function;
+    FunctionId function;
     std::uint32_t a, b, c, result;
     std::uint32_t second = 0;  // the MAX of a fused pair
 };
 
 // A MIN block and a MAX block of the same two operands computed in one pass: `result` gets the MIN,
-// `second` the MAX.
-inline constexpr std::int32_t kMinMaxPair = 1000;
+// `second` the MAX. Outside the function set, where no operation's function lies.
+inline constexpr auto kMinMaxPair = static_cast<FunctionId>(1000);
 
 // Runs the operations in order over `lanes` lanes of 8-bit, 16-bit or 32-bit values, with vector code
 // for the processor the program runs on (chosen once at run time). slots[s] points at the lanes of slot

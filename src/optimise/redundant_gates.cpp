@@ -1,5 +1,7 @@
 #include "optimise/redundant_gates.h"
 
+#include "model/function_table.h"
+
 #include <algorithm>
 #include <vector>
 
@@ -7,19 +9,15 @@ namespace pellisor {
 
 namespace {
 
-constexpr std::int32_t kIn1 = 4;
-constexpr std::int32_t kIn2 = 5;
-constexpr std::int32_t kAnd = 1;
-constexpr std::int32_t kOr = 2;
-
-std::int32_t identifierOf(const FunctionAssignment& assignment, const Block& block) {
-    if (block.function < 0 || block.function >= kGeneCount) return -1;
-    return assignment.rows()[static_cast<std::size_t>(block.function)].identifier;
+// The function of a gate; None for a gene without a row.
+FunctionId functionOf(const FunctionAssignment& assignment, const Block& block) {
+    if (block.function < 0 || block.function >= kGeneCount) return FunctionId::None;
+    return functionIdOf(assignment.rows()[static_cast<std::size_t>(block.function)].identifier);
 }
 
 // The entry whose signal the gate passes on.
 std::int32_t passedSource(const FunctionAssignment& assignment, const Block& gate) {
-    return identifierOf(assignment, gate) == kIn1 ? gate.inputs[0] : gate.inputs[1];
+    return functionOf(assignment, gate) == FunctionId::In1 ? gate.inputs[0] : gate.inputs[1];
 }
 
 }  // namespace
@@ -27,12 +25,12 @@ std::int32_t passedSource(const FunctionAssignment& assignment, const Block& gat
 bool isRedundantGate(const Chromosome& circuit, const FunctionAssignment& assignment, std::int32_t index) {
     if (!circuit.isFunctionBlock(index)) return false;
     const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
-    const std::int32_t id = identifierOf(assignment, block);
+    const FunctionId id = functionOf(assignment, block);
     // A gate passes on an input it has; an arity-1 "in2" or AND has nothing to pass.
-    if (id == kIn1) return !block.inputs.empty();
+    if (id == FunctionId::In1) return !block.inputs.empty();
     if (block.inputs.size() < 2) return false;
-    if (id == kIn2) return true;
-    return (id == kAnd || id == kOr) && block.inputs[0] == block.inputs[1];
+    if (id == FunctionId::In2) return true;
+    return (id == FunctionId::And || id == FunctionId::Or) && block.inputs[0] == block.inputs[1];
 }
 
 std::int32_t detectRedundant(Chromosome& circuit, const FunctionAssignment& assignment) {

@@ -1,9 +1,9 @@
 #include "eval/compiled_circuit.h"
 
 #include "eval/evaluator.h"
-#include "eval/functions.h"
 #include "eval/image_filter.h"
 #include "eval/value_ranges.h"
+#include "model/function_table.h"
 #include "support/random_circuit.h"
 
 #include <gtest/gtest.h>
@@ -223,6 +223,27 @@ TEST(CompiledCircuit, EntriesGiveThePlainValuesOfEveryVector) {
     EXPECT_EQ(3u, chained->entryCount());
     EXPECT_FALSE(CompiledCircuit::compileEntries(circuit, FunctionAssignment{}, {5}).has_value());
     EXPECT_FALSE(CompiledCircuit::compileEntries(circuit, FunctionAssignment{}, {-1}).has_value());
+}
+
+// An identifier outside the set computes 0, as in the plain evaluator, whatever number it is; none
+// is taken for an operation of the kernels' own, which would also write into another slot.
+TEST(CompiledCircuit, IdentifiersOutsideTheSetGiveZero) {
+    for (const std::int32_t id : {52, 1000, -1, INT32_MIN}) {
+        Chromosome circuit = test::parsed("{2,2,2,1,2,1,-1}(0,1,0)(0,1,1)(2,3)");
+        FunctionAssignment assignment;
+        assignment.setIdentifier(0, id);
+        assignment.setIdentifier(1, 3);
+        const auto compiled = CompiledCircuit::compileEntries(circuit, assignment, {4, 5, 0, 1});
+        ASSERT_TRUE(compiled.has_value());
+        CompiledCircuit::Workspace workspace(*compiled);
+        compiled->inputLanes(workspace, 0)[0] = 7;
+        compiled->inputLanes(workspace, 1)[0] = 9;
+        compiled->run(workspace, 1);
+        EXPECT_EQ(0, compiled->entryLanes(workspace, 0)[0]) << id;
+        EXPECT_EQ(7 ^ 9, compiled->entryLanes(workspace, 1)[0]) << id;
+        EXPECT_EQ(7, compiled->entryLanes(workspace, 2)[0]) << id;
+        EXPECT_EQ(9, compiled->entryLanes(workspace, 3)[0]) << id;
+    }
 }
 
 }  // namespace

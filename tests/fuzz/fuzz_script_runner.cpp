@@ -7,10 +7,10 @@
 
 #include "eval/evaluator.h"
 #include "eval/function_assignment.h"
-#include "eval/functions.h"
 #include "eval/script_runner.h"
 #include "model/error.h"
 #include "model/file_names.h"
+#include "model/function_table.h"
 
 #include <algorithm>
 #include <array>

@@ -1,7 +1,8 @@
-#include "eval/functions.h"
+#include "model/function_table.h"
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 
 namespace pellisor {
@@ -53,7 +54,8 @@ TEST(FunctionSet, UsageMasksSayWhichInputsAreRead) {
     EXPECT_EQ(-1, functionReads(52));
     EXPECT_EQ(-1, functionReads(-1));
     for (std::int32_t id = -2; id <= 53; ++id) {
-        EXPECT_EQ(id == 12 || id == 15 || id == 19 || id == 23 || id == 27, functionHasLabelledInputs(id)) << id;
+        EXPECT_EQ(id == 12 || id == 15 || id == 19 || id == 23 || id == 27, functionHasLabelledInputs(id))
+            << id;
     }
 }
 
@@ -115,6 +117,33 @@ TEST(FunctionSet, EightBitOperationsFromTheExamples) {
     EXPECT_EQ(0, applyFunction(0, 1, 2, 3));
     EXPECT_EQ(0, applyFunction(52, 1, 2, 3));
     EXPECT_EQ(0, applyFunction(-1, 1, 2, 3));
+}
+
+// Each row's range holds what its kernel gives: for every pair of bytes (the filter's case, where the
+// range decides the lane width), and for any 32-bit values.
+TEST(FunctionTable, EveryKernelStaysInItsRange) {
+    std::mt19937 rng(5);
+    ASSERT_EQ(static_cast<std::size_t>(kFunctionCount) + 1, functionTable().size());
+    for (const FunctionInfo& row : functionTable()) {
+        const std::int32_t id = toIdentifier(row.id);
+        EXPECT_EQ(&row, &functionInfo(id));
+        const ValueRange bytes = row.range(kByteValues, kByteValues, kByteValues);
+        for (std::int32_t a = 0; a < 256; ++a) {
+            for (std::int32_t b = 0; b < 256; ++b) {
+                const std::int32_t value = row.compute(a, b, (a ^ b) & 1);
+                ASSERT_TRUE(value >= bytes.low && value <= bytes.high) << id << " " << a << " " << b;
+            }
+        }
+        const ValueRange any = row.range(kAnyValue, kAnyValue, kAnyValue);
+        for (int trial = 0; trial < 2000; ++trial) {
+            const auto a = static_cast<std::int32_t>(rng()), b = static_cast<std::int32_t>(rng());
+            const std::int32_t value = row.compute(a, b, static_cast<std::int32_t>(rng() % 2));
+            ASSERT_TRUE(value >= any.low && value <= any.high) << id << " " << a << " " << b;
+        }
+    }
+    EXPECT_EQ(FunctionId::None, functionIdOf(52));
+    EXPECT_EQ(FunctionId::None, functionIdOf(-1));
+    EXPECT_EQ(&functionInfo(0), &functionInfo(1000));
 }
 
 }  // namespace
