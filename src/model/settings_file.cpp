@@ -2,6 +2,7 @@
 
 #include "model/error.h"
 #include "model/file_io.h"
+#include "model/ini_scanner.h"
 #include "model/integer_text.h"
 
 #include <sys/stat.h>
@@ -63,76 +64,20 @@ std::string parsable(std::string bytes) {
     return bytes;
 }
 
-// One item of the file as the parser scans it: a line ends at CR or LF, white space (line ends
-// included) is skipped before an item and after the '[' of a section, and a key needs a '=' on its
-// line with text before it.
-struct IniItem {
-    enum Kind { Comment, Section, Key, Stray } kind = Stray;
-    std::size_t begin = 0;
-    std::size_t end = 0;  // where the scan goes on: the line end after the item
-    std::string name;     // of a section or key, trimmed, in lower case as the parser compares names
-    std::string section;  // of a key
+// An item of the file and the section it stands in (of a section, its own name), in lower case as the
+// parser compares names.
+struct PlacedItem {
+    IniItem item;
+    std::string section;
 };
 
-std::size_t afterByteOrderMark(std::string_view bytes) {
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    return bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-}
-
-std::vector<IniItem> scanItems(std::string_view bytes, std::size_t pos) {
-    const auto isSpace = [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; };
-    const auto isLineEnd = [](char ch) { return ch == '\r' || ch == '\n'; };
-    const auto skipSpace = [&] {
-        while (pos < bytes.size() && isSpace(bytes[pos]))
-            ++pos;
-    };
-    const auto toLineEnd = [&] {
-        while (pos < bytes.size() && !isLineEnd(bytes[pos]))
-            ++pos;
-    };
-    const auto name = [&](std::size_t from, std::size_t to) {
-        while (to > from && isSpace(bytes[to - 1]))
-            --to;
-        std::string text(bytes.substr(from, to - from));
-        for (char& ch : text) {
-            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        }
-        return text;
-    };
-    std::vector<IniItem> items;
+std::vector<PlacedItem> placedItems(std::string_view bytes, std::size_t from) {
+    std::vector<PlacedItem> items;
     std::string section;
-    for (skipSpace(); pos < bytes.size(); skipSpace()) {
-        IniItem item;
-        item.begin = pos;
-        if (bytes[pos] == ';' || bytes[pos] == '#') {
-            item.kind = IniItem::Comment;
-            toLineEnd();
-        } else if (bytes[pos] == '[') {
-            ++pos;
-            skipSpace();
-            const std::size_t from = pos;
-            while (pos < bytes.size() && bytes[pos] != ']' && !isLineEnd(bytes[pos]))
-                ++pos;
-            if (pos < bytes.size() && bytes[pos] == ']') {
-                item.kind = IniItem::Section;
-                item.name = section = name(from, pos);
-                toLineEnd();
-            }
-        } else {
-            while (pos < bytes.size() && bytes[pos] != '=' && !isLineEnd(bytes[pos]))
-                ++pos;
-            if (pos < bytes.size() && bytes[pos] == '=') {
-                if (pos > item.begin) {
-                    item.kind = IniItem::Key;
-                    item.name = name(item.begin, pos);
-                    item.section = section;
-                }
-                toLineEnd();
-            }
-        }
-        item.end = pos;
-        items.push_back(std::move(item));
-    }
+    scanIni(bytes, from, [&](const IniItem& item) {
+        if (item.kind == IniItem::Kind::Section) section = loweredIniName(item.name);
+        items.push_back({item, section});
+    });
     return items;
 }
 
@@ -144,11 +89,15 @@ std::vector<IniItem> scanItems(std::string_view bytes, std::size_t pos) {
 // both anyway), and a comment before a repeated section header moves below the header.
 std::string preparedForParser(std::string_view bytes) {
     const std::size_t start = afterByteOrderMark(bytes);
-    const std::vector<IniItem> items = scanItems(bytes, start);
+    const std::vector<PlacedItem> items = placedItems(bytes, start);
+    using Kind = IniItem::Kind;
+    const auto keyOf = [](const PlacedItem& placed) {
+        return std::pair(placed.section, loweredIniName(placed.item.name));
+    };
 
     std::map<std::pair<std::string, std::string>, std::size_t> lastPlace;
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i].kind == IniItem::Key) lastPlace[{items[i].section, items[i].name}] = i;
+        if (items[i].item.kind == Kind::Key) lastPlace[keyOf(items[i])] = i;
     }
 
     std::string text(bytes.substr(0, start));
@@ -156,22 +105,18 @@ std::string preparedForParser(std::string_view bytes) {
     std::size_t previousEnd = start;
     std::size_t commentsFrom = std::string::npos;  // where the comments since the last entry begin
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const IniItem& item = items[i];
+        const IniItem& item = items[i].item;
         const std::string_view gap = bytes.substr(previousEnd, item.begin - previousEnd);
         const std::string_view body = bytes.substr(item.begin, item.end - item.begin);
         previousEnd = item.end;
         text.append(gap);
-        if (item.kind == IniItem::Stray ||
-            (item.kind == IniItem::Key && lastPlace[{item.section, item.name}] != i)) {
-            continue;
-        }
-        if (item.kind == IniItem::Comment) {
+        if (item.kind == Kind::Stray || (item.kind == Kind::Key && lastPlace[keyOf(items[i])] != i)) continue;
+        if (item.kind == Kind::Comment) {
             if (commentsFrom == std::string::npos) commentsFrom = text.size();
             text.append(body);
             continue;
         }
-        const std::string& section = item.kind == IniItem::Section ? item.name : item.section;
-        const bool repeated = !sections.insert(section).second && item.kind == IniItem::Section;
+        const bool repeated = !sections.insert(items[i].section).second && item.kind == Kind::Section;
         if (repeated && commentsFrom != std::string::npos) {
             const std::string comments = text.substr(commentsFrom);
             text.resize(commentsFrom);
@@ -191,12 +136,12 @@ std::string preparedForParser(std::string_view bytes) {
 // The comments after the last section or key, which the parser attaches to nothing; a rewrite appends
 // them again.
 std::string trailingComments(std::string_view bytes) {
-    const std::vector<IniItem> items = scanItems(bytes, afterByteOrderMark(bytes));
+    const std::vector<PlacedItem> items = placedItems(bytes, afterByteOrderMark(bytes));
     std::size_t first = items.size();
-    while (first > 0 && items[first - 1].kind == IniItem::Comment)
+    while (first > 0 && items[first - 1].item.kind == IniItem::Kind::Comment)
         --first;
     if (first == items.size()) return {};
-    return std::string(bytes.substr(items[first].begin));
+    return std::string(bytes.substr(items[first].item.begin));
 }
 
 // A line break inside a value would start a new line of the file and read back as another key or

@@ -1,5 +1,7 @@
 #include "render/layout_text.h"
 
+#include "model/ini_scanner.h"
+
 #include <algorithm>
 #include <limits>
 #include <unordered_set>
@@ -8,108 +10,14 @@ namespace pellisor {
 
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::array<std::string_view, 5> kGlobalKeys{"m", "n", "maxidx", "hidblock", "eval"};
 constexpr std::array<std::string_view, 4> kEntryKeys{"x", "y", "val", "vis"};
 
-bool isBlank(char ch) {
-    return ch == ' ' || ch == '\t';
-}
-
-char lower(char ch) {
-    return ch >= 'A' && ch <= 'Z' ? static_cast<char>(ch - 'A' + 'a') : ch;
-}
-
-// Names match as the settings store matches them: ASCII letters without regard to case.
-bool sameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t k = 0; k < a.size(); ++k) {
-        if (lower(a[k]) != lower(b[k])) return false;
-    }
-    return true;
-}
-
-std::string lowered(std::string_view name) {
-    std::string text(name);
-    std::transform(text.begin(), text.end(), text.begin(), lower);
-    return text;
-}
-
-std::string_view trimmedEnd(std::string_view text) {
-    while (!text.empty() && isBlank(text.back()))
-        text.remove_suffix(1);
-    return text;
-}
-
-enum class LineKind { Comment, Section, Key, Stray };
-
-struct Line {
-    LineKind kind = LineKind::Stray;
-    std::string_view name;
-    std::string_view value;
-    bool textAfterSection = false;
-};
-
-bool isLineEnd(char ch) {
-    return ch == '\r' || ch == '\n';
-}
-
-// The items of a text as the store's parser finds them: white space (line ends included) is skipped
-// before an item and after the "[" of a section; a comment runs to the end of its line; a section's name
-// runs to "]" on its line, and what follows the "]" is ignored; a key needs a "=" on its line with text
-// before it; anything else is passed over to the end of its line. A line ends at LF or CR.
-template <typename Visit>
-void forEachLine(std::string_view text, Visit&& visit) {
-    const auto isSpace = [](char ch) { return isBlank(ch) || isLineEnd(ch); };
-    std::size_t pos = 0;
-    const auto skip = [&](auto&& what) {
-        while (pos < text.size() && what(text[pos]))
-            ++pos;
-    };
-    const auto toLineEnd = [&] { skip([](char ch) { return !isLineEnd(ch); }); };
-    for (skip(isSpace); pos < text.size(); skip(isSpace)) {
-        if (text[pos] == ';' || text[pos] == '#') {
-            toLineEnd();
-            visit(Line{LineKind::Comment, {}, {}, false});
-            continue;
-        }
-        if (text[pos] == '[') {
-            ++pos;
-            skip(isSpace);
-            const std::size_t start = pos;
-            skip([](char ch) { return ch != ']' && !isLineEnd(ch); });
-            if (pos == text.size() || text[pos] != ']') {
-                visit(Line{LineKind::Stray, {}, {}, false});
-                continue;
-            }
-            const std::string_view name = trimmedEnd(text.substr(start, pos - start));
-            const std::size_t after = ++pos;
-            toLineEnd();
-            const std::string_view rest = text.substr(after, pos - after);
-            const bool textAfter =
-                std::any_of(rest.begin(), rest.end(), [](char ch) { return !isBlank(ch); });
-            visit(Line{LineKind::Section, name, {}, textAfter});
-            continue;
-        }
-        const std::size_t start = pos;
-        skip([](char ch) { return ch != '=' && !isLineEnd(ch); });
-        if (pos == text.size() || text[pos] != '=' || pos == start) {
-            toLineEnd();
-            visit(Line{LineKind::Stray, {}, {}, false});
-            continue;
-        }
-        const std::string_view key = trimmedEnd(text.substr(start, pos - start));
-        ++pos;
-        skip(isBlank);
-        const std::size_t valueStart = pos;
-        toLineEnd();
-        visit(Line{LineKind::Key, key, trimmedEnd(text.substr(valueStart, pos - valueStart)), false});
-    }
-}
+using Kind = IniItem::Kind;
 
 // "b<j>" written as the save writes it (the letter in either case): j, else nothing.
 std::optional<std::int32_t> entryOf(std::string_view name) {
-    if (name.size() < 2 || name.size() > 11 || lower(name[0]) != 'b') return std::nullopt;
+    if (name.size() < 2 || name.size() > 11 || lowerAscii(name[0]) != 'b') return std::nullopt;
     if (name[1] == '0' && name.size() > 2) return std::nullopt;
     std::int64_t index = 0;
     for (const char ch : name.substr(1)) {
@@ -122,7 +30,7 @@ std::optional<std::int32_t> entryOf(std::string_view name) {
 
 // "f1" ... "f32" of "Eval": the row, else nothing.
 std::optional<std::size_t> evalRowOf(std::string_view key) {
-    if (key.size() < 2 || key.size() > 3 || lower(key[0]) != 'f' || key[1] == '0') return std::nullopt;
+    if (key.size() < 2 || key.size() > 3 || lowerAscii(key[0]) != 'f' || key[1] == '0') return std::nullopt;
     std::size_t row = 0;
     for (const char ch : key.substr(1)) {
         if (ch < '0' || ch > '9') return std::nullopt;
@@ -135,7 +43,7 @@ std::optional<std::size_t> evalRowOf(std::string_view key) {
 template <std::size_t N>
 std::optional<std::size_t> slotOf(const std::array<std::string_view, N>& keys, std::string_view key) {
     for (std::size_t k = 0; k < N; ++k) {
-        if (sameName(keys[k], key)) return k;
+        if (sameIniName(keys[k], key)) return k;
     }
     return std::nullopt;
 }
@@ -148,8 +56,8 @@ struct SectionName {
 };
 
 SectionName sectionOf(std::string_view name, std::int32_t entryCount) {
-    if (sameName(name, "Global")) return {SectionKind::Global, -1};
-    if (sameName(name, "Eval")) return {SectionKind::Eval, -1};
+    if (sameIniName(name, "Global")) return {SectionKind::Global, -1};
+    if (sameIniName(name, "Eval")) return {SectionKind::Eval, -1};
     const auto entry = entryOf(name);
     if (entry && *entry < entryCount) return {SectionKind::Entry, *entry};
     return {};
@@ -160,17 +68,16 @@ SectionName sectionOf(std::string_view name, std::int32_t entryCount) {
 LayoutText::LayoutText(std::string bytes, std::int32_t entryCount)
     : bytes_(std::move(bytes)), entries_(static_cast<std::size_t>(std::max(entryCount, 0))) {
     std::replace(bytes_.begin(), bytes_.end(), '\0', ' ');
-    std::string_view text = bytes_;
-    if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+    const std::string_view text = std::string_view(bytes_).substr(afterByteOrderMark(bytes_));
     SectionName section;
     bool inSection = false;  // keys before the first section belong to none of ours
-    forEachLine(text, [&](const Line& line) {
-        if (line.kind == LineKind::Section) {
+    scanIni(text, 0, [&](const IniItem& line) {
+        if (line.kind == Kind::Section) {
             section = sectionOf(line.name, entryCount);
             inSection = true;
             return;
         }
-        if (line.kind != LineKind::Key || !inSection) return;
+        if (line.kind != Kind::Key || !inSection) return;
         switch (section.kind) {
             case SectionKind::Global:
                 if (const auto slot = slotOf(kGlobalKeys, line.name)) global_[*slot] = line.value;
@@ -287,18 +194,18 @@ std::optional<std::string> mergedLayoutText(std::string_view existing, const Chr
             plain = false;
         keysOfSection.clear();
     };
-    forEachLine(existing, [&](const Line& line) {
+    scanIni(existing, 0, [&](const IniItem& line) {
         if (!plain) return;
         switch (line.kind) {
-            case LineKind::Comment:
-            case LineKind::Stray:
+            case Kind::Comment:
+            case Kind::Stray:
                 plain = false;
                 return;
-            case LineKind::Key:
+            case Kind::Key:
                 if (!inSection) plain = false;
-                keysOfSection.push_back(lowered(line.name));
+                keysOfSection.push_back(loweredIniName(line.name));
                 return;
-            case LineKind::Section:
+            case Kind::Section:
                 break;
         }
         keysOnce();
@@ -315,7 +222,7 @@ std::optional<std::string> mergedLayoutText(std::string_view existing, const Chr
         } else if (there) {
             if (*there) plain = false;
             *there = true;
-        } else if (!othersThere.insert(lowered(line.name)).second) {
+        } else if (!othersThere.insert(loweredIniName(line.name)).second) {
             plain = false;
         }
     });
@@ -349,15 +256,15 @@ std::optional<std::string> mergedLayoutText(std::string_view existing, const Chr
         own.clear();
         written.clear();
     };
-    forEachLine(existing, [&](const Line& line) {
-        if (line.kind == LineKind::Section) {
+    scanIni(existing, 0, [&](const IniItem& line) {
+        if (line.kind == Kind::Section) {
             writeMissing();
             header(line.name);
             own = ownKeys(sectionOf(line.name, entryCount), circuit, assignment, options);
             written.assign(own.size(), false);
-        } else if (line.kind == LineKind::Key) {
+        } else if (line.kind == Kind::Key) {
             for (std::size_t k = 0; k < own.size(); ++k) {
-                if (!written[k] && sameName(own[k].first, line.name)) {
+                if (!written[k] && sameIniName(own[k].first, line.name)) {
                     written[k] = true;
                     keyLine(line.name, own[k].second);
                     return;
