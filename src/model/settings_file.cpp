@@ -46,6 +46,8 @@ std::optional<FileStamp> stampOf(const std::string& path) {
     return FileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
 }
 
+// Reading goes through the one INI scanner; a rewrite goes through SimpleIni, which keeps comments, the
+// order of sections and keys, and unknown keys. The scanner prepares its input (see preparedForParser).
 void configure(CSimpleIniA& ini) {
     // Bytes pass through unchanged; a key appears once; lines are written as "key=value".
     ini.SetUnicode(false);
@@ -57,8 +59,7 @@ bool isBlank(std::string_view line) {
     return line.find_first_not_of(" \t\r") == std::string_view::npos;
 }
 
-// The parser stops at the first NUL byte, which would hide the rest of the file from reads and drop it
-// from the next rewrite; a NUL reads as a blank instead.
+// A NUL byte reads as a blank: the parser of a rewrite would stop at it and drop the rest of the file.
 std::string parsable(std::string bytes) {
     std::replace(bytes.begin(), bytes.end(), '\0', ' ');
     return bytes;
@@ -154,11 +155,30 @@ std::string singleLine(std::string_view value) {
     return line;
 }
 
+// Section, then key, to value; names in lower case. A section given twice is one, and of a key given
+// twice in it the last value counts.
+using IniValues = std::map<std::string, std::map<std::string, std::string>>;
+
+IniValues valuesOf(std::string_view bytes) {
+    IniValues values;
+    auto* section = &values[""];  // keys before the first section header
+    scanIni(bytes, afterByteOrderMark(bytes), [&](const IniItem& item) {
+        if (item.kind == IniItem::Kind::Section) section = &values[loweredIniName(item.name)];
+        if (item.kind == IniItem::Kind::Key) (*section)[loweredIniName(item.name)] = item.value;
+    });
+    return values;
+}
+
+// A name asked for ends at its first NUL byte, as a C string does.
+std::string lookupName(std::string_view name) {
+    return loweredIniName(name.substr(0, name.find('\0')));
+}
+
 }  // namespace
 
 struct SettingsFile::Cache {
     FileStamp stamp;
-    CSimpleIniA ini;
+    IniValues values;
 };
 
 SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
@@ -179,15 +199,12 @@ std::string SettingsFile::readString(std::string_view section, std::string_view 
         // the next read parses again.
         const auto bytes = readFileBytes(path_);
         if (!bytes) return std::string(fallback);
-        const std::string text = preparedForParser(parsable(*bytes));
-        auto fresh = std::make_unique<Cache>();
-        fresh->stamp = *stamp;
-        configure(fresh->ini);
-        if (fresh->ini.LoadData(text.data(), text.size()) < 0) return std::string(fallback);
-        cache_ = std::move(fresh);
+        cache_ = std::make_unique<Cache>(Cache{*stamp, valuesOf(parsable(*bytes))});
     }
-    const char* value = cache_->ini.GetValue(std::string(section).c_str(), std::string(key).c_str(), nullptr);
-    return value ? std::string(value) : std::string(fallback);
+    const auto keys = cache_->values.find(lookupName(section));
+    if (keys == cache_->values.end()) return std::string(fallback);
+    const auto value = keys->second.find(lookupName(key));
+    return value == keys->second.end() ? std::string(fallback) : value->second;
 }
 
 std::int32_t SettingsFile::readInt(std::string_view section, std::string_view key,
