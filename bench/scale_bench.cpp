@@ -6,6 +6,7 @@
 
 #include "bench_support.h"
 
+#include "app/layout_commands.h"
 #include "eval/function_assignment.h"
 #include "eval/script_runner.h"
 #include "model/chromosome_file.h"
@@ -14,7 +15,6 @@
 #include "model/settings_file.h"
 #include "render/display_options.h"
 #include "render/geometry.h"
-#include "render/layout_file.h"
 
 #include <benchmark/benchmark.h>
 

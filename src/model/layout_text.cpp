@@ -1,4 +1,4 @@
-#include "render/layout_text.h"
+#include "model/layout_text.h"
 
 #include "model/ini_scanner.h"
 
@@ -36,7 +36,7 @@ std::optional<std::size_t> evalRowOf(std::string_view key) {
         if (ch < '0' || ch > '9') return std::nullopt;
         row = row * 10 + std::size_t(ch - '0');
     }
-    if (row < 1 || row > 32) return std::nullopt;
+    if (row < 1 || row > std::size_t{kLayoutFunctionRows}) return std::nullopt;
     return row;
 }
 
@@ -119,21 +119,19 @@ namespace {
 using Keys = std::vector<std::pair<std::string, std::string>>;
 
 // The keys a save writes into one of its sections.
-Keys ownKeys(SectionName name, const Chromosome& circuit, const FunctionAssignment& assignment,
-             const DisplayOptions& options) {
+Keys ownKeys(SectionName name, const Chromosome& circuit, const LayoutSettings& settings) {
     switch (name.kind) {
         case SectionKind::Global:
             return {{"m", std::to_string(circuit.columns)},
                     {"n", std::to_string(circuit.rows)},
                     {"maxidx", std::to_string(circuit.blockTotal())},
-                    {"hidblock", options.hiddenBlocks ? "1" : "0"},
-                    {"eval", options.values ? "1" : "0"}};
+                    {"hidblock", settings.hiddenBlocks ? "1" : "0"},
+                    {"eval", settings.values ? "1" : "0"}};
         case SectionKind::Eval: {
             Keys keys;
-            for (std::int32_t row = 1; row <= kGeneCount; ++row) {
-                keys.emplace_back(
-                    "f" + std::to_string(row),
-                    std::to_string(assignment.rows()[static_cast<std::size_t>(row - 1)].identifier));
+            for (std::int32_t row = 1; row <= kLayoutFunctionRows; ++row) {
+                keys.emplace_back("f" + std::to_string(row),
+                                  std::to_string(settings.identifiers[static_cast<std::size_t>(row - 1)]));
             }
             return keys;
         }
@@ -156,12 +154,11 @@ std::string entrySection(std::int32_t index) {
 
 }  // namespace
 
-std::vector<SettingsEntry> layoutEntries(const Chromosome& circuit, const FunctionAssignment& assignment,
-                                         const DisplayOptions& options) {
+std::vector<SettingsEntry> layoutEntries(const Chromosome& circuit, const LayoutSettings& settings) {
     std::vector<SettingsEntry> entries;
-    entries.reserve(5 + kGeneCount + 4 * circuit.blocks.size());
+    entries.reserve(5 + kLayoutFunctionRows + 4 * circuit.blocks.size());
     const auto add = [&](const std::string& section, SectionName name) {
-        for (auto& [key, value] : ownKeys(name, circuit, assignment, options))
+        for (auto& [key, value] : ownKeys(name, circuit, settings))
             entries.push_back({section, std::move(key), std::move(value)});
     };
     add("Global", {SectionKind::Global, -1});
@@ -172,8 +169,7 @@ std::vector<SettingsEntry> layoutEntries(const Chromosome& circuit, const Functi
 }
 
 std::optional<std::string> mergedLayoutText(std::string_view existing, const Chromosome& circuit,
-                                            const FunctionAssignment& assignment,
-                                            const DisplayOptions& options) {
+                                            const LayoutSettings& settings) {
     const std::int32_t entryCount = circuit.blockTotal();
     if (existing.find_first_of(std::string_view("\0\r", 2)) != std::string_view::npos ||
         existing.starts_with(kByteOrderMark)) {
@@ -260,7 +256,7 @@ std::optional<std::string> mergedLayoutText(std::string_view existing, const Chr
         if (line.kind == Kind::Section) {
             writeMissing();
             header(line.name);
-            own = ownKeys(sectionOf(line.name, entryCount), circuit, assignment, options);
+            own = ownKeys(sectionOf(line.name, entryCount), circuit, settings);
             written.assign(own.size(), false);
         } else if (line.kind == Kind::Key) {
             for (std::size_t k = 0; k < own.size(); ++k) {
@@ -276,7 +272,7 @@ std::optional<std::string> mergedLayoutText(std::string_view existing, const Chr
     writeMissing();
     const auto addSection = [&](const std::string& name, SectionName kind) {
         header(name);
-        for (const auto& [key, value] : ownKeys(kind, circuit, assignment, options))
+        for (const auto& [key, value] : ownKeys(kind, circuit, settings))
             keyLine(key, value);
     };
     if (!globalThere) addSection("Global", {SectionKind::Global, -1});
