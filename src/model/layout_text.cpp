@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <limits>
 #include <unordered_set>
+#include <utility>
 
 namespace pellisor {
 
@@ -168,120 +169,172 @@ std::vector<SettingsEntry> layoutEntries(const Chromosome& circuit, const Layout
     return entries;
 }
 
-std::optional<std::string> mergedLayoutText(std::string_view existing, const Chromosome& circuit,
-                                            const LayoutSettings& settings) {
-    const std::int32_t entryCount = circuit.blockTotal();
+namespace {
+
+// Which of a save's sections a file already holds, and the names of its other sections.
+struct SectionsThere {
+    bool global = false;
+    bool eval = false;
+    std::vector<bool> entries;
+    std::unordered_set<std::string> others;
+
+    // Notes a section of the file; false when the file had it before.
+    bool firstTime(SectionName kind, std::string_view name) {
+        switch (kind.kind) {
+            case SectionKind::Global:
+                return !std::exchange(global, true);
+            case SectionKind::Eval:
+                return !std::exchange(eval, true);
+            case SectionKind::Entry: {
+                const auto index = static_cast<std::size_t>(kind.entry);
+                const bool seen = entries[index];
+                entries[index] = true;
+                return !seen;
+            }
+            case SectionKind::Other:
+                break;
+        }
+        return others.insert(loweredIniName(name)).second;
+    }
+};
+
+// True when no name in the list (in lower case) is there twice; empties the list.
+bool eachOnce(std::vector<std::string>& names) {
+    std::sort(names.begin(), names.end());
+    const bool once = std::adjacent_find(names.begin(), names.end()) == names.end();
+    names.clear();
+    return once;
+}
+
+// First pass: which of a save's sections the file holds, for a file of sections and keys only, each
+// name once; nothing for any other file. A file with line ends other than LF, a NUL byte or a byte
+// order mark is another, as the store treats those in its own way; so is one with keys of the nameless
+// section (before the first header or under "[]"), which the store writes before every other.
+std::optional<SectionsThere> sectionsOfPlainFile(std::string_view existing, std::int32_t entryCount) {
     if (existing.find_first_of(std::string_view("\0\r", 2)) != std::string_view::npos ||
         existing.starts_with(kByteOrderMark)) {
         return std::nullopt;
     }
-
-    // First pass: a file of sections and keys only, each name once, and which of ours are there.
+    SectionsThere there;
+    there.entries.assign(static_cast<std::size_t>(entryCount), false);
+    std::vector<std::string> keysOfSection;
     bool plain = true;
     bool inSection = false;
-    bool globalThere = false;
-    bool evalThere = false;
-    std::vector<bool> entryThere(static_cast<std::size_t>(entryCount), false);
-    std::unordered_set<std::string> othersThere;
-    std::vector<std::string> keysOfSection;
-    const auto keysOnce = [&] {
-        std::sort(keysOfSection.begin(), keysOfSection.end());
-        if (std::adjacent_find(keysOfSection.begin(), keysOfSection.end()) != keysOfSection.end())
-            plain = false;
-        keysOfSection.clear();
-    };
-    scanIni(existing, 0, [&](const IniItem& line) {
+    scanIni(existing, 0, [&](const IniItem& item) {
         if (!plain) return;
-        switch (line.kind) {
-            case Kind::Comment:
-            case Kind::Stray:
-                plain = false;
-                return;
-            case Kind::Key:
-                if (!inSection) plain = false;
-                keysOfSection.push_back(loweredIniName(line.name));
-                return;
-            case Kind::Section:
-                break;
-        }
-        keysOnce();
-        inSection = true;
-        // Keys of the nameless section would be written before every other.
-        if (line.textAfterSection || line.name.empty()) plain = false;
-        const SectionName name = sectionOf(line.name, entryCount);
-        bool* there = nullptr;
-        if (name.kind == SectionKind::Global) there = &globalThere;
-        if (name.kind == SectionKind::Eval) there = &evalThere;
-        if (name.kind == SectionKind::Entry) {
-            if (entryThere[static_cast<std::size_t>(name.entry)]) plain = false;
-            entryThere[static_cast<std::size_t>(name.entry)] = true;
-        } else if (there) {
-            if (*there) plain = false;
-            *there = true;
-        } else if (!othersThere.insert(loweredIniName(line.name)).second) {
-            plain = false;
+        if (item.kind == Kind::Key) {
+            plain = inSection;
+            keysOfSection.push_back(loweredIniName(item.name));
+        } else if (item.kind == Kind::Section) {
+            inSection = true;
+            plain = eachOnce(keysOfSection) && !item.textAfterSection && !item.name.empty() &&
+                    there.firstTime(sectionOf(item.name, entryCount), item.name);
+        } else {
+            plain = false;  // a comment or a stray line
         }
     });
-    keysOnce();
-    if (!plain) return std::nullopt;
+    if (!plain || !eachOnce(keysOfSection)) return std::nullopt;
+    return there;
+}
 
-    // Second pass: the sections as they stand, with the new values, then the sections not there yet.
-    // The store writes a key as "key=value" and puts two blank lines between sections.
-    std::string text;
-    text.reserve(existing.size() + std::size_t(entryCount) * 32 + 1024);
-    bool first = true;
-    const auto header = [&](std::string_view name) {
-        if (!first) text += "\n\n";
-        first = false;
-        text += '[';
-        text += name;
-        text += "]\n";
-    };
-    const auto keyLine = [&](std::string_view key, std::string_view value) {
-        text += key;
-        text += '=';
-        text += value;
-        text += '\n';
-    };
-    Keys own;
-    std::vector<bool> written;
-    const auto writeMissing = [&] {
-        for (std::size_t k = 0; k < own.size(); ++k) {
-            if (!written[k]) keyLine(own[k].first, own[k].second);
-        }
-        own.clear();
-        written.clear();
-    };
-    scanIni(existing, 0, [&](const IniItem& line) {
-        if (line.kind == Kind::Section) {
-            writeMissing();
-            header(line.name);
-            own = ownKeys(sectionOf(line.name, entryCount), circuit, settings);
-            written.assign(own.size(), false);
-        } else if (line.kind == Kind::Key) {
-            for (std::size_t k = 0; k < own.size(); ++k) {
-                if (!written[k] && sameIniName(own[k].first, line.name)) {
-                    written[k] = true;
-                    keyLine(line.name, own[k].second);
-                    return;
-                }
+// The text of a merge, written as the store writes: a key as "key=value", two blank lines between
+// sections.
+class MergedText {
+public:
+    explicit MergedText(std::size_t capacity) { text_.reserve(capacity); }
+
+    void header(std::string_view name) {
+        if (!first_) text_ += "\n\n";
+        first_ = false;
+        text_ += '[';
+        text_ += name;
+        text_ += "]\n";
+    }
+    void keyLine(std::string_view key, std::string_view value) {
+        text_ += key;
+        text_ += '=';
+        text_ += value;
+        text_ += '\n';
+    }
+    void section(std::string_view name, const Keys& keys) {
+        header(name);
+        for (const auto& [key, value] : keys)
+            keyLine(key, value);
+    }
+    std::string take() { return std::move(text_); }
+
+private:
+    std::string text_;
+    bool first_ = true;
+};
+
+// A save's keys of the section at hand, and which of them the file had.
+class OwnKeys {
+public:
+    void start(Keys keys) {
+        keys_ = std::move(keys);
+        found_.assign(keys_.size(), false);
+    }
+    // The new value of the file's key when it is one of ours.
+    std::optional<std::string_view> newValue(std::string_view key) {
+        for (std::size_t k = 0; k < keys_.size(); ++k) {
+            if (!found_[k] && sameIniName(keys_[k].first, key)) {
+                found_[k] = true;
+                return keys_[k].second;
             }
-            keyLine(line.name, line.value);
+        }
+        return std::nullopt;
+    }
+    // Ours that the file did not have follow the others of the section.
+    void writeMissing(MergedText& text) const {
+        for (std::size_t k = 0; k < keys_.size(); ++k) {
+            if (!found_[k]) text.keyLine(keys_[k].first, keys_[k].second);
+        }
+    }
+
+private:
+    Keys keys_;
+    std::vector<bool> found_;
+};
+
+// Second pass: the file's sections as they stand, each key under its own spelling, ours with the new
+// values.
+void mergeExistingSections(MergedText& text, std::string_view existing, const Chromosome& circuit,
+                           const LayoutSettings& settings) {
+    OwnKeys own;
+    scanIni(existing, 0, [&](const IniItem& item) {
+        if (item.kind == Kind::Section) {
+            own.writeMissing(text);
+            text.header(item.name);
+            own.start(ownKeys(sectionOf(item.name, circuit.blockTotal()), circuit, settings));
+        } else if (item.kind == Kind::Key) {
+            text.keyLine(item.name, own.newValue(item.name).value_or(item.value));
         }
     });
-    writeMissing();
-    const auto addSection = [&](const std::string& name, SectionName kind) {
-        header(name);
-        for (const auto& [key, value] : ownKeys(kind, circuit, settings))
-            keyLine(key, value);
-    };
-    if (!globalThere) addSection("Global", {SectionKind::Global, -1});
-    if (!evalThere) addSection("Eval", {SectionKind::Eval, -1});
-    for (std::int32_t index = 0; index < entryCount; ++index) {
-        if (!entryThere[static_cast<std::size_t>(index)])
-            addSection(entrySection(index), {SectionKind::Entry, index});
+    own.writeMissing(text);
+}
+
+// Last: the sections the file did not have, in the order a save writes them.
+void appendMissingSections(MergedText& text, const SectionsThere& there, const Chromosome& circuit,
+                           const LayoutSettings& settings) {
+    if (!there.global) text.section("Global", ownKeys({SectionKind::Global, -1}, circuit, settings));
+    if (!there.eval) text.section("Eval", ownKeys({SectionKind::Eval, -1}, circuit, settings));
+    for (std::int32_t index = 0; index < circuit.blockTotal(); ++index) {
+        if (!there.entries[static_cast<std::size_t>(index)])
+            text.section(entrySection(index), ownKeys({SectionKind::Entry, index}, circuit, settings));
     }
-    return text;
+}
+
+}  // namespace
+
+std::optional<std::string> mergedLayoutText(std::string_view existing, const Chromosome& circuit,
+                                            const LayoutSettings& settings) {
+    const auto there = sectionsOfPlainFile(existing, circuit.blockTotal());
+    if (!there) return std::nullopt;
+    MergedText text(existing.size() + std::size_t(circuit.blockTotal()) * 32 + 1024);
+    mergeExistingSections(text, existing, circuit, settings);
+    appendMissingSections(text, *there, circuit, settings);
+    return text.take();
 }
 
 }  // namespace pellisor
