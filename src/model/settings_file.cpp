@@ -14,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+// Reading goes through the one INI scanner. A rewrite goes through SimpleIni, which keeps comments, the
+// order of sections and keys, and unknown keys; the scanner prepares its input (see preparedForParser).
 // Byte strings only: no wide-character interface and no conversion library. The header carries its
 // own implementation, so nothing has to be linked.
 #define SI_NO_CONVERSION
@@ -46,8 +48,6 @@ std::optional<FileStamp> stampOf(const std::string& path) {
     return FileStamp{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
 }
 
-// Reading goes through the one INI scanner; a rewrite goes through SimpleIni, which keeps comments, the
-// order of sections and keys, and unknown keys. The scanner prepares its input (see preparedForParser).
 void configure(CSimpleIniA& ini) {
     // Bytes pass through unchanged; a key appears once; lines are written as "key=value".
     ini.SetUnicode(false);
