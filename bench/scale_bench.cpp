@@ -6,6 +6,7 @@
 
 #include "bench_support.h"
 
+#include "app/layout_commands.h"
 #include "eval/function_assignment.h"
 #include "eval/script_runner.h"
 #include "model/chromosome_file.h"
@@ -14,7 +15,6 @@
 #include "model/settings_file.h"
 #include "render/display_options.h"
 #include "render/geometry.h"
-#include "render/layout_file.h"
 
 #include <benchmark/benchmark.h>
 
@@ -299,6 +299,21 @@ void registerAll() {
                 [=] { saveLayout(layoutPath, *grid, FunctionAssignment(), DisplayOptions(), {}); }, {},
                 [=] { return static_cast<std::size_t>(fs::file_size(layoutPath)); });
         }));
+        // Saved again over the file of the save before: every section is merged where it stands.
+        configure(
+            benchmark::RegisterBenchmark(("layoutResave/" + size).c_str(), [=](benchmark::State& state) {
+                measure(
+                    state, "layoutResave/" + size,
+                    [=] {
+                        for (Block& block : grid->blocks)
+                            block.x += 1;
+                        return static_cast<std::size_t>(fs::file_size(layoutPath));
+                    },
+                    [=] {
+                        saveLayout(layoutPath, *grid, FunctionAssignment(), DisplayOptions(),
+                                   [](const std::string&, const std::string&) { return true; });
+                    });
+            }));
         configure(benchmark::RegisterBenchmark(("layoutLoad/" + size).c_str(), [=](benchmark::State& state) {
             auto assignment = std::make_shared<FunctionAssignment>();
             measure(
@@ -357,17 +372,17 @@ void registerAll() {
 }
 
 void printTable(const bench::RatioReporter& reporter) {
-    std::printf("\n%-11s %9s %9s %9s %9s %6s %9s %9s %6s %10s  %s\n", "input", "tenth MB", "full MB",
+    std::printf("\n%-12s %9s %9s %9s %9s %6s %9s %9s %6s %10s  %s\n", "input", "tenth MB", "full MB",
                 "tenth s", "full s", "ratio", "tenth cpu", "full cpu", "ratio", "peak/input", "result");
-    for (const char* name :
-         {"chrLoad", "chrParse", "scriptRun", "layoutSave", "layoutLoad", "vrcLoad", "vrcParse"}) {
+    for (const char* name : {"chrLoad", "chrParse", "scriptRun", "layoutSave", "layoutResave", "layoutLoad",
+                             "vrcLoad", "vrcParse"}) {
         const std::string base = name;
         const Figures& tenth = figures()[base + "/tenth"];
         const Figures& full = figures()[base + "/full"];
         const double small = reporter.seconds(base + "/tenth");
         const double large = reporter.seconds(base + "/full");
         const double perInput = full.inputBytes > 0 ? double(full.peakBytes) / double(full.inputBytes) : 0;
-        std::printf("%-11s %9.1f %9.1f %9.3f %9.3f %6.1f %9.3f %9.3f %6.1f %10.2f  %s\n", name,
+        std::printf("%-12s %9.1f %9.1f %9.3f %9.3f %6.1f %9.3f %9.3f %6.1f %10.2f  %s\n", name,
                     double(tenth.inputBytes) / 1e6, double(full.inputBytes) / 1e6, small, large,
                     small > 0 ? large / small : 0, tenth.cpuSeconds, full.cpuSeconds,
                     tenth.cpuSeconds > 0 ? full.cpuSeconds / tenth.cpuSeconds : 0, perInput,

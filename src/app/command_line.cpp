@@ -7,7 +7,7 @@
 #include "model/error.h"
 #include "model/file_io.h"
 #include "model/file_names.h"
-#include "render/layout_file.h"
+#include "model/layout_file.h"
 
 #include <unistd.h>
 

@@ -1,5 +1,6 @@
 #include "app/workbench.h"
 
+#include "app/layout_commands.h"
 #include "app/settings.h"
 #include "eval/evaluator.h"
 #include "eval/image_filter.h"
@@ -17,7 +18,6 @@
 #include "optimise/redundant_gates.h"
 #include "render/auto_place.h"
 #include "render/cone.h"
-#include "render/layout_file.h"
 
 #include <cstdlib>
 

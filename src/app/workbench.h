@@ -3,10 +3,10 @@
 #include "app/ui.h"
 #include "eval/function_assignment.h"
 #include "model/chromosome.h"
+#include "model/layout_file.h"
 #include "model/settings_file.h"
 #include "render/display_options.h"
 #include "render/geometry.h"
-#include "render/layout_file.h"
 #include "render/renderer.h"
 
 #include <array>

@@ -2,6 +2,7 @@
 
 #include "model/error.h"
 #include "model/file_io.h"
+#include "model/ini_scanner.h"
 #include "model/integer_text.h"
 
 #include <sys/stat.h>
@@ -13,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+// Reading goes through the one INI scanner. A rewrite goes through SimpleIni, which keeps comments, the
+// order of sections and keys, and unknown keys; the scanner prepares its input (see preparedForParser).
 // Byte strings only: no wide-character interface and no conversion library. The header carries its
 // own implementation, so nothing has to be linked.
 #define SI_NO_CONVERSION
@@ -56,83 +59,26 @@ bool isBlank(std::string_view line) {
     return line.find_first_not_of(" \t\r") == std::string_view::npos;
 }
 
-// The parser stops at the first NUL byte, which would hide the rest of the file from reads and drop it
-// from the next rewrite; a NUL reads as a blank instead.
+// A NUL byte reads as a blank: the parser of a rewrite would stop at it and drop the rest of the file.
 std::string parsable(std::string bytes) {
     std::replace(bytes.begin(), bytes.end(), '\0', ' ');
     return bytes;
 }
 
-// One item of the file as the parser scans it: a line ends at CR or LF, white space (line ends
-// included) is skipped before an item and after the '[' of a section, and a key needs a '=' on its
-// line with text before it.
-struct IniItem {
-    enum Kind { Comment, Section, Key, Stray } kind = Stray;
-    std::size_t begin = 0;
-    std::size_t end = 0;  // where the scan goes on: the line end after the item
-    std::string name;     // of a section or key, trimmed, in lower case as the parser compares names
-    std::string section;  // of a key
+// An item of the file and the section it stands in (of a section, its own name), in lower case as the
+// parser compares names.
+struct PlacedItem {
+    IniItem item;
+    std::string section;
 };
 
-std::size_t afterByteOrderMark(std::string_view bytes) {
-    constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-    return bytes.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-}
-
-std::vector<IniItem> scanItems(std::string_view bytes, std::size_t pos) {
-    const auto isSpace = [](char ch) { return ch == ' ' || ch == '\t' || ch == '\r' || ch == '\n'; };
-    const auto isLineEnd = [](char ch) { return ch == '\r' || ch == '\n'; };
-    const auto skipSpace = [&] {
-        while (pos < bytes.size() && isSpace(bytes[pos]))
-            ++pos;
-    };
-    const auto toLineEnd = [&] {
-        while (pos < bytes.size() && !isLineEnd(bytes[pos]))
-            ++pos;
-    };
-    const auto name = [&](std::size_t from, std::size_t to) {
-        while (to > from && isSpace(bytes[to - 1]))
-            --to;
-        std::string text(bytes.substr(from, to - from));
-        for (char& ch : text) {
-            if (ch >= 'A' && ch <= 'Z') ch = static_cast<char>(ch - 'A' + 'a');
-        }
-        return text;
-    };
-    std::vector<IniItem> items;
+std::vector<PlacedItem> placedItems(std::string_view bytes, std::size_t from) {
+    std::vector<PlacedItem> items;
     std::string section;
-    for (skipSpace(); pos < bytes.size(); skipSpace()) {
-        IniItem item;
-        item.begin = pos;
-        if (bytes[pos] == ';' || bytes[pos] == '#') {
-            item.kind = IniItem::Comment;
-            toLineEnd();
-        } else if (bytes[pos] == '[') {
-            ++pos;
-            skipSpace();
-            const std::size_t from = pos;
-            while (pos < bytes.size() && bytes[pos] != ']' && !isLineEnd(bytes[pos]))
-                ++pos;
-            if (pos < bytes.size() && bytes[pos] == ']') {
-                item.kind = IniItem::Section;
-                item.name = section = name(from, pos);
-                toLineEnd();
-            }
-        } else {
-            while (pos < bytes.size() && bytes[pos] != '=' && !isLineEnd(bytes[pos]))
-                ++pos;
-            if (pos < bytes.size() && bytes[pos] == '=') {
-                if (pos > item.begin) {
-                    item.kind = IniItem::Key;
-                    item.name = name(item.begin, pos);
-                    item.section = section;
-                }
-                toLineEnd();
-            }
-        }
-        item.end = pos;
-        items.push_back(std::move(item));
-    }
+    scanIni(bytes, from, [&](const IniItem& item) {
+        if (item.kind == IniItem::Kind::Section) section = loweredIniName(item.name);
+        items.push_back({item, section});
+    });
     return items;
 }
 
@@ -144,11 +90,15 @@ std::vector<IniItem> scanItems(std::string_view bytes, std::size_t pos) {
 // both anyway), and a comment before a repeated section header moves below the header.
 std::string preparedForParser(std::string_view bytes) {
     const std::size_t start = afterByteOrderMark(bytes);
-    const std::vector<IniItem> items = scanItems(bytes, start);
+    const std::vector<PlacedItem> items = placedItems(bytes, start);
+    using Kind = IniItem::Kind;
+    const auto keyOf = [](const PlacedItem& placed) {
+        return std::pair(placed.section, loweredIniName(placed.item.name));
+    };
 
     std::map<std::pair<std::string, std::string>, std::size_t> lastPlace;
     for (std::size_t i = 0; i < items.size(); ++i) {
-        if (items[i].kind == IniItem::Key) lastPlace[{items[i].section, items[i].name}] = i;
+        if (items[i].item.kind == Kind::Key) lastPlace[keyOf(items[i])] = i;
     }
 
     std::string text(bytes.substr(0, start));
@@ -156,22 +106,18 @@ std::string preparedForParser(std::string_view bytes) {
     std::size_t previousEnd = start;
     std::size_t commentsFrom = std::string::npos;  // where the comments since the last entry begin
     for (std::size_t i = 0; i < items.size(); ++i) {
-        const IniItem& item = items[i];
+        const IniItem& item = items[i].item;
         const std::string_view gap = bytes.substr(previousEnd, item.begin - previousEnd);
         const std::string_view body = bytes.substr(item.begin, item.end - item.begin);
         previousEnd = item.end;
         text.append(gap);
-        if (item.kind == IniItem::Stray ||
-            (item.kind == IniItem::Key && lastPlace[{item.section, item.name}] != i)) {
-            continue;
-        }
-        if (item.kind == IniItem::Comment) {
+        if (item.kind == Kind::Stray || (item.kind == Kind::Key && lastPlace[keyOf(items[i])] != i)) continue;
+        if (item.kind == Kind::Comment) {
             if (commentsFrom == std::string::npos) commentsFrom = text.size();
             text.append(body);
             continue;
         }
-        const std::string& section = item.kind == IniItem::Section ? item.name : item.section;
-        const bool repeated = !sections.insert(section).second && item.kind == IniItem::Section;
+        const bool repeated = !sections.insert(items[i].section).second && item.kind == Kind::Section;
         if (repeated && commentsFrom != std::string::npos) {
             const std::string comments = text.substr(commentsFrom);
             text.resize(commentsFrom);
@@ -191,12 +137,12 @@ std::string preparedForParser(std::string_view bytes) {
 // The comments after the last section or key, which the parser attaches to nothing; a rewrite appends
 // them again.
 std::string trailingComments(std::string_view bytes) {
-    const std::vector<IniItem> items = scanItems(bytes, afterByteOrderMark(bytes));
+    const std::vector<PlacedItem> items = placedItems(bytes, afterByteOrderMark(bytes));
     std::size_t first = items.size();
-    while (first > 0 && items[first - 1].kind == IniItem::Comment)
+    while (first > 0 && items[first - 1].item.kind == IniItem::Kind::Comment)
         --first;
     if (first == items.size()) return {};
-    return std::string(bytes.substr(items[first].begin));
+    return std::string(bytes.substr(items[first].item.begin));
 }
 
 // A line break inside a value would start a new line of the file and read back as another key or
@@ -209,11 +155,30 @@ std::string singleLine(std::string_view value) {
     return line;
 }
 
+// Section, then key, to value; names in lower case. A section given twice is one, and of a key given
+// twice in it the last value counts.
+using IniValues = std::map<std::string, std::map<std::string, std::string>>;
+
+IniValues valuesOf(std::string_view bytes) {
+    IniValues values;
+    auto* section = &values[""];  // keys before the first section header
+    scanIni(bytes, afterByteOrderMark(bytes), [&](const IniItem& item) {
+        if (item.kind == IniItem::Kind::Section) section = &values[loweredIniName(item.name)];
+        if (item.kind == IniItem::Kind::Key) (*section)[loweredIniName(item.name)] = item.value;
+    });
+    return values;
+}
+
+// A name asked for ends at its first NUL byte, as a C string does.
+std::string lookupName(std::string_view name) {
+    return loweredIniName(name.substr(0, name.find('\0')));
+}
+
 }  // namespace
 
 struct SettingsFile::Cache {
     FileStamp stamp;
-    CSimpleIniA ini;
+    IniValues values;
 };
 
 SettingsFile::SettingsFile(std::string path) : path_(std::move(path)) {}
@@ -234,15 +199,12 @@ std::string SettingsFile::readString(std::string_view section, std::string_view 
         // the next read parses again.
         const auto bytes = readFileBytes(path_);
         if (!bytes) return std::string(fallback);
-        const std::string text = preparedForParser(parsable(*bytes));
-        auto fresh = std::make_unique<Cache>();
-        fresh->stamp = *stamp;
-        configure(fresh->ini);
-        if (fresh->ini.LoadData(text.data(), text.size()) < 0) return std::string(fallback);
-        cache_ = std::move(fresh);
+        cache_ = std::make_unique<Cache>(Cache{*stamp, valuesOf(parsable(*bytes))});
     }
-    const char* value = cache_->ini.GetValue(std::string(section).c_str(), std::string(key).c_str(), nullptr);
-    return value ? std::string(value) : std::string(fallback);
+    const auto keys = cache_->values.find(lookupName(section));
+    if (keys == cache_->values.end()) return std::string(fallback);
+    const auto value = keys->second.find(lookupName(key));
+    return value == keys->second.end() ? std::string(fallback) : value->second;
 }
 
 std::int32_t SettingsFile::readInt(std::string_view section, std::string_view key,

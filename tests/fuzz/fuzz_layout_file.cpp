@@ -4,11 +4,11 @@
 // whose line does not parse are skipped), then the layout file's bytes.
 #include "fuzz_support.h"
 
+#include "app/layout_commands.h"
 #include "eval/function_assignment.h"
 #include "model/error.h"
 #include "model/settings_file.h"
 #include "render/display_options.h"
-#include "render/layout_file.h"
 
 #include <cstdio>
 #include <string>

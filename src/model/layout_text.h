@@ -1,9 +1,8 @@
 #pragma once
 
-#include "eval/function_assignment.h"
 #include "model/chromosome.h"
+#include "model/layout_file.h"
 #include "model/settings_file.h"
-#include "render/display_options.h"
 
 #include <array>
 #include <cstdint>
@@ -31,14 +30,13 @@ public:
 
 private:
     std::string bytes_;
-    std::array<std::optional<std::string_view>, 5> global_;                // m, n, maxidx, hidblock, eval
-    std::array<std::optional<std::string_view>, 32> eval_;                 // f1 ... f32
-    std::vector<std::array<std::optional<std::string_view>, 4>> entries_;  // x, y, val, vis
+    std::array<std::optional<std::string_view>, 5> global_;                  // m, n, maxidx, hidblock, eval
+    std::array<std::optional<std::string_view>, kLayoutFunctionRows> eval_;  // f1 ... f32
+    std::vector<std::array<std::optional<std::string_view>, 4>> entries_;    // x, y, val, vis
 };
 
 // The keys a layout save writes, in their order: "Global", "Eval", then "b0" ... for every entry.
-std::vector<SettingsEntry> layoutEntries(const Chromosome& circuit, const FunctionAssignment& assignment,
-                                         const DisplayOptions& options);
+std::vector<SettingsEntry> layoutEntries(const Chromosome& circuit, const LayoutSettings& settings);
 
 // The file a layout save leaves, as the settings store would write those entries into a file of the
 // `existing` bytes: keys already there keep their place and spelling and get the new value, missing
@@ -46,7 +44,6 @@ std::vector<SettingsEntry> layoutEntries(const Chromosome& circuit, const Functi
 // file of sections and keys only, as saves write them; nothing for any other (comments, stray lines,
 // a name given twice, line ends other than LF), which the settings store then rewrites itself.
 std::optional<std::string> mergedLayoutText(std::string_view existing, const Chromosome& circuit,
-                                            const FunctionAssignment& assignment,
-                                            const DisplayOptions& options);
+                                            const LayoutSettings& settings);
 
 }  // namespace pellisor

@@ -1,4 +1,4 @@
-#include "render/layout_file.h"
+#include "app/layout_commands.h"
 
 #include "model/chromosome_parser.h"
 #include "model/error.h"

@@ -1,7 +1,7 @@
 // The one-pass reading and merging of layout files must give what the settings store gives, on random
 // files: the reader on any text, the merge on files of sections and keys as saves write them.
 
-#include "render/layout_text.h"
+#include "model/layout_text.h"
 
 #include "model/file_io.h"
 #include "model/settings_file.h"
@@ -148,19 +148,18 @@ TEST(LayoutText, MergesAsTheSettingsStoreWrites) {
             block.visible = between(rng, 0, 3) != 0;
             block.value = between(rng, -5, 300);
         }
-        FunctionAssignment assignment;
-        for (std::int32_t gene = 0; gene < kGeneCount; ++gene)
-            assignment.setIdentifier(gene, between(rng, 0, 51));
-        DisplayOptions options;
-        options.hiddenBlocks = between(rng, 0, 1) == 1;
-        options.values = between(rng, 0, 1) == 1;
+        LayoutSettings settings;
+        for (std::int32_t& identifier : settings.identifiers)
+            identifier = between(rng, 0, 51);
+        settings.hiddenBlocks = between(rng, 0, 1) == 1;
+        settings.values = between(rng, 0, 1) == 1;
 
         const std::string existing = round % 10 == 0 ? std::string() : plainLayoutText(rng);
-        const auto merged = mergedLayoutText(existing, circuit, assignment, options);
+        const auto merged = mergedLayoutText(existing, circuit, settings);
         ASSERT_TRUE(merged) << existing;
         const std::string path = dir.file("s" + std::to_string(round) + ".ini");
         if (!existing.empty()) test::writeBytes(path, existing);
-        SettingsFile(path).write(layoutEntries(circuit, assignment, options));
+        SettingsFile(path).write(layoutEntries(circuit, settings));
         ASSERT_EQ(test::readBytes(path), *merged) << "merged into:\n" << existing;
     }
 }
@@ -171,7 +170,7 @@ TEST(LayoutText, LeavesFilesWithMoreThanSectionsAndKeysToTheSettingsStore) {
              "; comment\n[Global]\nm=1\n", "[Global]\nstray\n", "m=1\n[Global]\n", "[Global]\n[global]\n",
              "[b1]\nx=1\nX=2\n", "[Global]\r\nm=1\r\n", std::string("[Global]\nm=\0\n", 12),
              "\xEF\xBB\xBF[Global]\n", "[b0] tail\n", "[]\nx=1\n", "[Other]\n[OTHER]\n"}) {
-        EXPECT_FALSE(mergedLayoutText(existing, circuit, FunctionAssignment(), DisplayOptions())) << existing;
+        EXPECT_FALSE(mergedLayoutText(existing, circuit, LayoutSettings())) << existing;
     }
 }
 

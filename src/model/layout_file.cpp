@@ -1,11 +1,11 @@
-#include "render/layout_file.h"
+#include "model/layout_file.h"
 
 #include "model/error.h"
 #include "model/file_io.h"
 #include "model/file_names.h"
 #include "model/integer_text.h"
+#include "model/layout_text.h"
 #include "model/settings_file.h"
-#include "render/layout_text.h"
 
 #include <unistd.h>
 
@@ -109,8 +109,8 @@ std::string layoutPathForSave(const std::string& fileName) {
     return changeFileExtension(fileName, ".ini");
 }
 
-bool saveLayout(const std::string& path, const Chromosome& circuit, const FunctionAssignment& assignment,
-                const DisplayOptions& options, const AskYesNo& confirmOverwrite) {
+bool saveLayoutFile(const std::string& path, const Chromosome& circuit, const LayoutSettings& settings,
+                    const AskYesNo& confirmOverwrite) {
     // An empty layout would match no circuit and could only spoil a file saved before.
     if (!circuit.hasCircuit()) throw Error(kNoCircuitToSave);
     if (fileExists(path)) {
@@ -125,16 +125,15 @@ bool saveLayout(const std::string& path, const Chromosome& circuit, const Functi
         if (!bytes) throw Error(std::string(kCannotOpenFile) + ": " + path);
         existing = std::move(*bytes);
     }
-    if (auto text = mergedLayoutText(existing, circuit, assignment, options)) {
+    if (auto text = mergedLayoutText(existing, circuit, settings)) {
         writeFileAtomically(path, *text);
         return true;
     }
-    SettingsFile(path).write(layoutEntries(circuit, assignment, options));
+    SettingsFile(path).write(layoutEntries(circuit, settings));
     return true;
 }
 
-LayoutLoadResult loadLayout(const std::string& path, Chromosome& circuit, FunctionAssignment& assignment,
-                            DisplayOptions& options) {
+LayoutLoadResult loadLayoutFile(const std::string& path, Chromosome& circuit) {
     if (!fileExists(path)) return {LayoutLoadStatus::Missing, "Soubor " + path + " neexistuje!"};
     // Nothing drawn: there is no grid the layout could match.
     if (!circuit.hasCircuit()) return {LayoutLoadStatus::Mismatch, kNoCircuitToLoad};
@@ -164,25 +163,15 @@ LayoutLoadResult loadLayout(const std::string& path, Chromosome& circuit, Functi
         block.visible = readFlag(file, section, "vis", true);
     }
 
-    options.hiddenBlocks = readFlag(file, kGlobalSection, "hidblock", true);
-    options.values = readFlag(file, kGlobalSection, "eval", true);
-
-    const auto& chooser = assignment.chooser();
-    for (std::int32_t row = 1; row <= kGeneCount; ++row) {
-        const std::string text(file.value(kEvalSection, evalKey(row)).value_or("0"));
-        const auto id = readLayoutInteger(text);
-        if (!id) throw Error(notAnIntegerMessage(text));
-        // The identifier is stored before its chooser entry is looked up, so an unknown one stays in
-        // the row that stopped the load.
-        AssignmentRow& target = assignment.rows()[static_cast<std::size_t>(row - 1)];
-        target.identifier = *id;
-        if (*id < 0 || static_cast<std::size_t>(*id) >= chooser.size()) {
-            throw Error("List index out of bounds (" + std::to_string(*id) + ")");
-        }
-        // The whole entry, label part included, as picking it in the dialog leaves it.
-        target.description = chooser[static_cast<std::size_t>(*id)];
+    LayoutLoadResult result{LayoutLoadStatus::Applied, {}};
+    result.hiddenBlocks = readFlag(file, kGlobalSection, "hidblock", true);
+    result.values = readFlag(file, kGlobalSection, "eval", true);
+    for (std::int32_t row = 1; row <= kLayoutFunctionRows; ++row) {
+        LayoutIdentifier& identifier = result.identifiers[static_cast<std::size_t>(row - 1)];
+        identifier.text = file.value(kEvalSection, evalKey(row)).value_or("0");
+        identifier.value = readLayoutInteger(identifier.text);
     }
-    return {LayoutLoadStatus::Applied, {}};
+    return result;
 }
 
 }  // namespace pellisor
