@@ -1,5 +1,6 @@
 #include "eval/compiled_circuit.h"
 
+#include "eval/active_cone.h"
 #include "eval/evaluator.h"
 #include "eval/functions.h"
 #include "model/error.h"
@@ -27,14 +28,6 @@ T* alignedToCacheLine(T* pointer) {
     return reinterpret_cast<T*>((address + kCacheLine - 1) & ~std::uintptr_t{kCacheLine - 1});
 }
 
-// Which connections the evaluator's result for this identifier depends on.
-bool readsConnection(std::int32_t id, std::size_t k) {
-    if (k == 2) return id == kMuxFunction;
-    const std::int32_t mask = functionReads(id);
-    if (id == kMuxFunction) return true;
-    return mask == -1 || ((mask >> k) & 1) != 0;
-}
-
 }  // namespace
 
 void CompiledCircuit::checkEvaluable(const Chromosome& circuit, const FunctionAssignment& assignment) {
@@ -47,10 +40,10 @@ void CompiledCircuit::checkEvaluable(const Chromosome& circuit, const FunctionAs
 bool CompiledCircuit::dependsOnHistory(const Chromosome& circuit, const FunctionAssignment& assignment) {
     for (std::int32_t index = circuit.inputCount; index < circuit.blockTotal(); ++index) {
         const Block& entry = circuit.blocks[static_cast<std::size_t>(index)];
-        const bool isOutput = index >= circuit.firstOutput();
-        const std::int32_t id = isOutput ? 4 : assignment.identifierOf(entry.function);  // an output passes in1
-        for (std::size_t k = 0; k < std::min<std::size_t>(entry.inputs.size(), 3); ++k) {
-            if (readsConnection(id, k) && entry.inputs[k] >= index) return true;
+        const FollowedConnections read =
+            followedConnections(circuit, assignment, index, ConeConnections::Evaluated);
+        for (std::size_t k = 0; k < read.count; ++k) {
+            if (read.follows(k) && entry.inputs[k] >= index) return true;
         }
     }
     return false;
@@ -117,20 +110,10 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
         highest = std::max(highest, entry);
     }
 
-    // Mark the cones with one descending sweep; a used connection to an entry at or after its reader
-    // makes the result depend on history.
-    std::vector<char> needed(circuit.blocks.size(), 0);
-    for (const std::int32_t root : roots) needed[static_cast<std::size_t>(root)] = 1;
-    for (std::int32_t index = highest; index >= circuit.inputCount; --index) {
-        if (!needed[static_cast<std::size_t>(index)]) continue;
-        const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
-        const std::int32_t id = assignment.identifierOf(block.function);
-        for (std::size_t k = 0; k < std::min<std::size_t>(block.inputs.size(), 3); ++k) {
-            if (!readsConnection(id, k)) continue;
-            if (block.inputs[k] >= index) return std::nullopt;
-            needed[static_cast<std::size_t>(block.inputs[k])] = 1;
-        }
-    }
+    // A used connection to an entry at or after its reader makes the result depend on history.
+    const ActiveCone cone = activeCone(circuit, assignment, roots, ConeConnections::Evaluated);
+    if (cone.readsForward) return std::nullopt;
+    const std::vector<char>& needed = cone.members;
 
     // The operations in index order, each with its operands as entries.
     struct Pending {
@@ -143,8 +126,10 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
         if (!needed[static_cast<std::size_t>(index)]) continue;
         const Block& block = circuit.blocks[static_cast<std::size_t>(index)];
         Pending op{index, assignment.identifierOf(block.function), {-1, -1, -1}};
+        const FollowedConnections read =
+            followedConnections(circuit, assignment, index, ConeConnections::Evaluated);
         for (std::size_t k = 0; k < 3; ++k) {
-            if (k < block.inputs.size() && readsConnection(op.function, k)) op.operands[k] = block.inputs[k];
+            if (read.follows(k)) op.operands[k] = block.inputs[k];
         }
         pending.push_back(op);
     }

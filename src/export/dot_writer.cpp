@@ -3,6 +3,7 @@
 #include "export/buffered_sink.h"
 #include "model/file_names.h"
 #include "model/settings_keys.h"
+#include "model/usage_mask.h"
 
 #include <algorithm>
 #include <array>
@@ -261,7 +262,7 @@ void writeDotText(const ByteSink& sink, const Chromosome& circuit, const Functio
         const std::size_t drawn = std::min<std::size_t>(2, block.inputs.size());
         for (std::size_t k = 0; k < drawn; ++k) {
             const std::int32_t source = block.inputs[k];
-            if (!inRange(source) || !entry(source).visible || (mask & (1 << k)) == 0) continue;
+            if (!inRange(source) || !entry(source).visible || !readsInput(mask, k)) continue;
             appendSource(source);
             out << " -> " << node;
             if (showValues || labelled) {

@@ -2,6 +2,7 @@
 
 #include "export/buffered_sink.h"
 #include "model/settings_keys.h"
+#include "model/usage_mask.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -169,11 +170,6 @@ void appendString(BufferedSink& out, std::string_view text) {
         }
     }
     out << ") ";
-}
-
-bool readsInput(std::int32_t mask, std::size_t k) {
-    if (k >= 32) return mask < 0;
-    return ((static_cast<std::uint32_t>(mask) >> k) & 1u) != 0;
 }
 
 class EpsWriter {

@@ -1,12 +1,13 @@
 #include "render/cone.h"
 
+#include "eval/active_cone.h"
+
 #include <algorithm>
+#include <vector>
 
 namespace pellisor {
 
 namespace {
-
-bool readsInput(std::int32_t mask, std::size_t k) { return mask == -1 || (k < 31 && ((mask >> k) & 1) != 0); }
 
 std::size_t connectionCount(const Block& block) {
     return std::min<std::size_t>(std::size_t(std::max(block.inputCount, 0)), block.inputs.size());
@@ -16,19 +17,9 @@ std::size_t connectionCount(const Block& block) {
 
 std::optional<std::string> markCone(Chromosome& circuit, const FunctionAssignment& assignment, std::int32_t index) {
     if (index < 0 || index >= circuit.blockTotal()) return std::nullopt;
-    for (Block& block : circuit.blocks) block.mark = kMarkNone;
-    circuit.blocks[static_cast<std::size_t>(index)].mark = kMarkCone;
-    // Sources normally have smaller indices, so one descending sweep marks the whole cone.
-    std::int32_t count = 0;
-    for (std::int32_t a = circuit.blockTotal() - 1; a >= circuit.inputCount; --a) {
-        const Block& block = circuit.blocks[static_cast<std::size_t>(a)];
-        if (block.mark != kMarkCone) continue;
-        ++count;
-        const std::int32_t mask = assignment.usageMask(circuit, a);
-        for (std::size_t k = 0; k < connectionCount(block); ++k) {
-            if (readsInput(mask, k)) circuit.blocks[static_cast<std::size_t>(block.inputs[k])].mark = kMarkCone;
-        }
-    }
+    const ActiveCone cone = activeCone(circuit, assignment, {index}, ConeConnections::Drawn);
+    for (std::size_t i = 0; i < circuit.blocks.size(); ++i)
+        circuit.blocks[i].mark = cone.members[i] ? kMarkCone : kMarkNone;
     if (circuit.isPrimaryInput(index)) return std::nullopt;
     const Block& grabbed = circuit.blocks[static_cast<std::size_t>(index)];
     std::string sources;
@@ -36,24 +27,22 @@ std::optional<std::string> markCone(Chromosome& circuit, const FunctionAssignmen
         if (k > 0) sources += ",";
         sources += std::to_string(grabbed.inputs[k]);
     }
-    return "Označených bloků: " + std::to_string(count) + "      Max. zpoždění vstupu: " +
-           std::to_string(grabbed.depth - 1) + "T" + "      Vstupní bloky: " + sources;
+    return "Označených bloků: " + std::to_string(cone.reached) +
+           "      Max. zpoždění vstupu: " + std::to_string(grabbed.depth - 1) + "T" +
+           "      Vstupní bloky: " + sources;
 }
 
 std::optional<std::string> hideNonFunctional(Chromosome& circuit, const FunctionAssignment& assignment) {
     if (!circuit.hasCircuit()) return std::nullopt;
-    for (std::int32_t i = 0; i < circuit.firstOutput(); ++i) circuit.blocks[static_cast<std::size_t>(i)].visible = false;
-    std::int32_t count = 0;
-    for (std::int32_t a = circuit.blockTotal() - 1; a >= circuit.inputCount; --a) {
-        const Block& block = circuit.blocks[static_cast<std::size_t>(a)];
-        if (!block.visible) continue;
-        ++count;
-        const std::int32_t mask = assignment.usageMask(circuit, a);
-        for (std::size_t k = 0; k < connectionCount(block); ++k) {
-            if (readsInput(mask, k)) circuit.blocks[static_cast<std::size_t>(block.inputs[k])].visible = true;
-        }
+    // Outputs keep their visibility; the visible ones are what the rest must serve.
+    std::vector<std::int32_t> visibleOutputs;
+    for (std::int32_t j = circuit.firstOutput(); j < circuit.blockTotal(); ++j) {
+        if (circuit.blocks[static_cast<std::size_t>(j)].visible) visibleOutputs.push_back(j);
     }
-    return "Funkcnich bloku: " + std::to_string(count - circuit.outputCount);
+    const ActiveCone cone = activeCone(circuit, assignment, visibleOutputs, ConeConnections::Drawn);
+    for (std::size_t i = 0; i < circuit.blocks.size(); ++i)
+        circuit.blocks[i].visible = cone.members[i] != 0;
+    return "Funkcnich bloku: " + std::to_string(cone.reached - circuit.outputCount);
 }
 
 }  // namespace pellisor

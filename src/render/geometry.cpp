@@ -2,6 +2,7 @@
 
 #include "eval/function_assignment.h"
 #include "model/integer_text.h"
+#include "model/usage_mask.h"
 
 #include <algorithm>
 #include <limits>
@@ -84,9 +85,7 @@ std::int32_t computeDepths(Chromosome& circuit, const FunctionAssignment& assign
         std::int32_t deepest = 0;
         const std::size_t used = std::min<std::size_t>(static_cast<std::size_t>(block.inputCount), block.inputs.size());
         for (std::size_t k = 0; k < used; ++k) {
-            // Bits above 31 do not exist: an input beyond them counts as used only with the all-inputs mask.
-            const bool uses = mask == -1 || (k < 31 && ((mask >> k) & 1) != 0);
-            if (uses) deepest = std::max(deepest, entry(circuit, block.inputs[k]).depth);
+            if (readsInput(mask, k)) deepest = std::max(deepest, entry(circuit, block.inputs[k]).depth);
         }
         block.depth = deepest + 1;
     }

@@ -1,6 +1,7 @@
 #include "render/renderer.h"
 
 #include "model/settings_keys.h"
+#include "model/usage_mask.h"
 
 #include <algorithm>
 #include <cmath>
@@ -350,7 +351,7 @@ private:
             const bool laterColumn = r - circuit_.inputCount >= circuit_.rows;
             for (std::size_t k = 0; k < usedInputs(block); ++k) {
                 const std::int32_t s = block.inputs[k];
-                const bool used = mask == -1 || (k < 31 && ((mask >> k) & 1) != 0);
+                const bool used = readsInput(mask, k);
                 if (!used || !entry(s).visible) continue;
                 const Spot pin = pinPoint(r, static_cast<std::int32_t>(k));
                 if (numbered && laterColumn && isPrimaryInput(s)) {
