@@ -3,6 +3,7 @@
 #include "export/buffered_sink.h"
 #include "model/settings_keys.h"
 #include "model/usage_mask.h"
+#include "render/geometry.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -16,10 +17,10 @@ namespace pellisor {
 namespace {
 
 // The drawing procedures for two-input blocks and one-input outputs. blk2 is split where the index
-// piece goes in, so that it can be left out when block numbers are not shown.
+// piece goes in, so that it can be left out when block numbers are not shown. The sizes of a block
+// are those of the schematic; the procedures draw pins of its pin length.
+static_assert(kPinLength == 10, "the prolog's procedures draw pins 10 units long");
 constexpr std::string_view kSizes =
-    "/elw { 30 } def %sirka elementu\n"
-    "/elh { 40 } def %vyska elementu\n"
     "/inw { 3 } def %delka vstupu/vystupu\n"
     "/elph { elh 2 div } def %pulvyska\n"
     "/elh3 { elh 3 div } def %tretina vysky\n";
@@ -93,6 +94,12 @@ constexpr std::string_view kTextProcedures =
     "moveto show  grestore } def\n"
     "\n"
     "\n";
+
+// The page reaches this far beyond the largest anchors; y is flipped about the page height less
+// kFlipShift.
+constexpr std::int64_t kPageMarginRight = 20;
+constexpr std::int64_t kPageMarginTop = 40;
+constexpr std::int64_t kFlipShift = 25;
 
 constexpr std::string_view kHiddenColour = " 0.8 0.8 0.8 setrgbcolor \n";
 constexpr std::string_view kBlackColour = " 0 0 0 setrgbcolor \n";
@@ -184,14 +191,16 @@ public:
             maxX = std::max<std::int64_t>(maxX, block.x);
             maxY = std::max<std::int64_t>(maxY, block.y);
         }
-        width_ = maxX + 20;
-        height_ = maxY + 40;
+        width_ = maxX + kPageMarginRight;
+        height_ = maxY + kPageMarginTop;
     }
 
     void write(BufferedSink& out, const std::string& description) {
         // The prolog names every procedure the lines use, so one pass over the lines finds them first.
         collectShapes();
         out << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 " << width_ << " " << height_ << "\n";
+        out << "/elw { " << kBlockWidth << " } def %sirka elementu\n";
+        out << "/elh { " << kBlockHeight << " } def %vyska elementu\n";
         out << kSizes << kBoxHead << "2" << kBoxBody << kLabel;
         if (options_.blockNumbers) out << kIndex;
         out << kPinsAndWires << kTextProcedures;
@@ -216,7 +225,7 @@ public:
     }
 
 private:
-    std::int64_t flipped(const Block& block) const { return height_ - 25 - block.y; }
+    std::int64_t flipped(const Block& block) const { return height_ - kFlipShift - block.y; }
     const Block& entry(std::int32_t index) const { return circuit_.blocks[static_cast<std::size_t>(index)]; }
     std::int32_t firstOutput() const {
         return std::clamp(circuit_.firstOutput(), inputEnd(), circuit_.blockTotal());

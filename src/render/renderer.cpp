@@ -50,6 +50,21 @@ constexpr Coordinate kStrokeReach = 3;
 // more corners than this; fewer are scanned in drawing order.
 constexpr std::size_t kPlainScanCorners = 48;
 
+// Texts and boxes beside an entry, from its anchor.
+constexpr Coordinate kLabelInset = 3;                  // a block's label ends this far inside its right side
+constexpr Coordinate kBoxNumberY = 8;                  // a block's index, at the right side of its box
+constexpr Coordinate kSymbolNumberY = 6;               // a block's index beside its symbol
+constexpr Coordinate kBesideBlockX = kBlockWidth + 3;  // the index beside a symbol, the value box
+constexpr Coordinate kBlockValueY = 24;
+constexpr Coordinate kTerminalValueOffset = 3;  // a terminal's value box, right of and below it
+constexpr Coordinate kTerminalLabelRise = 8;    // terminal labels and numbers stand this far above
+constexpr Coordinate kInputNumberLeft = 12;     // an unnamed input's number starts this far left
+constexpr Coordinate kNumberAtPinGap = 3;       // an input's number at a pin ends this far left of it
+constexpr Coordinate kCornerStagger = 4;        // branching wires enter through staggered corners
+// Everything of a block lies within these rows around its anchor: box, pins, label and index.
+constexpr Coordinate kBlockReachAbove = 16;
+constexpr Coordinate kBlockReachBelow = 50;
+
 class SchematicPainter {
 public:
     SchematicPainter(Canvas& canvas, const Scene& scene, Region region)
@@ -84,20 +99,20 @@ private:
     Spot sourcePoint(std::int32_t index) const {
         const Block& source = entry(index);
         if (isPrimaryInput(index)) return {source.x, source.y};
-        return {Coordinate{source.x} + 40, Coordinate{source.y} + 20};
+        return {Coordinate{source.x} + kOutputPinEndOffset.x, Coordinate{source.y} + kOutputPinEndOffset.y};
     }
     Spot pinPoint(std::int32_t index, std::int32_t k) const {
         const Block& block = entry(index);
         if (isFunctionBlock(index)) {
-            return {Coordinate{block.x} - 10,
-                    Coordinate{block.y} + 10 + Coordinate{k} * pinPitch(block.inputCount)};
+            const Point offset = inputPinEndOffset(block.inputCount, k);
+            return {Coordinate{block.x} + offset.x, Coordinate{block.y} + offset.y};
         }
         return {block.x, block.y};
     }
     // Branching wires enter a block through corners staggered 4 pixels apart.
     Spot cornerPoint(std::int32_t index, std::int32_t k) const {
         Spot pin = pinPoint(index, k);
-        if (isFunctionBlock(index)) pin.x -= 4 * Coordinate{k};
+        if (isFunctionBlock(index)) pin.x -= kCornerStagger * Coordinate{k};
         return pin;
     }
     std::size_t usedInputs(const Block& block) const {
@@ -227,12 +242,13 @@ private:
         for (std::int32_t i = 0; i < circuit_.inputCount; ++i) {
             const Block& input = entry(i);
             setPen(colors::kBlack, 2);
-            line({input.x, input.y}, {Coordinate{input.x} + 2, input.y});
+            line({input.x, input.y}, {Coordinate{input.x} + kTerminalDash, input.y});
             if (static_cast<std::size_t>(i) < circuit_.inputNames.size()) {
-                textEndingAt(Coordinate{input.x} - 4, Coordinate{input.y} - 8,
+                textEndingAt(Coordinate{input.x} - kInputLabelGap, Coordinate{input.y} - kTerminalLabelRise,
                              circuit_.inputNames[static_cast<std::size_t>(i)]);
             } else {
-                text(Coordinate{input.x} - 12, Coordinate{input.y} - 8, std::to_string(i));
+                text(Coordinate{input.x} - kInputNumberLeft, Coordinate{input.y} - kTerminalLabelRise,
+                     std::to_string(i));
             }
             setPen(colors::kBlack, 1);
         }
@@ -257,7 +273,8 @@ private:
 
     // Everything of a block lies in these rows: the box, its pins, its label and its number.
     bool blockRowsReach(const Block& block) const {
-        return rowsReach(Coordinate{block.y} - 16 - kStrokeReach, Coordinate{block.y} + 50 + kStrokeReach);
+        return rowsReach(Coordinate{block.y} - kBlockReachAbove - kStrokeReach,
+                         Coordinate{block.y} + kBlockReachBelow + kStrokeReach);
     }
 
     void visibleBlocks() {
@@ -271,14 +288,15 @@ private:
             if (symbols && symbolCell(scene_.symbols, identifier(block), cellX)) {
                 setPen(color, 1);
                 setFont(7, color);
-                const std::int32_t x = px(Coordinate{block.x} - 10);
-                const std::int32_t y = px(Coordinate{block.y} - 1);
+                const std::int32_t x = px(Coordinate{block.x} + kSymbolOffset.x);
+                const std::int32_t y = px(Coordinate{block.y} + kSymbolOffset.y);
                 if (reaches(x, y, Coordinate{x} + kSymbolWidth, Coordinate{y} + kSymbolHeight, 1)) {
                     applyState();
                     canvas_.copySymbol(cellX, 0, kSymbolWidth, kSymbolHeight, x, y);
                 }
                 if (options_.blockNumbers)
-                    text(Coordinate{block.x} + 33, Coordinate{block.y} + 6, std::to_string(i));
+                    text(Coordinate{block.x} + kBesideBlockX, Coordinate{block.y} + kSymbolNumberY,
+                         std::to_string(i));
             } else {
                 blockBox(i, color);
             }
@@ -313,15 +331,15 @@ private:
         const Coordinate y = block.y;
         setPen(color, 2);
         setBrush(colors::kWhite, true);
-        rectangle(x, y, x + 30, y + 40);
+        rectangle(x, y, x + kBlockWidth, y + kBlockHeight);
         setFont(7, color);
-        textEndingAt(x + 27, y, blockLabel(block));
+        textEndingAt(x + kBlockWidth - kLabelInset, y, blockLabel(block));
         setPen(color, 1);
-        line({x + 30, y + 20}, {x + 40, y + 20});
-        if (options_.blockNumbers) text(x + 30, y + 8, std::to_string(index));
-        const std::int32_t pitch = pinPitch(block.inputCount);
+        line({x + kBlockWidth, y + kOutputPinY}, {x + kOutputPinEndOffset.x, y + kOutputPinEndOffset.y});
+        if (options_.blockNumbers) text(x + kBlockWidth, y + kBoxNumberY, std::to_string(index));
         for (std::int32_t k = 0; k < block.inputCount; ++k) {
-            line({x - 10, y + 10 + Coordinate{k} * pitch}, {x, y + 10 + Coordinate{k} * pitch});
+            const Coordinate pinY = y + inputPinEndOffset(block.inputCount, k).y;
+            line({x - kPinLength, pinY}, {x, pinY});
         }
     }
 
@@ -330,12 +348,13 @@ private:
         for (std::int32_t j = 0; j < circuit_.outputCount; ++j) {
             const Block& output = entry(circuit_.firstOutput() + j);
             setPen(colors::kBlack, 2);
-            line({output.x, output.y}, {Coordinate{output.x} + 2, output.y});
+            line({output.x, output.y}, {Coordinate{output.x} + kTerminalDash, output.y});
             if (static_cast<std::size_t>(j) < circuit_.outputNames.size()) {
-                text(Coordinate{output.x} + 10, Coordinate{output.y} - 8,
+                text(Coordinate{output.x} + kOutputLabelGap, Coordinate{output.y} - kTerminalLabelRise,
                      circuit_.outputNames[static_cast<std::size_t>(j)]);
             } else {
-                text(Coordinate{output.x} + 10, Coordinate{output.y} - 8, std::to_string(j));
+                text(Coordinate{output.x} + kOutputLabelGap, Coordinate{output.y} - kTerminalLabelRise,
+                     std::to_string(j));
             }
             setPen(colors::kBlack, 1);
         }
@@ -356,7 +375,7 @@ private:
                 const Spot pin = pinPoint(r, static_cast<std::int32_t>(k));
                 if (numbered && laterColumn && isPrimaryInput(s)) {
                     // Inputs feeding later columns show as their number at the pin instead of a long wire.
-                    textEndingAt(Coordinate{block.x} - 3, pin.y, std::to_string(s));
+                    textEndingAt(Coordinate{block.x} - kNumberAtPinGap, pin.y, std::to_string(s));
                 } else {
                     setPen(coneOr(block, colors::kGreen), 1);
                     line(sourcePoint(s), pin);
@@ -492,7 +511,7 @@ private:
                 if (!entry(s).visible) continue;
                 setPen(coneOr(block, colors::kGreen), 1);
                 const Spot corner = cornerPoint(r, static_cast<std::int32_t>(k));
-                const Spot pin{Coordinate{block.x} - 10, corner.y};
+                const Spot pin{Coordinate{block.x} - kPinLength, corner.y};
                 const Spot source = sourcePoint(s);
                 // The start is never farther from the corner than the source point.
                 const Coordinate reach =
@@ -516,8 +535,10 @@ private:
         for (std::int32_t a = 0; a < circuit_.blockTotal(); ++a) {
             const Block& block = entry(a);
             if (!block.visible) continue;
-            const Spot origin = isFunctionBlock(a) ? Spot{Coordinate{block.x} + 33, Coordinate{block.y} + 24}
-                                                   : Spot{Coordinate{block.x} + 3, Coordinate{block.y} + 3};
+            const Spot origin = isFunctionBlock(a) ? Spot{Coordinate{block.x} + kBesideBlockX,
+                                                          Coordinate{block.y} + kBlockValueY}
+                                                   : Spot{Coordinate{block.x} + kTerminalValueOffset,
+                                                          Coordinate{block.y} + kTerminalValueOffset};
             // The box spans 18 rows from its origin and starts there, the text one pixel inside it.
             const bool rows = rowsReach(origin.y - kStrokeReach, origin.y + 18 + kStrokeReach) ||
                               textRowsReach(origin.y + 1);
@@ -578,8 +599,8 @@ void drawDragFrame(Canvas& canvas, const Chromosome& circuit, std::int32_t index
     const bool isBlock = index >= circuit.inputCount && index < circuit.firstOutput();
     canvas.setPen(colors::kRed, 1);
     canvas.setBrush(colors::kWhite, false);
-    const std::int64_t width = isBlock ? 30 : 5;
-    const std::int64_t height = isBlock ? 40 : 5;
+    const std::int64_t width = isBlock ? kBlockWidth : kTerminalFrame;
+    const std::int64_t height = isBlock ? kBlockHeight : kTerminalFrame;
     canvas.rectangle(px(block.x), px(block.y), px(block.x + width), px(block.y + height));
 }
 

@@ -16,8 +16,6 @@ struct SymbolSheet {
     std::int32_t width = 0;  // 0: no sheet, symbols are never drawn
     std::int32_t height = 0;
 };
-inline constexpr std::int32_t kSymbolWidth = 50;
-inline constexpr std::int32_t kSymbolHeight = 41;
 
 // Everything a drawing depends on besides the canvas.
 struct Scene {
