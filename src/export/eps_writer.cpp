@@ -1,13 +1,11 @@
 #include "export/eps_writer.h"
 
 #include "export/buffered_sink.h"
-#include "model/settings_keys.h"
 #include "model/usage_mask.h"
 #include "render/geometry.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -182,8 +180,8 @@ void appendString(BufferedSink& out, std::string_view text) {
 class EpsWriter {
 public:
     EpsWriter(const Chromosome& circuit, const FunctionAssignment& assignment, const DisplayOptions& options,
-              const SettingsFile& settings)
-        : circuit_(circuit), assignment_(assignment), options_(options), settings_(settings) {
+              const FunctionStyles& functions)
+        : circuit_(circuit), assignment_(assignment), options_(options), functions_(functions) {
         // Positions are any int32, so the sizes and the flipped y are kept in 64 bits.
         std::int64_t maxX = 0;
         std::int64_t maxY = 0;
@@ -281,14 +279,7 @@ private:
 
     const std::string& label(std::int32_t gene) {
         if (options_.functionLabels) {
-            const std::string id = assignment_.functionOf(gene);
-            auto found = labels_.find(id);
-            if (found == labels_.end()) {
-                found =
-                    labels_.emplace(id, settings_.readString(settings::kDotSection, "f" + id + "_label", ""))
-                        .first;
-            }
-            if (!found->second.empty()) return found->second;
+            if (const std::string* shown = functions_.shownLabel(assignment_.functionOf(gene))) return *shown;
         }
         geneText_ = std::to_string(gene);
         return geneText_;
@@ -328,10 +319,9 @@ private:
     const Chromosome& circuit_;
     const FunctionAssignment& assignment_;
     const DisplayOptions& options_;
-    const SettingsFile& settings_;
+    const FunctionStyles& functions_;
     std::int64_t width_ = 0;
     std::int64_t height_ = 0;
-    std::map<std::string, std::string> labels_;  // by function identifier text
     std::string geneText_;
     std::set<std::int32_t> blockShapes_;  // input counts other than 2 that block lines use
     std::set<std::pair<std::int32_t, std::int32_t>> wireShapes_;  // (input count, input) of those wires
@@ -341,19 +331,20 @@ private:
 
 void writeEpsText(const ByteSink& sink, const Chromosome& circuit, const FunctionAssignment& assignment,
                   const DisplayOptions& options, const std::string& description,
-                  const SettingsFile& settings) {
+                  const FunctionStyles& functions) {
     // Without a circuit the header counts may be stale; the text is that of an empty circuit.
     static const Chromosome kEmpty;
     BufferedSink out(sink);
-    EpsWriter(circuit.hasCircuit() ? circuit : kEmpty, assignment, options, settings).write(out, description);
+    EpsWriter(circuit.hasCircuit() ? circuit : kEmpty, assignment, options, functions)
+        .write(out, description);
     out.finish();
 }
 
 std::string buildEps(const Chromosome& circuit, const FunctionAssignment& assignment,
                      const DisplayOptions& options, const std::string& description,
-                     const SettingsFile& settings) {
+                     const FunctionStyles& functions) {
     return collectText([&](const ByteSink& sink) {
-        writeEpsText(sink, circuit, assignment, options, description, settings);
+        writeEpsText(sink, circuit, assignment, options, description, functions);
     });
 }
 

@@ -1,12 +1,10 @@
 #include "render/renderer.h"
 
-#include "model/settings_keys.h"
 #include "model/usage_mask.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -310,18 +308,12 @@ private:
     }
 
     // The label of a block: its gene, or the function's label when labels are shown and one is set.
-    std::string blockLabel(const Block& block) {
-        std::string label = std::to_string(block.function);
-        if (!options_.functionLabels) return label;
-        const std::string id = scene_.assignment.functionOf(block.function);
-        auto known = labels_.find(id);
-        if (known == labels_.end()) {
-            const std::string value =
-                scene_.settings ? scene_.settings->readString(settings::kDotSection, "f" + id + "_label", "")
-                                : "";
-            known = labels_.emplace(id, value).first;
+    std::string blockLabel(const Block& block) const {
+        if (options_.functionLabels) {
+            const std::string id = scene_.assignment.functionOf(block.function);
+            if (const std::string* shown = scene_.functions.shownLabel(id)) return *shown;
         }
-        return known->second.empty() ? label : known->second;
+        return std::to_string(block.function);
     }
 
     void blockBox(std::int32_t index, Color color) {
@@ -555,7 +547,6 @@ private:
     const Chromosome& circuit_;
     const DisplayOptions& options_;
     const Region region_;
-    std::map<std::string, std::string> labels_;  // function label by identifier text, for this drawing
     std::unordered_map<std::string, std::int32_t> widths_;  // text width by font size and text
 
     // The state the drawing asks for, and the one last given to the canvas.

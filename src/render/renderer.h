@@ -2,7 +2,7 @@
 
 #include "eval/function_assignment.h"
 #include "model/chromosome.h"
-#include "model/settings_file.h"
+#include "model/function_styles.h"
 #include "render/canvas.h"
 #include "render/display_options.h"
 #include "render/geometry.h"
@@ -22,8 +22,8 @@ struct Scene {
     const Chromosome& circuit;
     const FunctionAssignment& assignment;
     const DisplayOptions& options;
-    // Function labels ("DOT" section); null reads as a missing file.
-    const SettingsFile* settings = nullptr;
+    // The function labels shown in blocks when labels are on; those not set leave the gene number.
+    FunctionStyles functions;
     // The extent cleared and the footer's place: the size of the image control.
     CanvasSize imageSize;
     std::string description;     // the description field, shown in the footer
