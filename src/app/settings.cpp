@@ -8,6 +8,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 namespace pellisor {
@@ -23,6 +26,36 @@ const settings::DisplayKey& displayKey(settings::DisplayOption option) {
         if (entry.option == option) return entry;
     }
     return settings::kDisplayKeys.front();
+}
+
+// A value read never holds a NUL byte (the store reads one as a blank), so this fallback tells a
+// missing key from every value, the empty one included.
+constexpr std::string_view kMissing{"\0", 1};
+
+std::optional<std::string> readOptional(const SettingsFile& file, const std::string& key) {
+    std::string value = file.readString(settings::kDotSection, key, kMissing);
+    if (value == kMissing) return std::nullopt;
+    return value;
+}
+
+// Every text functionOf can give: those of the rows, "#" of gene -1 and the empty text of every other
+// gene without a row.
+FunctionStyles readStyles(const SettingsFile& file, const FunctionAssignment& assignment, bool colours) {
+    FunctionStyles styles;
+    for (std::int32_t gene = -1; gene <= kGeneCount; ++gene) {
+        std::string id = assignment.functionOf(gene);
+        if (styles.contains(id)) continue;
+        FunctionStyle style;
+        style.label = readOptional(file, settings::labelKey(id));
+        if (colours) {
+            style.fillColor =
+                file.readString(settings::kDotSection, settings::fillColorKey(id), kDefaultFillColor);
+            style.fontColor =
+                file.readString(settings::kDotSection, settings::fontColorKey(id), kDefaultFontColor);
+        }
+        styles.set(std::move(id), std::move(style));
+    }
+    return styles;
 }
 
 }  // namespace
@@ -62,6 +95,14 @@ DisplayOptions readDisplayOptions(const SettingsFile& file, DisplayOptions curre
         current[entry.option] = file.readBool(settings::kDisplaySection, entry.key, entry.fallback);
     }
     return current;
+}
+
+FunctionStyles readFunctionLabels(const SettingsFile& file, const FunctionAssignment& assignment) {
+    return readStyles(file, assignment, false);
+}
+
+FunctionStyles readFunctionStyles(const SettingsFile& file, const FunctionAssignment& assignment) {
+    return readStyles(file, assignment, true);
 }
 
 void saveSettings(SettingsFile& file, const SpacingTexts& spacings, const DisplayOptions& options) {

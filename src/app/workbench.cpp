@@ -71,9 +71,14 @@ bool Workbench::takeShowFunctionPage() {
     return show;
 }
 
+// set.ini is read afresh for every drawing and export, so that a hand edit shows at the next one.
+FunctionStyles Workbench::shownFunctionLabels() const {
+    return options_.functionLabels ? readFunctionLabels(settings_, assignment_) : FunctionStyles{};
+}
+
 Scene Workbench::scene() const {
-    return Scene{circuit_,     assignment_,        options_,  &settings_, canvasSize_,
-                 description_, ui_.dateTimeText(), dragging_, symbols_};
+    return Scene{circuit_,           assignment_, options_, shownFunctionLabels(), canvasSize_, description_,
+                 ui_.dateTimeText(), dragging_,   symbols_};
 }
 
 void Workbench::setStatus(std::string text) {
@@ -262,7 +267,7 @@ void Workbench::savePictureClicked() {
 void Workbench::savePicture(PictureFormat format, const std::string& path) {
     if (format == PictureFormat::PostScript) {
         writeFileAtomically(path, [&](const ByteSink& sink) {
-            writeEpsText(sink, circuit_, assignment_, options_, description_, settings_);
+            writeEpsText(sink, circuit_, assignment_, options_, description_, shownFunctionLabels());
         });
     } else {
         ui_.saveRasterPicture(format, path);
@@ -358,8 +363,9 @@ void Workbench::saveAssignmentClicked() {
 }
 
 void Workbench::writeDot(const std::string& path) {
+    const FunctionStyles styles = readFunctionStyles(settings_, assignment_);
     writeFileAtomically(path, [&](const ByteSink& sink) {
-        writeDotText(sink, circuit_, assignment_, options_.values, fileName_, settings_);
+        writeDotText(sink, circuit_, assignment_, options_.values, fileName_, styles);
     });
 }
 

@@ -183,6 +183,8 @@ public:
 
 private:
     void enable(Button button, bool on) { enabled_[static_cast<std::size_t>(button)] = on; }
+    // The function labels a drawing or the picture writer shows, read afresh from set.ini.
+    FunctionStyles shownFunctionLabels() const;
     void setStatus(std::string text);
     void repaint();
     void dropCircuitAfterFailedDraw();

@@ -30,7 +30,7 @@ void Workbench::mouseMoved(std::int32_t x, std::int32_t y, bool shift) {
     for (std::int32_t i = 0; i < circuit_.blockTotal(); ++i) {
         const Block& block = circuit_.blocks[static_cast<std::size_t>(i)];
         const bool eligible = block.visible || circuit_.isPrimaryInput(i) || options_.hiddenBlocks;
-        if (eligible && block.x - 5 < x && x < block.x + 5 && block.y - 5 < y && y < block.y + 5) {
+        if (eligible && hitsAnchor(block, x, y)) {
             currentBlock_ = i;
             cursor_ = shift ? CursorShape::VerticalResize : CursorShape::Move;
             ui_.stateChanged();

@@ -2,7 +2,6 @@
 
 #include "export/buffered_sink.h"
 #include "model/file_names.h"
-#include "model/settings_keys.h"
 #include "model/usage_mask.h"
 
 #include <algorithm>
@@ -207,7 +206,7 @@ std::string colourValue(const std::string& raw, std::string_view fallback) {
 }  // namespace
 
 void writeDotText(const ByteSink& sink, const Chromosome& circuit, const FunctionAssignment& assignment,
-                  bool showValues, const std::string& chromosomeFileName, const SettingsFile& settings) {
+                  bool showValues, const std::string& chromosomeFileName, const FunctionStyles& styles) {
     const bool present = circuit.hasConsistentCircuit();
     const std::int32_t inputCount = present ? circuit.inputCount : 0;
     const std::int32_t firstOutput = present ? circuit.firstOutput() : 0;
@@ -242,20 +241,12 @@ void writeDotText(const ByteSink& sink, const Chromosome& circuit, const Functio
         const std::int32_t mask = assignment.usageMask(circuit, i);
         const bool labelled = assignment.hasLabelledInputs(circuit, i);
         const std::string node = "blk" + std::to_string(i);
-        const std::string prefix = "f" + assignment.functionOf(block.function);
-        const std::string label = settings.readString(settings::kDotSection, prefix + "_label",
-                                                      node + "(" + std::to_string(block.function) + ")");
+        const FunctionStyle& style = styles.of(assignment.functionOf(block.function));
+        const std::string label =
+            style.label ? *style.label : node + "(" + std::to_string(block.function) + ")";
         out << " " << node << "[label=" << quoted(label) << " shape=\"box\" style=filled fontname=\"Arial\" ";
-        out << "fillcolor="
-            << colourValue(settings.readString(settings::kDotSection, prefix + "_fillcolor",
-                                               settings::kFillColorFallback),
-                           settings::kFillColorFallback)
-            << " ";
-        out << "fontcolor="
-            << colourValue(settings.readString(settings::kDotSection, prefix + "_fontcolor",
-                                               settings::kFontColorFallback),
-                           settings::kFontColorFallback)
-            << " ";
+        out << "fillcolor=" << colourValue(style.fillColor, kDefaultFillColor) << " ";
+        out << "fontcolor=" << colourValue(style.fontColor, kDefaultFontColor) << " ";
         out << "]\n";
 
         // Only the first two connections are drawn; a block of arity 1 has just one.
@@ -299,9 +290,9 @@ void writeDotText(const ByteSink& sink, const Chromosome& circuit, const Functio
 }
 
 std::string buildDot(const Chromosome& circuit, const FunctionAssignment& assignment, bool showValues,
-                     const std::string& chromosomeFileName, const SettingsFile& settings) {
+                     const std::string& chromosomeFileName, const FunctionStyles& styles) {
     return collectText([&](const ByteSink& sink) {
-        writeDotText(sink, circuit, assignment, showValues, chromosomeFileName, settings);
+        writeDotText(sink, circuit, assignment, showValues, chromosomeFileName, styles);
     });
 }
 

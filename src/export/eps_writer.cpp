@@ -1,12 +1,11 @@
 #include "export/eps_writer.h"
 
 #include "export/buffered_sink.h"
-#include "model/settings_keys.h"
 #include "model/usage_mask.h"
+#include "render/geometry.h"
 
 #include <algorithm>
 #include <cstdint>
-#include <map>
 #include <set>
 #include <string_view>
 #include <utility>
@@ -16,10 +15,10 @@ namespace pellisor {
 namespace {
 
 // The drawing procedures for two-input blocks and one-input outputs. blk2 is split where the index
-// piece goes in, so that it can be left out when block numbers are not shown.
+// piece goes in, so that it can be left out when block numbers are not shown. The sizes of a block
+// are those of the schematic; the procedures draw pins of its pin length.
+static_assert(kPinLength == 10, "the prolog's procedures draw pins 10 units long");
 constexpr std::string_view kSizes =
-    "/elw { 30 } def %sirka elementu\n"
-    "/elh { 40 } def %vyska elementu\n"
     "/inw { 3 } def %delka vstupu/vystupu\n"
     "/elph { elh 2 div } def %pulvyska\n"
     "/elh3 { elh 3 div } def %tretina vysky\n";
@@ -93,6 +92,12 @@ constexpr std::string_view kTextProcedures =
     "moveto show  grestore } def\n"
     "\n"
     "\n";
+
+// The page reaches this far beyond the largest anchors; y is flipped about the page height less
+// kFlipShift.
+constexpr std::int64_t kPageMarginRight = 20;
+constexpr std::int64_t kPageMarginTop = 40;
+constexpr std::int64_t kFlipShift = 25;
 
 constexpr std::string_view kHiddenColour = " 0.8 0.8 0.8 setrgbcolor \n";
 constexpr std::string_view kBlackColour = " 0 0 0 setrgbcolor \n";
@@ -175,8 +180,8 @@ void appendString(BufferedSink& out, std::string_view text) {
 class EpsWriter {
 public:
     EpsWriter(const Chromosome& circuit, const FunctionAssignment& assignment, const DisplayOptions& options,
-              const SettingsFile& settings)
-        : circuit_(circuit), assignment_(assignment), options_(options), settings_(settings) {
+              const FunctionStyles& functions)
+        : circuit_(circuit), assignment_(assignment), options_(options), functions_(functions) {
         // Positions are any int32, so the sizes and the flipped y are kept in 64 bits.
         std::int64_t maxX = 0;
         std::int64_t maxY = 0;
@@ -184,14 +189,16 @@ public:
             maxX = std::max<std::int64_t>(maxX, block.x);
             maxY = std::max<std::int64_t>(maxY, block.y);
         }
-        width_ = maxX + 20;
-        height_ = maxY + 40;
+        width_ = maxX + kPageMarginRight;
+        height_ = maxY + kPageMarginTop;
     }
 
     void write(BufferedSink& out, const std::string& description) {
         // The prolog names every procedure the lines use, so one pass over the lines finds them first.
         collectShapes();
         out << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 " << width_ << " " << height_ << "\n";
+        out << "/elw { " << kBlockWidth << " } def %sirka elementu\n";
+        out << "/elh { " << kBlockHeight << " } def %vyska elementu\n";
         out << kSizes << kBoxHead << "2" << kBoxBody << kLabel;
         if (options_.blockNumbers) out << kIndex;
         out << kPinsAndWires << kTextProcedures;
@@ -216,7 +223,7 @@ public:
     }
 
 private:
-    std::int64_t flipped(const Block& block) const { return height_ - 25 - block.y; }
+    std::int64_t flipped(const Block& block) const { return height_ - kFlipShift - block.y; }
     const Block& entry(std::int32_t index) const { return circuit_.blocks[static_cast<std::size_t>(index)]; }
     std::int32_t firstOutput() const {
         return std::clamp(circuit_.firstOutput(), inputEnd(), circuit_.blockTotal());
@@ -272,14 +279,7 @@ private:
 
     const std::string& label(std::int32_t gene) {
         if (options_.functionLabels) {
-            const std::string id = assignment_.functionOf(gene);
-            auto found = labels_.find(id);
-            if (found == labels_.end()) {
-                found =
-                    labels_.emplace(id, settings_.readString(settings::kDotSection, "f" + id + "_label", ""))
-                        .first;
-            }
-            if (!found->second.empty()) return found->second;
+            if (const std::string* shown = functions_.shownLabel(assignment_.functionOf(gene))) return *shown;
         }
         geneText_ = std::to_string(gene);
         return geneText_;
@@ -319,10 +319,9 @@ private:
     const Chromosome& circuit_;
     const FunctionAssignment& assignment_;
     const DisplayOptions& options_;
-    const SettingsFile& settings_;
+    const FunctionStyles& functions_;
     std::int64_t width_ = 0;
     std::int64_t height_ = 0;
-    std::map<std::string, std::string> labels_;  // by function identifier text
     std::string geneText_;
     std::set<std::int32_t> blockShapes_;  // input counts other than 2 that block lines use
     std::set<std::pair<std::int32_t, std::int32_t>> wireShapes_;  // (input count, input) of those wires
@@ -332,19 +331,20 @@ private:
 
 void writeEpsText(const ByteSink& sink, const Chromosome& circuit, const FunctionAssignment& assignment,
                   const DisplayOptions& options, const std::string& description,
-                  const SettingsFile& settings) {
+                  const FunctionStyles& functions) {
     // Without a circuit the header counts may be stale; the text is that of an empty circuit.
     static const Chromosome kEmpty;
     BufferedSink out(sink);
-    EpsWriter(circuit.hasCircuit() ? circuit : kEmpty, assignment, options, settings).write(out, description);
+    EpsWriter(circuit.hasCircuit() ? circuit : kEmpty, assignment, options, functions)
+        .write(out, description);
     out.finish();
 }
 
 std::string buildEps(const Chromosome& circuit, const FunctionAssignment& assignment,
                      const DisplayOptions& options, const std::string& description,
-                     const SettingsFile& settings) {
+                     const FunctionStyles& functions) {
     return collectText([&](const ByteSink& sink) {
-        writeEpsText(sink, circuit, assignment, options, description, settings);
+        writeEpsText(sink, circuit, assignment, options, description, functions);
     });
 }
 

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace pellisor::settings {
 
@@ -89,11 +90,19 @@ inline constexpr std::array<DisplayOption, kDisplayOptionCount> kDisplaySaveOrde
 inline std::string functionKey(std::int32_t gene) { return "f" + std::to_string(gene); }
 inline constexpr std::int32_t kFunctionFallback = 0;
 
-// Section "DOT": per-function label and node colours.
-inline std::string labelKey(std::int32_t id) { return "f" + std::to_string(id) + "_label"; }
-inline std::string fillColorKey(std::int32_t id) { return "f" + std::to_string(id) + "_fillcolor"; }
-inline std::string fontColorKey(std::int32_t id) { return "f" + std::to_string(id) + "_fontcolor"; }
-inline constexpr const char* kFillColorFallback = "#cccccc";
-inline constexpr const char* kFontColorFallback = "#444444";
+// Section "DOT": per-function label and node colours, named after the identifier's text as
+// FunctionAssignment::functionOf gives it (so a gene without a row reads "f_label").
+inline std::string labelKey(std::string_view id) {
+    return "f" + std::string(id) + "_label";
+}
+inline std::string labelKey(std::int32_t id) {
+    return labelKey(std::to_string(id));
+}
+inline std::string fillColorKey(std::string_view id) {
+    return "f" + std::string(id) + "_fillcolor";
+}
+inline std::string fontColorKey(std::string_view id) {
+    return "f" + std::string(id) + "_fontcolor";
+}
 
 }  // namespace pellisor::settings

@@ -23,6 +23,11 @@ std::int32_t position(std::int64_t offset, std::int64_t index, std::int64_t spac
     return clampToInt32(offset + index * spacing);
 }
 
+// Margins of the canvas beyond the largest anchors, and the room of the footer.
+constexpr std::int64_t kCanvasMarginRight = kBlockWidth;
+constexpr std::int64_t kCanvasMarginBottom = 50;
+constexpr std::int64_t kFooterHeight = 50;
+
 Block& entry(Chromosome& circuit, std::int32_t index) { return circuit.blocks[static_cast<std::size_t>(index)]; }
 
 }  // namespace
@@ -114,9 +119,9 @@ CanvasSize fitCanvasSize(const Chromosome& circuit, bool showHidden, bool showFo
         width = std::max<std::int64_t>(width, block.x);
         height = std::max<std::int64_t>(height, block.y);
     }
-    width += 30;
-    height += 50;
-    if (showFooter) height += 50;
+    width += kCanvasMarginRight;
+    height += kCanvasMarginBottom;
+    if (showFooter) height += kFooterHeight;
     return {clampToInt32(std::max<std::int64_t>(width, viewport.width)),
             clampToInt32(std::max<std::int64_t>(height, viewport.height))};
 }

@@ -2,7 +2,7 @@
 
 #include "eval/function_assignment.h"
 #include "model/chromosome.h"
-#include "model/settings_file.h"
+#include "model/function_styles.h"
 #include "render/canvas.h"
 #include "render/display_options.h"
 #include "render/geometry.h"
@@ -16,16 +16,14 @@ struct SymbolSheet {
     std::int32_t width = 0;  // 0: no sheet, symbols are never drawn
     std::int32_t height = 0;
 };
-inline constexpr std::int32_t kSymbolWidth = 50;
-inline constexpr std::int32_t kSymbolHeight = 41;
 
 // Everything a drawing depends on besides the canvas.
 struct Scene {
     const Chromosome& circuit;
     const FunctionAssignment& assignment;
     const DisplayOptions& options;
-    // Function labels ("DOT" section); null reads as a missing file.
-    const SettingsFile* settings = nullptr;
+    // The function labels shown in blocks when labels are on; those not set leave the gene number.
+    FunctionStyles functions;
     // The extent cleared and the footer's place: the size of the image control.
     CanvasSize imageSize;
     std::string description;     // the description field, shown in the footer

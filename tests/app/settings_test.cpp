@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <sstream>
 #include <utility>
 #include <vector>
@@ -214,6 +215,48 @@ TEST(SettingsPage, SettingsFileLiesBesideTheExecutable) {
     std::filesystem::current_path(elsewhere.path());
     EXPECT_EQ(settingsPath(), directory + "set.ini");
     std::filesystem::current_path(before);
+}
+
+// The labels and node styles resolved once per drawing or export are what each writer read key by key
+// from the "DOT" section: labels shown when set and not empty, the graph's label with its own default
+// when missing (and empty when set empty), colours with their defaults; genes without a row included.
+TEST(FunctionStyles, ResolvedOnceTheyAreWhatEveryReaderReadKeyByKey) {
+    TempDir dir;
+    writeBytes(dir.file("set.ini"),
+               "[DOT]\nf4_label=PASS\nf4_fillcolor=#ffcccc\nf5_label=\nf5_fontcolor=red\nf7_fillcolor=\n"
+               "f_label=no row\nf#_label=header\n[Funkce]\nf0=4\n");
+    const SettingsFile file(dir.file("set.ini"));
+    FunctionAssignment assignment;
+    const std::int32_t identifiers[] = {4, 5, 7, 0, 99, -3, 4};
+    for (std::int32_t gene = 0; gene < kGeneCount; ++gene)
+        assignment.setIdentifier(gene, identifiers[gene % 7]);
+
+    const FunctionStyles labels = readFunctionLabels(file, assignment);
+    const FunctionStyles styles = readFunctionStyles(file, assignment);
+    for (std::int32_t gene = -2; gene <= kGeneCount + 1; ++gene) {
+        SCOPED_TRACE(gene);
+        const std::string id = assignment.functionOf(gene);
+        const std::string label = file.readString("DOT", "f" + id + "_label", "");
+        const std::string* shown = labels.shownLabel(id);
+        EXPECT_EQ(label.empty() ? std::to_string(gene) : label, shown ? *shown : std::to_string(gene));
+        const std::string node = "blk9(" + std::to_string(gene) + ")";
+        EXPECT_EQ(file.readString("DOT", "f" + id + "_label", node), styles.of(id).label.value_or(node));
+        EXPECT_EQ(file.readString("DOT", "f" + id + "_fillcolor", "#cccccc"), styles.of(id).fillColor);
+        EXPECT_EQ(file.readString("DOT", "f" + id + "_fontcolor", "#444444"), styles.of(id).fontColor);
+        EXPECT_EQ(styles.of(id).label, labels.of(id).label);
+        EXPECT_EQ(FunctionStyle{}.fillColor, labels.of(id).fillColor);
+    }
+    EXPECT_EQ("PASS", *labels.shownLabel("4"));
+    EXPECT_EQ(std::optional<std::string>(""), styles.of("5").label);
+    EXPECT_EQ("header", *labels.shownLabel("#"));
+
+    // A hand edit shows at the next resolution; without the file every style is the default.
+    writeBytes(dir.file("set.ini"), "[DOT]\nf4_label=NEW\n");
+    EXPECT_EQ("NEW", *readFunctionLabels(file, assignment).shownLabel("4"));
+    std::filesystem::remove(dir.file("set.ini"));
+    const FunctionStyles none = readFunctionStyles(file, assignment);
+    for (const std::string id : {"4", "5", "7", "", "#"})
+        EXPECT_EQ(FunctionStyle{}, none.of(id)) << id;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The real consumer: Graphviz must read every graph we write, however odd the names and labels.
 
+#include "app/settings.h"
 #include "export/dot_writer.h"
 
 #include "support/random_circuit.h"
@@ -116,12 +117,14 @@ TEST(DotGraphviz, RandomGraphsAreAccepted) {
         for (std::int32_t gene = 0; gene < kGeneCount; ++gene)
             assignment.setIdentifier(gene, between(rng, 0, 53));
         const std::string fileName = "/runs/" + awkwardText(rng, false) + ".chr";
-        graphs.push_back(buildDot(circuit, assignment, n % 2 == 0, fileName, settings));
+        graphs.push_back(
+            buildDot(circuit, assignment, n % 2 == 0, fileName, readFunctionStyles(settings, assignment)));
     }
     // One stale circuit: the header counts remain but the entries are gone.
     Chromosome stale = test::randomCircuit(rng, test::CircuitShape{}, true);
     stale.clearCircuit();
-    graphs.push_back(buildDot(stale, FunctionAssignment(), true, "stale.chr", settings));
+    graphs.push_back(buildDot(stale, FunctionAssignment(), true, "stale.chr",
+                              readFunctionStyles(settings, FunctionAssignment())));
 
     // dot reads several graphs from one file; half the graphs to each of two runs keeps both cores busy.
     std::string halves[2];
@@ -180,7 +183,8 @@ TEST(DotGraphviz, AwkwardTextsAreShownAsTyped) {
     for (std::int32_t gene = 1; gene <= 3; ++gene)
         assignment.setIdentifier(gene, gene);
     writeBytes(dir.file("c.dot"),
-               buildDot(circuit, assignment, false, "c.chr", SettingsFile(dir.file("set.ini"))));
+               buildDot(circuit, assignment, false, "c.chr",
+                        readFunctionStyles(SettingsFile(dir.file("set.ini")), assignment)));
 
     const auto result = runCommand("dot -Tsvg '" + dir.file("c.dot") + "'");
     ASSERT_EQ(result.status, 0) << result.output;
@@ -219,7 +223,8 @@ TEST(DotGraphviz, HostileColoursRenderWithoutErrorOrMadeUpNodes) {
     FunctionAssignment assignment;
     for (std::int32_t gene = 1; gene <= 4; ++gene)
         assignment.setIdentifier(gene, gene);
-    const std::string dot = buildDot(circuit, assignment, false, "c.chr", SettingsFile(dir.file("set.ini")));
+    const std::string dot = buildDot(circuit, assignment, false, "c.chr",
+                                     readFunctionStyles(SettingsFile(dir.file("set.ini")), assignment));
     EXPECT_NE(dot.find("fillcolor=\"#cccccc\" fontcolor=\"\\\"\" ]\n"), std::string::npos) << dot;
     EXPECT_NE(dot.find("fillcolor=\"#cccccc\" fontcolor=\"#444444\" ]\n"), std::string::npos) << dot;
     EXPECT_NE(dot.find("fillcolor=\"red;0.3:blue\" fontcolor=\"#444444\" ]\n"), std::string::npos) << dot;

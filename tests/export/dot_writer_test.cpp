@@ -1,5 +1,6 @@
 #include "export/dot_writer.h"
 
+#include "app/settings.h"
 #include "support/test_support.h"
 
 #include "support/circuit_builder.h"
@@ -42,7 +43,7 @@ struct Sample {
 
     std::string dot(bool showValues) const {
         return buildDot(circuit, assignment, showValues, "/home/user/run 1/circuit.chr",
-                        SettingsFile(dir.file("set.ini")));
+                        readFunctionStyles(SettingsFile(dir.file("set.ini")), assignment));
     }
 
     TempDir dir;
@@ -103,7 +104,8 @@ TEST(DotWriter, DefaultLabelNamesAbsoluteIndexAndGene) {
     Chromosome circuit = circuitOf(9, 1, 1, 2, {functionBlock({0, 8}, 3), outputBlock(9)});
     const TempDir dir;
     const std::string dot =
-        buildDot(circuit, FunctionAssignment(), false, "c.chr", SettingsFile(dir.file("set.ini")));
+        buildDot(circuit, FunctionAssignment(), false, "c.chr",
+                 readFunctionStyles(SettingsFile(dir.file("set.ini")), FunctionAssignment()));
     EXPECT_NE(dot.find(" blk9[label=\"blk9(3)\" "), std::string::npos);
     EXPECT_NE(dot.find(" in0 -> blk9\n in8 -> blk9\n"), std::string::npos);
 }
@@ -113,7 +115,8 @@ TEST(DotWriter, GeneWithoutRowUsesItsEmptyPrefix) {
     const TempDir dir;
     writeBytes(dir.file("set.ini"), "[DOT]\nf_label=none\nf_fillcolor=red\n");
     const std::string dot =
-        buildDot(circuit, FunctionAssignment(), false, "c.chr", SettingsFile(dir.file("set.ini")));
+        buildDot(circuit, FunctionAssignment(), false, "c.chr",
+                 readFunctionStyles(SettingsFile(dir.file("set.ini")), FunctionAssignment()));
     EXPECT_NE(
         dot.find(" blk1[label=\"none\" " + std::string(kBox) + "fillcolor=\"red\" fontcolor=\"#444444\" ]\n"),
         std::string::npos);
@@ -125,7 +128,8 @@ TEST(DotWriter, NamesThatAreNotSingleTokensAreQuoted) {
     circuit.outputNames = {".5", "(q)", "subgraph"};
     const TempDir dir;
     const std::string dot =
-        buildDot(circuit, FunctionAssignment(), false, "c.chr", SettingsFile(dir.file("set.ini")));
+        buildDot(circuit, FunctionAssignment(), false, "c.chr",
+                 readFunctionStyles(SettingsFile(dir.file("set.ini")), FunctionAssignment()));
     EXPECT_NE(dot.find(" in0[fontsize=23 label=plain_1]\n"
                        " in1[fontsize=23 label=-1.5]\n"
                        " in2[fontsize=23 label=5.]\n"
@@ -159,7 +163,8 @@ TEST(DotWriter, QuotedTextsKeepEscapesAndCloseTheirQuotes) {
                "f5_label=kept \\\"q\\\"\n"  // already escaped quotes stay
                "f6_label=odd\\\\\"\n"       // \\ then a bare quote
                "f6_fillcolor=#00\"ff\n");
-    const std::string dot = buildDot(circuit, assignment, false, "c.chr", SettingsFile(dir.file("set.ini")));
+    const std::string dot = buildDot(circuit, assignment, false, "c.chr",
+                                     readFunctionStyles(SettingsFile(dir.file("set.ini")), assignment));
     EXPECT_NE(dot.find("[label=\"line\\nbreak\" "), std::string::npos) << dot;
     EXPECT_NE(dot.find("[label=\"say \\\"hi\\\"\" "), std::string::npos) << dot;
     EXPECT_NE(dot.find("[label=\"ends\\\\\" "), std::string::npos) << dot;
@@ -174,7 +179,8 @@ TEST(DotWriter, NulBytesAreDroppedFromQuotedTexts) {
     circuit.outputNames = {std::string("n\\\0", 3)};
     const TempDir dir;
     const std::string dot =
-        buildDot(circuit, FunctionAssignment(), false, "c.chr", SettingsFile(dir.file("set.ini")));
+        buildDot(circuit, FunctionAssignment(), false, "c.chr",
+                 readFunctionStyles(SettingsFile(dir.file("set.ini")), FunctionAssignment()));
     EXPECT_NE(dot.find(" out0[fontsize=23 label=\"n\\\\\"]\n"), std::string::npos) << dot;
 }
 
@@ -182,7 +188,8 @@ TEST(DotWriter, FileNameCannotLeaveTheCommentLine) {
     const Chromosome circuit;
     const TempDir dir;
     const std::string dot =
-        buildDot(circuit, FunctionAssignment(), false, "/d/a\nb\r.chr", SettingsFile(dir.file("set.ini")));
+        buildDot(circuit, FunctionAssignment(), false, "/d/a\nb\r.chr",
+                 readFunctionStyles(SettingsFile(dir.file("set.ini")), FunctionAssignment()));
     EXPECT_EQ(dot.substr(0, dot.find('\n') + 1), "#a b .chr\n");
 }
 
@@ -195,7 +202,8 @@ TEST(DotWriter, NoCircuitGivesAnEmptyGraphWhateverTheHeaderSays) {
     circuit.arity = 2;
     circuit.inputNames = {"a", "b"};
     const TempDir dir;
-    EXPECT_EQ(buildDot(circuit, FunctionAssignment(), true, "c.chr", SettingsFile(dir.file("set.ini"))),
+    EXPECT_EQ(buildDot(circuit, FunctionAssignment(), true, "c.chr",
+                       readFunctionStyles(SettingsFile(dir.file("set.ini")), FunctionAssignment())),
               "#c.chr\ndigraph z {\n Node [peripheries=0]\n {rank=same;}\n\n\n {rank=same;}\n}\n");
 }
 
@@ -205,7 +213,8 @@ TEST(DotWriter, ArityOneDrawsOnlyTheFirstConnection) {
     FunctionAssignment assignment;
     assignment.setIdentifier(1, 5);  // reads input 1 only, which the block does not have
     const TempDir dir;
-    const std::string dot = buildDot(circuit, assignment, true, "c.chr", SettingsFile(dir.file("set.ini")));
+    const std::string dot = buildDot(circuit, assignment, true, "c.chr",
+                                     readFunctionStyles(SettingsFile(dir.file("set.ini")), assignment));
     EXPECT_NE(dot.find("]\n in1 -> blk2[label=\"0\" fontsize=10]\n blk3["), std::string::npos) << dot;
     EXPECT_NE(dot.find("]\n\n out0"), std::string::npos) << dot;
 }
@@ -216,7 +225,8 @@ TEST(DotWriter, HiddenEntriesAsSourcesAndOutputsReadingAnything) {
     circuit.blocks[3].visible = false;
     const TempDir dir;
     const std::string dot =
-        buildDot(circuit, FunctionAssignment(), false, "c.chr", SettingsFile(dir.file("set.ini")));
+        buildDot(circuit, FunctionAssignment(), false, "c.chr",
+                 readFunctionStyles(SettingsFile(dir.file("set.ini")), FunctionAssignment()));
     // The hidden input still has its node; its edge into the block is omitted.
     EXPECT_NE(dot.find(" in0[fontsize=23]\n"), std::string::npos);
     EXPECT_NE(dot.find("]\n in1 -> blk2\n\n"), std::string::npos) << dot;

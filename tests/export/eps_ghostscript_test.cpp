@@ -1,5 +1,6 @@
 #include "export/eps_writer.h"
 
+#include "app/settings.h"
 #include "render/geometry.h"
 #include "support/random_circuit.h"
 #include "support/test_support.h"
@@ -77,7 +78,8 @@ Sample randomSample(std::mt19937& rng, std::int32_t arity, const SettingsFile& s
     options.hiddenBlocks = between(rng, 0, 1) == 1;
     options.functionLabels = between(rng, 0, 1) == 1;
     options.wiring = static_cast<WiringMode>(between(rng, 0, 2));
-    sample.eps = buildEps(circuit, assignment, options, "Popis (" + nasty(rng) + ") \\ konec", settings);
+    sample.eps = buildEps(circuit, assignment, options, "Popis (" + nasty(rng) + ") \\ konec",
+                          readFunctionLabels(settings, assignment));
     return sample;
 }
 
@@ -142,7 +144,8 @@ TEST(EpsGhostscript, ThePictureIsNotBlank) {
     std::mt19937 rng(11);
     Chromosome circuit = test::randomCircuit(rng, {3, 2, 3, 3, 2});
     placeOnGrid(circuit, defaultSpacingTexts());
-    const std::string eps = buildEps(circuit, FunctionAssignment(), DisplayOptions(), "Popis", settings);
+    const std::string eps = buildEps(circuit, FunctionAssignment(), DisplayOptions(), "Popis",
+                                     readFunctionLabels(settings, FunctionAssignment()));
     test::writeBytes(dir.file("c.eps"), eps);
 
     const test::CommandResult result =

@@ -1,5 +1,6 @@
 #include "export/eps_writer.h"
 
+#include "app/settings.h"
 #include "model/chromosome_parser.h"
 #include "render/geometry.h"
 #include "support/test_support.h"
@@ -115,7 +116,7 @@ struct Writer {
         if (!ini.empty()) test::writeBytes(dir.file("set.ini"), ini);
     }
     std::string eps(const Chromosome& circuit, const std::string& description = "") const {
-        return buildEps(circuit, assignment, options, description, settings);
+        return buildEps(circuit, assignment, options, description, readFunctionLabels(settings, assignment));
     }
 };
 

@@ -3,6 +3,7 @@
 // that are not UTF-8, attempts to break out into PostScript or DOT, and a megabyte of text. The real
 // readers must take every export without an error, show the texts as texts, and run none of them.
 
+#include "app/settings.h"
 #include "eval/function_assignment.h"
 #include "export/dot_writer.h"
 #include "export/eps_writer.h"
@@ -103,11 +104,13 @@ std::string gs(const std::string& arguments) {
 TEST(HostileTexts, GhostscriptShowsThemAndRunsNone) {
     if (!haveProgram("gs")) GTEST_SKIP() << "gs is not installed";
     Hostile hostile;
-    writeBytes(hostile.dir.file("hostile.eps"), buildEps(hostile.circuit, hostile.assignment, hostile.options,
-                                                         hostile.description, *hostile.settings));
+    writeBytes(hostile.dir.file("hostile.eps"),
+               buildEps(hostile.circuit, hostile.assignment, hostile.options, hostile.description,
+                        readFunctionLabels(*hostile.settings, hostile.assignment)));
     // A megabyte in one string.
-    writeBytes(hostile.dir.file("big.eps"), buildEps(hostile.circuit, hostile.assignment, hostile.options,
-                                                     "(" + kMegabyte + "\\", *hostile.settings));
+    writeBytes(hostile.dir.file("big.eps"),
+               buildEps(hostile.circuit, hostile.assignment, hostile.options, "(" + kMegabyte + "\\",
+                        readFunctionLabels(*hostile.settings, hostile.assignment)));
 
     // Nothing is printed: a text that escaped its string would print its marker with "=".
     const auto safe = runCommand(gs("-dSAFER -sDEVICE=nullpage '" + hostile.dir.file("hostile.eps") + "' '" +
@@ -188,8 +191,9 @@ bool validUtf8(const std::string& text) {
 TEST(HostileTexts, GraphvizShowsThemAsLabelsAndMakesNoOtherNodes) {
     if (!haveProgram("dot")) GTEST_SKIP() << "Graphviz dot is not installed";
     Hostile hostile(kMegabyte);
-    writeBytes(hostile.dir.file("hostile.dot"), buildDot(hostile.circuit, hostile.assignment, false,
-                                                         hostile.dir.file("a\nb\".chr"), *hostile.settings));
+    writeBytes(hostile.dir.file("hostile.dot"),
+               buildDot(hostile.circuit, hostile.assignment, false, hostile.dir.file("a\nb\".chr"),
+                        readFunctionStyles(*hostile.settings, hostile.assignment)));
     const auto result = runCommand("dot -Tsvg -o '" + hostile.dir.file("hostile.svg") + "' '" +
                                    hostile.dir.file("hostile.dot") + "'");
     ASSERT_EQ(0, result.status) << result.output;

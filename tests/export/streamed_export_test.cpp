@@ -2,6 +2,7 @@
 // it, so a file of gigabytes never stands whole in memory; the pieces joined are the text the string
 // forms give.
 
+#include "app/settings.h"
 #include "export/buffered_sink.h"
 #include "export/dot_writer.h"
 #include "export/eps_writer.h"
@@ -74,14 +75,18 @@ TEST(StreamedExport, TextsReachTheSinkInBoundedPiecesThatMakeTheWholeText) {
         options.blockNumbers = true;
         options.functionLabels = true;
 
-        expectStreamed(piecesOf([&](const ByteSink& sink) {
-                           writeEpsText(sink, circuit, assignment, options, "Popis", settings);
-                       }),
-                       buildEps(circuit, assignment, options, "Popis", settings));
-        expectStreamed(piecesOf([&](const ByteSink& sink) {
-                           writeDotText(sink, circuit, assignment, true, "big.chr", settings);
-                       }),
-                       buildDot(circuit, assignment, true, "big.chr", settings));
+        expectStreamed(
+            piecesOf([&](const ByteSink& sink) {
+                writeEpsText(sink, circuit, assignment, options, "Popis",
+                             readFunctionLabels(settings, assignment));
+            }),
+            buildEps(circuit, assignment, options, "Popis", readFunctionLabels(settings, assignment)));
+        expectStreamed(
+            piecesOf([&](const ByteSink& sink) {
+                writeDotText(sink, circuit, assignment, true, "big.chr",
+                             readFunctionStyles(settings, assignment));
+            }),
+            buildDot(circuit, assignment, true, "big.chr", readFunctionStyles(settings, assignment)));
         expectStreamed(piecesOf([&](const ByteSink& sink) { writeVhdlText(sink, circuit, "big.chr"); }),
                        buildVhdl(circuit, "big.chr"));
     }

@@ -8,6 +8,7 @@
 // new x, y and value, each of those four bytes).
 #include "fuzz_support.h"
 
+#include "app/settings.h"
 #include "eval/evaluator.h"
 #include "eval/function_assignment.h"
 #include "export/dot_writer.h"
@@ -550,14 +551,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if ((edits & 32) != 0) block.value = input.int32();
     }
 
-    checkEps(buildEps(circuit, assignment, options, description, settings), description);
-    checkDot(buildDot(circuit, assignment, dotValues, description, settings));
+    checkEps(buildEps(circuit, assignment, options, description, readFunctionLabels(settings, assignment)),
+             description);
+    checkDot(buildDot(circuit, assignment, dotValues, description, readFunctionStyles(settings, assignment)));
     checkVhdl(buildVhdl(circuit, description));
 
     const Scene scene{circuit,
                       assignment,
                       options,
-                      &settings,
+                      readFunctionLabels(settings, assignment),
                       fitCanvasSize(circuit, options.hiddenBlocks, options.footer, {600, 400}),
                       description,
                       "8.12.2025 3:14:15",

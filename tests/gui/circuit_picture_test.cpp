@@ -38,9 +38,9 @@ struct Example {
     }
 
     QImage picture(CanvasSize size = {420, 260}) const {
-        return renderCircuitPicture(Scene{circuit, assignment, options, nullptr, size, "příklad (3x3)",
-                                          "8.12.2026 10:00:00", false, {}},
-                                    nullptr);
+        return renderCircuitPicture(
+            Scene{circuit, assignment, options, {}, size, "příklad (3x3)", "8.12.2026 10:00:00", false, {}},
+            nullptr);
     }
 };
 
@@ -149,8 +149,15 @@ TEST(CircuitPicture, SymbolSheetCellsReplaceBoxes) {
 
     Example example;
     example.options.symbols = true;
-    const QImage picture = renderCircuitPicture(Scene{example.circuit, example.assignment, example.options, nullptr,
-                                                      {420, 260}, "", "", false, {loaded->width(), loaded->height()}},
+    const QImage picture = renderCircuitPicture(Scene{example.circuit,
+                                                      example.assignment,
+                                                      example.options,
+                                                      {},
+                                                      {420, 260},
+                                                      "",
+                                                      "",
+                                                      false,
+                                                      {loaded->width(), loaded->height()}},
                                                 &*loaded);
     picture.save(QString::fromStdString(outputDirectory() + "/schematic-symbols.png"));
     // Block 4 (gene 3, identifier 3) at (80, 100): its cell is the reddish one.

@@ -3,10 +3,11 @@
 // written band by band are byte for byte those of the whole picture, and pictures the formats cannot
 // hold are refused before anything is written.
 
+#include "app/settings.h"
 #include "export/jpeg_codec.h"
 #include "gui/circuit_picture.h"
-#include "gui/whole_picture.h"
 #include "gui/qt_canvas.h"
+#include "gui/whole_picture.h"
 #include "model/error.h"
 #include "model/settings_file.h"
 #include "support/random_circuit.h"
@@ -54,15 +55,9 @@ struct Picture {
     QImage sheet = symbolSheet();
 
     Scene scene() const {
-        return Scene{circuit,
-                     assignment,
-                     options,
-                     &settings,
-                     size,
-                     "Schéma: příklad",
-                     "8.12.2026 10:00:00",
-                     dragging,
-                     {sheet.width(), sheet.height()}};
+        return Scene{
+            circuit,           assignment,           options,  readFunctionLabels(settings, assignment), size,
+            "Schéma: příklad", "8.12.2026 10:00:00", dragging, {sheet.width(), sheet.height()}};
     }
 };
 

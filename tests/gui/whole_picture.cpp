@@ -10,12 +10,17 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace pellisor::test {
 
 QImage renderCircuitPicture(const Scene& scene, const QImage* symbolSheet) {
-    QImage picture(std::max(scene.imageSize.width, 1), std::max(scene.imageSize.height, 1),
-                   QImage::Format_RGB32);
+    const int width = std::max(scene.imageSize.width, 1);
+    const int height = std::max(scene.imageSize.height, 1);
+    // Refused before the allocation, which would fail or, under AddressSanitizer, end the program.
+    constexpr std::int64_t kMaxBytes = std::int64_t{1} << 32;
+    if (std::int64_t{width} * height * 4 > kMaxBytes) throw Error("the whole picture does not fit in memory");
+    QImage picture(width, height, QImage::Format_RGB32);
     if (picture.isNull()) throw Error("the whole picture does not fit in memory");
     QPainter painter(&picture);
     QtCanvas canvas(painter, symbolSheet, picture.rect());

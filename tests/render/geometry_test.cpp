@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <random>
 
 namespace pellisor {
@@ -108,6 +109,27 @@ TEST(BlockGeometry, PinsSpreadByFortyDividedByTheInputCount) {
     EXPECT_EQ((Point{90, 230}), inputPinEnd(block, 1));
     EXPECT_EQ((Point{140, 220}), outputPinEnd(block));
     EXPECT_EQ(0, pinPitch(0));
+}
+
+// Layout files may put an anchor anywhere: the pins and the hit area stay within int32 at its ends.
+TEST(BlockGeometry, PinsAndHitAreaAtTheEndsOfTheCoordinateRange) {
+    constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
+    constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
+    Block block;
+    block.inputCount = 2;
+    block.x = kMax;
+    block.y = kMin;
+    EXPECT_EQ((Point{kMax - 10, kMin + 10}), inputPinEnd(block, 0));
+    EXPECT_EQ((Point{kMax, kMin + 20}), outputPinEnd(block));
+    block.x = kMin;
+    EXPECT_EQ((Point{kMin, kMin + 30}), inputPinEnd(block, 1));
+    EXPECT_TRUE(hitsAnchor(block, kMin + 4, kMin));
+    EXPECT_FALSE(hitsAnchor(block, kMin + 5, kMin));
+    EXPECT_FALSE(hitsAnchor(block, kMax, kMax));
+    block.x = kMax;
+    block.y = kMax;
+    EXPECT_TRUE(hitsAnchor(block, kMax - 4, kMax - 4));
+    EXPECT_FALSE(hitsAnchor(block, kMax - 5, kMax));
 }
 
 TEST(CanvasSize, GrowsFromTheLargestShownAnchorAndNeverBelowTheViewport) {

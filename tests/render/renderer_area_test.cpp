@@ -72,7 +72,7 @@ struct RandomDrawing {
     CanvasSize size;
 
     Scene scene() const {
-        return Scene{circuit,        assignment,         options,  nullptr, size,
+        return Scene{circuit,        assignment,         options,  {},     size,
                      "popis obvodu", "1.2.2026 3:04:05", dragging, symbols};
     }
 };
@@ -234,7 +234,7 @@ TEST(RendererArea, BranchingWiresOfBusySignalsStartAtTheNearestEarlierCorner) {
         DisplayOptions options;
         options.wiring = WiringMode::DirectOpt;
         RecordingCanvas canvas;
-        drawCircuit(canvas, Scene{circuit, assignment, options, nullptr, {500, 500}, "", "", false, {}});
+        drawCircuit(canvas, Scene{circuit, assignment, options, {}, {500, 500}, "", "", false, {}});
         std::vector<Wire> drawn;
         for (const Primitive& p : canvas.ofKind("line")) {
             if (p.pen == colors::kGreen) drawn.push_back({p.x1, p.y1, p.x2, p.y2});

@@ -1,5 +1,6 @@
 #include "render/renderer.h"
 
+#include "app/settings.h"
 #include "model/chromosome_parser.h"
 #include "support/recording_canvas.h"
 #include "support/test_support.h"
@@ -29,7 +30,9 @@ struct Drawing {
 
     RecordingCanvas draw(CanvasSize size = {999, 338}) const {
         RecordingCanvas canvas;
-        drawCircuit(canvas, Scene{circuit, assignment, options, settings, size, "desc", "12.1.2026 10:00:00",
+        const FunctionStyles functions =
+            settings ? readFunctionLabels(*settings, assignment) : FunctionStyles{};
+        drawCircuit(canvas, Scene{circuit, assignment, options, functions, size, "desc", "12.1.2026 10:00:00",
                                   dragging, symbols});
         return canvas;
     }
