@@ -2,8 +2,8 @@
 
 #include "app/settings.h"
 #include "gui/canvas_view.h"
-#include "gui/circuit_picture.h"
 #include "gui/function_dialog.h"
+#include "gui/picture_files.h"
 #include "gui/qt_ui.h"
 #include "gui/result_log.h"
 #include "model/error.h"
@@ -110,9 +110,12 @@ QToolButton* flatButton(const ButtonControl& control, QWidget* parent) {
 
 struct MainWindow::Parts {
     Parts(MainWindow& window, const std::string& settingsPath)
-        : ui(window, [&window] { window.refreshControls(); }), workbench(ui, settingsPath) {}
+        : ui(window, [&window] { window.refreshControls(); }),
+          pictures([this] { return canvas ? canvas->symbolSheet() : nullptr; }),
+          workbench(ui, pictures, settingsPath) {}
 
     QtUi ui;
+    PictureFiles pictures;  // the schematic is drawn with the sheet the canvas shows
     Workbench workbench;
     bool ready = false;       // the controls exist
     bool refreshing = false;  // changes of the controls come from the workbench
@@ -150,7 +153,7 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
     setWindowTitle(QStringLiteral("Pellisor"));
     buildControls();
     Parts& p = *parts_;
-    p.ui.attach(p.workbench, *p.canvas, *p.scrollArea, *p.functionDialog, *p.resultLog);
+    p.ui.attach(*p.canvas, *p.scrollArea, *p.functionDialog, *p.resultLog);
     p.ready = true;
 
     resize(1007, 661);
@@ -165,14 +168,9 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
     QResizeEvent laidOut(p.scrollArea->size(), QSize());
     QCoreApplication::sendEvent(p.scrollArea, &laidOut);
 
-    try {
-        if (auto sheet = loadSymbolSheet(executableDirectory() + "hradla.jpg")) {
-            p.workbench.setSymbolSheet(SymbolSheet{sheet->width(), sheet->height()});
-            p.canvas->setSymbolSheet(std::move(sheet));
-        }
-    } catch (const std::exception& error) {
-        // Without the sheet the blocks are drawn as boxes.
-        p.ui.showError(error.what());
+    if (auto sheet = readSymbolSheet(executableDirectory() + "hradla.jpg", p.ui)) {
+        p.workbench.setSymbolSheet(symbolSheetSize(sheet));
+        p.canvas->setSymbolSheet(std::move(sheet));
     }
     // The first activation only loads the function assignment table; its errors end the start-up.
     p.workbench.functionAssignmentClicked();
