@@ -1,18 +1,18 @@
 #include "eval/script_runner.h"
 
+#include "eval/decimal_digits.h"
 #include "eval/evaluator.h"
 #include "eval/result_printer.h"
 #include "eval/script_batch.h"
-#include "eval/script_file.h"
+#include "eval/script_lexer.h"
+#include "eval/script_reader.h"
 #include "eval/script_result_line.h"
-#include "eval/script_scanner.h"
 #include "model/error.h"
 #include "model/file_names.h"
 
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
-#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +21,8 @@
 namespace pellisor {
 
 namespace {
+
+static_assert(kScriptReadAhead >= kLexerReadAhead, "the lexer reads past the pieces the reader gives");
 
 constexpr const char* kBadCharTopLevel = "Chybny znak v souboru #01";
 constexpr const char* kBadCharTarget = "Chybny znak v souboru #02";
@@ -32,45 +34,12 @@ constexpr const char* kBadInputSource = "Chybny index vstupu [:i]";
 constexpr const char* kTooManyInputs = "Prilis mnoho vstupu v seznamu";
 constexpr const char* kTooManyOutputs = "Prilis mnoho vystupu v seznamu";
 constexpr const char* kBadListEntry = "Chybny index bloku v seznamu";
-constexpr const char* kNumberTooLong = "Prilis dlouhe cislo v souboru";
 constexpr const char* kNoCircuit = "Neni nacten zadny obvod";
 
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 // LF is not among them: it ends a line.
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\r';
 }
-
-// The digits read so far; converted only where the format uses the number, so that a bad character
-// is reported before an overlong number.
-class DigitRun {
-public:
-    void clear() {
-        value_ = 0;
-        empty_ = true;
-    }
-    void start(char digit) {
-        clear();
-        append(digit);
-    }
-    void append(char digit) {
-        // Once past the 32-bit range the run stays there; stopping keeps the int64 from overflowing.
-        if (value_ <= kMax) value_ = value_ * 10 + (digit - '0');
-        empty_ = false;
-    }
-    bool empty() const { return empty_; }
-    std::int32_t value() const {
-        if (value_ > kMax) throw Error(kNumberTooLong);
-        return static_cast<std::int32_t>(value_);
-    }
-
-private:
-    static constexpr std::int64_t kMax = std::numeric_limits<std::int32_t>::max();
-    std::int64_t value_ = 0;
-    bool empty_ = true;
-};
 
 // A watched list. Its length ends it, where the format ends a list at its first negative entry: only
 // validated block indices are ever stored, so the two agree.
@@ -108,7 +77,7 @@ public:
     // evaluate many at a time where the circuit allows it; without it every character goes through the
     // state machine and every vector through the plain evaluator at its line end. The log, the error
     // and the circuit's final state are the same.
-    void run(ScriptFile& file, bool fast) {
+    void run(ScriptReader& file, bool fast) {
         quick_ = fast;
         if (fast) batch_ = ScriptBatch::create(circuit_, assignment_);
         try {
@@ -160,7 +129,7 @@ private:
                     ++position;
                     continue;
                 }
-                if (quick_ && isDigit(c)) {
+                if (quick_ && isDecimalDigit(c)) {
                     const char* next =
                         scanVectorLine(position, end, circuit_.blocks.data(), circuit_.inputCount, pending_);
                     if (next == position) {
@@ -205,7 +174,7 @@ private:
                     flush();
                     outputNumbering_ = false;
                     beginList(inputs_);
-                } else if (isDigit(c)) {
+                } else if (isDecimalDigit(c)) {
                     number_.start(c);
                     state_ = State::Target;
                 } else if (!isBlank(c)) {
@@ -216,7 +185,7 @@ private:
                 if (c == '\n') state_ = State::TopLevel;
                 return true;
             case State::Target:
-                if (isDigit(c)) {
+                if (isDecimalDigit(c)) {
                     number_.append(c);
                 } else if (c == ':') {
                     target_ = number_.value();
@@ -227,7 +196,7 @@ private:
                 }
                 return true;
             case State::Source:
-                if (isDigit(c)) {
+                if (isDecimalDigit(c)) {
                     number_.append(c);
                     sourceKind_ = ScriptSource::Literal;
                 } else if (c == 'o') {
@@ -240,7 +209,7 @@ private:
                 state_ = State::Value;
                 return true;
             case State::Value:
-                if (isDigit(c)) {
+                if (isDecimalDigit(c)) {
                     number_.append(c);
                     return true;
                 }
@@ -248,7 +217,7 @@ private:
                 state_ = State::TopLevel;
                 return false;
             case State::List:
-                if (isDigit(c)) {
+                if (isDecimalDigit(c)) {
                     number_.start(c);
                     state_ = State::ListNumber;
                 } else if (c == 'b') {
@@ -262,7 +231,7 @@ private:
                 }
                 return true;
             case State::ListNumber:
-                if (isDigit(c)) {
+                if (isDecimalDigit(c)) {
                     number_.append(c);
                     return true;
                 }
@@ -460,7 +429,7 @@ void runScriptWith(const std::string& path, Chromosome& circuit, const FunctionA
     results.line("# " + description + "/" + fileNamePart(path) + " Vstupů: " +
                  std::to_string(circuit.inputCount) + "  Výstupů: " + std::to_string(circuit.outputCount));
 
-    ScriptFile file(path);
+    ScriptReader file(path);
     run.run(file, fast);
 }
 
