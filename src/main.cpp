@@ -3,10 +3,12 @@
 #include "app/workbench.h"
 #include "gui/console_ui.h"
 #include "gui/main_window.h"
+#include "gui/picture_files.h"
 #include "model/error.h"
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMessageBox>
 #include <QString>
 #include <QtGlobal>
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,11 +39,13 @@ int runUnattended(int& qtArgc, char** qtArgv, const std::vector<std::string>& ar
     const QGuiApplication application(qtArgc, qtArgv);
     try {
         pellisor::ConsoleUi ui(std::cin, std::cerr);
-        pellisor::Workbench workbench(ui, pellisor::settingsPath());
-        ui.attach(workbench);
-        workbench.setSymbolSheet(ui.loadSymbols(pellisor::executableDirectory() + "hradla.jpg"));
+        std::optional<QImage> symbols;
+        pellisor::PictureFiles pictures([&symbols] { return symbols ? &*symbols : nullptr; });
+        pellisor::Workbench workbench(ui, pictures, pellisor::settingsPath());
+        symbols = pellisor::readSymbolSheet(pellisor::executableDirectory() + "hradla.jpg", ui);
+        workbench.setSymbolSheet(pellisor::symbolSheetSize(symbols));
         workbench.functionAssignmentClicked();  // the silent first load of the table
-        pellisor::processArguments(arguments, workbench, ui, std::cout, std::cerr);
+        pellisor::processArguments(arguments, workbench, std::cout, std::cerr);
     } catch (const std::exception& error) {
         std::cerr << "pellisor: " << error.what() << '\n';
         return EXIT_FAILURE;
@@ -66,9 +71,7 @@ int runInteractive(int& qtArgc, char** qtArgv, const std::vector<std::string>& a
     const QApplication application(qtArgc, qtArgv);
     try {
         pellisor::MainWindow window(pellisor::settingsPath());
-        // Pictures of "-f:" are plain file work; the window's dialogs are not needed for them.
-        pellisor::ConsoleUi pictures(std::cin, std::cerr);
-        pellisor::processArguments(arguments, window.workbench(), pictures, std::cout, std::cerr);
+        pellisor::processArguments(arguments, window.workbench(), std::cout, std::cerr);
         window.show();
         QApplication::exec();
     } catch (const std::exception& error) {

@@ -2,7 +2,6 @@
 
 #include "app/run_inputs.h"
 #include "app/workbench.h"
-#include "eval/image_filter.h"
 #include "eval/script_result_sink.h"
 #include "model/error.h"
 #include "model/file_io.h"
@@ -46,18 +45,10 @@ std::string chromosomePathOf(const std::string& argument) {
     return currentDirectory() + "/" + argument;
 }
 
-void filterPictureFile(Workbench& workbench, Ui& ui, const std::string& source, const std::string& target) {
-    const RgbImage picture = ui.loadBitmap(source);
-    const auto result = ui.runFilterJob([&](FilterProgress& progress) {
-        return filterImage3x3(workbench.circuit(), workbench.assignment(), picture, &progress);
-    });
-    if (result) ui.saveBitmap(target, *result);
-}
-
 class ArgumentWalker {
 public:
-    ArgumentWalker(Workbench& workbench, Ui* ui, bool unattended, std::ostream& warnings)
-        : workbench_(workbench), ui_(ui), unattended_(unattended), warnings_(warnings) {}
+    ArgumentWalker(Workbench& workbench, bool unattended, std::ostream& warnings)
+        : workbench_(workbench), unattended_(unattended), warnings_(warnings) {}
 
     void fileArgument(const std::string& argument) {
         bool known = false;
@@ -152,10 +143,10 @@ private:
             workbench_.setLayoutFileName("");
             applyLayout();
         } else {
-            if (ui_ == nullptr) throw Error("Filtrování obrazu zde není k dispozici");
             const std::string source = option.substr(std::strlen(kFilterPrefix));
             inputs_.noteRead(source);
-            filterPictureFile(workbench_, *ui_, source, output(".flt.bmp"));
+            const std::string target = output(".flt.bmp");  // refused before the picture is read
+            workbench_.filterPictureFile(source, target);
         }
     }
 
@@ -186,7 +177,6 @@ private:
     }
 
     Workbench& workbench_;
-    Ui* ui_;
     const bool unattended_;  // "-x" is among the arguments: no window will show anything
     std::ostream& warnings_;
     RunInputs inputs_;
@@ -194,24 +184,6 @@ private:
     std::string chromosomePath_;
     std::string scriptPath_;
 };
-
-ArgumentWalk walkArguments(const std::vector<std::string>& arguments, Workbench& workbench, Ui* ui,
-                           std::ostream& out, std::ostream& warnings) {
-    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end()) {
-        out << usageText();
-        return ArgumentWalk{unattendedRequested(arguments), true};
-    }
-    ArgumentWalker walker(workbench, ui, unattendedRequested(arguments), warnings);
-    for (const std::string& argument : arguments) {
-        if (argument.empty()) continue;
-        if (argument.front() == '-') {
-            walker.option(argument);
-        } else {
-            walker.fileArgument(argument);
-        }
-    }
-    return walker.walk();
-}
 
 }  // namespace
 
@@ -221,12 +193,20 @@ bool unattendedRequested(const std::vector<std::string>& arguments) {
 
 ArgumentWalk processArguments(const std::vector<std::string>& arguments, Workbench& workbench,
                               std::ostream& out, std::ostream& warnings) {
-    return walkArguments(arguments, workbench, nullptr, out, warnings);
-}
-
-ArgumentWalk processArguments(const std::vector<std::string>& arguments, Workbench& workbench, Ui& pictures,
-                              std::ostream& out, std::ostream& warnings) {
-    return walkArguments(arguments, workbench, &pictures, out, warnings);
+    if (std::find(arguments.begin(), arguments.end(), "--help") != arguments.end()) {
+        out << usageText();
+        return ArgumentWalk{unattendedRequested(arguments), true};
+    }
+    ArgumentWalker walker(workbench, unattendedRequested(arguments), warnings);
+    for (const std::string& argument : arguments) {
+        if (argument.empty()) continue;
+        if (argument.front() == '-') {
+            walker.option(argument);
+        } else {
+            walker.fileArgument(argument);
+        }
+    }
+    return walker.walk();
 }
 
 std::string usageText() {

@@ -6,7 +6,6 @@
 
 namespace pellisor {
 
-class Ui;
 class Workbench;
 
 // What the argument walk leaves for the start-up to decide.
@@ -20,12 +19,9 @@ bool unattendedRequested(const std::vector<std::string>& arguments);
 
 // Processes the arguments left to right against the workbench, each acting at once: chromosome files,
 // scripts, layout files and the options. Errors raised by an argument end the walk (the caller shows
-// them and ends the program). Unknown options are ignored but named on `warnings`.
+// them and ends the program). Unknown options are ignored but named on `warnings`. The pictures of
+// "-f:" are the workbench's, filtered as its filter button does.
 ArgumentWalk processArguments(const std::vector<std::string>& arguments, Workbench& workbench,
-                              std::ostream& out, std::ostream& warnings);
-
-// The same, with the Ui that reads and writes the pictures of "-f:"; without it "-f:" raises an Error.
-ArgumentWalk processArguments(const std::vector<std::string>& arguments, Workbench& workbench, Ui& pictures,
                               std::ostream& out, std::ostream& warnings);
 
 // The text "--help" prints.

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "export/picture_format.h"
 #include "eval/image_filter.h"
 #include "model/rgb_image.h"
 #include "render/geometry.h"
@@ -23,7 +22,8 @@ struct FileDialogRequest {
 };
 
 // Everything the workbench asks of the person in front of it, and everything it tells them. The
-// window implements it with dialogs and widgets; an unattended run with stderr and stdin.
+// window implements it with dialogs and widgets; an unattended run with stderr and stdin. Pictures
+// are kept by a PictureStore.
 class Ui {
 public:
     virtual ~Ui() = default;
@@ -55,11 +55,6 @@ public:
     // The current date and time in the user's short date and long time formats.
     virtual std::string dateTimeText() = 0;
 
-    // Writes the whole drawing as a BMP or JPEG file; a failure raises an Error.
-    virtual void saveRasterPicture(PictureFormat format, const std::string& path) = 0;
-    // Reads a BMP file; a file that is not a readable bitmap raises an Error.
-    virtual RgbImage loadBitmap(const std::string& path) = 0;
-    virtual void saveBitmap(const std::string& path, const RgbImage& image) = 0;
     // Runs a long filter job, showing its progress and offering to cancel it; returns its result.
     virtual std::optional<RgbImage> runFilterJob(
         const std::function<std::optional<RgbImage>(FilterProgress&)>& job) = 0;

@@ -54,7 +54,8 @@ bool valueEditorAccepts(char typed) {
     return (typed >= '0' && typed <= '9') || typed == '\r' || typed == '\b';
 }
 
-Workbench::Workbench(Ui& ui, std::string settingsPath) : ui_(ui), settings_(std::move(settingsPath)) {
+Workbench::Workbench(Ui& ui, PictureStore& pictures, std::string settingsPath)
+    : ui_(ui), pictures_(pictures), settings_(std::move(settingsPath)) {
     for (const Button button : kEnabledAtStart)
         enable(button, true);
     spacings_ = readSpacingTexts(settings_);
@@ -270,7 +271,7 @@ void Workbench::savePicture(PictureFormat format, const std::string& path) {
             writeEpsText(sink, circuit_, assignment_, options_, description_, shownFunctionLabels());
         });
     } else {
-        ui_.saveRasterPicture(format, path);
+        pictures_.saveSchematic(format, path, scene());
     }
 }
 
@@ -423,13 +424,21 @@ void Workbench::filterImageClicked() {
     pictureFilter_ = "Bitmaps|*.bmp";
     const auto sourcePath = ui_.chooseOpenFile({"", "Bitmaps|*.bmp", ".bmp", "", "", false});
     if (!sourcePath || sourcePath->empty()) return;
-    const RgbImage source = ui_.loadBitmap(*sourcePath);
-    const auto result = ui_.runFilterJob(
-        [&](FilterProgress& progress) { return filterImage3x3(circuit_, assignment_, source, &progress); });
+    const auto result = filterPicture(*sourcePath);
     if (!result) return;
     const auto targetPath = ui_.chooseSaveFile({"", pictureFilter_, ".bmp", "", "", true});
     if (!targetPath || targetPath->empty()) return;
-    ui_.saveBitmap(*targetPath, *result);
+    pictures_.saveBitmap(*targetPath, *result);
+}
+
+void Workbench::filterPictureFile(const std::string& source, const std::string& target) {
+    if (const auto result = filterPicture(source)) pictures_.saveBitmap(target, *result);
+}
+
+std::optional<RgbImage> Workbench::filterPicture(const std::string& sourcePath) {
+    const RgbImage source = pictures_.loadBitmap(sourcePath);
+    return ui_.runFilterJob(
+        [&](FilterProgress& progress) { return filterImage3x3(circuit_, assignment_, source, &progress); });
 }
 
 void Workbench::showSummary() {

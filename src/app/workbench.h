@@ -1,5 +1,6 @@
 #pragma once
 
+#include "app/picture_store.h"
 #include "app/ui.h"
 #include "eval/function_assignment.h"
 #include "model/chromosome.h"
@@ -69,11 +70,11 @@ std::string loadCancelledMessage(const std::string& path);
 bool valueEditorAccepts(char typed);
 
 // The one circuit with its companions and every command of the main window. The window and the
-// unattended run both drive it; it asks and tells through the Ui. Commands raise Error; the window
-// shows it, the start-up ends on it.
+// unattended run both drive it; it asks and tells through the Ui and keeps its pictures in the
+// PictureStore. Commands raise Error; the window shows it, the start-up ends on it.
 class Workbench {
 public:
-    Workbench(Ui& ui, std::string settingsPath);
+    Workbench(Ui& ui, PictureStore& pictures, std::string settingsPath);
 
     // --- state the controls show ---
     const Chromosome& circuit() const { return circuit_; }
@@ -149,6 +150,9 @@ public:
     void generateDotClicked();         // SBDot
     void runScriptClicked();           // SBbatch
     void filterImageClicked();         // SBfiltr
+    // The filter of SBfiltr between two BMP files: `source` filtered with the circuit as a 3x3 filter
+    // into `target`. A circuit that is not a 3x3 filter raises an Error after the source is read.
+    void filterPictureFile(const std::string& source, const std::string& target);
 
     // --- what the buttons and the command line share ---
     void inform(const std::string& message);
@@ -189,9 +193,12 @@ private:
     void repaint();
     void dropCircuitAfterFailedDraw();
     void countUsage();
+    // Reads a BMP picture and filters it as the filter job; nothing when the job was cancelled.
+    std::optional<RgbImage> filterPicture(const std::string& sourcePath);
     bool hasFile() const { return !fileName_.empty(); }
 
     Ui& ui_;
+    PictureStore& pictures_;
     SettingsFile settings_;
     Chromosome circuit_;
     FunctionAssignment assignment_;

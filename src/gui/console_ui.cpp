@@ -1,12 +1,7 @@
 #include "gui/console_ui.h"
 
-#include "app/workbench.h"
-#include "export/bmp_reader.h"
-#include "export/bmp_writer.h"
 #include "gui/circuit_picture.h"
-#include "model/error.h"
 
-#include <exception>
 #include <istream>
 #include <ostream>
 
@@ -21,18 +16,6 @@ constexpr CanvasSize kInitialViewport{1007, 365};
 }  // namespace
 
 ConsoleUi::ConsoleUi(std::istream& in, std::ostream& err) : in_(in), err_(err) {}
-
-SymbolSheet ConsoleUi::loadSymbols(const std::string& path) {
-    try {
-        symbols_ = loadSymbolSheet(path);
-    } catch (const std::exception& error) {
-        // As in the window: said once, and the blocks are drawn as boxes.
-        symbols_.reset();
-        showError(error.what());
-    }
-    if (!symbols_) return {};
-    return SymbolSheet{symbols_->width(), symbols_->height()};
-}
 
 void ConsoleUi::showError(const std::string& message) {
     err_ << "pellisor: " << message << '\n' << std::flush;
@@ -87,20 +70,6 @@ CanvasSize ConsoleUi::viewportSize() {
 
 std::string ConsoleUi::dateTimeText() {
     return footerDateTimeText();
-}
-
-void ConsoleUi::saveRasterPicture(PictureFormat format, const std::string& path) {
-    if (workbench_ == nullptr) throw Error("Obrázek nelze vykreslit: chybí obvod");
-    // The workbench writes PostScript itself; only raster formats arrive here.
-    saveCircuitPicture(format, path, workbench_->scene(), symbols_ ? &*symbols_ : nullptr);
-}
-
-RgbImage ConsoleUi::loadBitmap(const std::string& path) {
-    return readBmpFile(path);
-}
-
-void ConsoleUi::saveBitmap(const std::string& path, const RgbImage& image) {
-    writeBmpFile(path, image);
 }
 
 std::optional<RgbImage> ConsoleUi::runFilterJob(

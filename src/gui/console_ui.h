@@ -1,9 +1,6 @@
 #pragma once
 
 #include "app/ui.h"
-#include "render/renderer.h"
-
-#include <QImage>
 
 #include <functional>
 #include <iosfwd>
@@ -12,20 +9,13 @@
 
 namespace pellisor {
 
-class Workbench;
-
 // The Ui of an unattended run: no window and no modal box. Errors and information go to the error
 // stream as "pellisor: <message>", questions are asked there and answered from the input stream (its
-// end is Cancel), Yes/No questions answer Yes, file dialogs are cancelled, and pictures are rendered
-// offscreen at the size of the main window's canvas at its initial size.
+// end is Cancel), Yes/No questions answer Yes, file dialogs are cancelled, filter jobs run at once
+// without progress, and the canvas has the size of the main window's canvas at its initial size.
 class ConsoleUi : public Ui {
 public:
     ConsoleUi(std::istream& in, std::ostream& err);
-    // The workbench whose scene saveRasterPicture renders; set once it exists.
-    void attach(const Workbench& workbench) { workbench_ = &workbench; }
-    // Loads the gate-symbol sheet when the file exists and returns what the workbench needs to know of
-    // it; no sheet without the file, and none after a broken file, which is reported once.
-    SymbolSheet loadSymbols(const std::string& path);
 
     void showError(const std::string& message) override;
     void showInformation(const std::string& message) override;
@@ -42,17 +32,12 @@ public:
     void showDragFrame(bool rerender) override;
     CanvasSize viewportSize() override;
     std::string dateTimeText() override;
-    void saveRasterPicture(PictureFormat format, const std::string& path) override;
-    RgbImage loadBitmap(const std::string& path) override;
-    void saveBitmap(const std::string& path, const RgbImage& image) override;
     std::optional<RgbImage> runFilterJob(
         const std::function<std::optional<RgbImage>(FilterProgress&)>& job) override;
 
 private:
     std::istream& in_;
     std::ostream& err_;
-    const Workbench* workbench_ = nullptr;
-    std::optional<QImage> symbols_;
 };
 
 }  // namespace pellisor

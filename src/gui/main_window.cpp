@@ -4,7 +4,7 @@
 
 #include "app/settings.h"
 #include "gui/canvas_view.h"
-#include "gui/circuit_picture.h"
+#include "gui/picture_files.h"
 #include "gui/function_dialog.h"
 #include "gui/qt_ui.h"
 #include "gui/result_log.h"
@@ -43,7 +43,7 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
     setWindowTitle(QStringLiteral("Pellisor"));
     buildControls();
     Parts& p = *parts_;
-    p.ui.attach(p.workbench, *p.canvas, *p.scrollArea, *p.functionDialog, *p.resultLog);
+    p.ui.attach(*p.canvas, *p.scrollArea, *p.functionDialog, *p.resultLog);
     p.ready = true;
 
     resize(1007, 661);
@@ -58,14 +58,9 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
     QResizeEvent laidOut(p.scrollArea->size(), QSize());
     QCoreApplication::sendEvent(p.scrollArea, &laidOut);
 
-    try {
-        if (auto sheet = loadSymbolSheet(executableDirectory() + "hradla.jpg")) {
-            p.workbench.setSymbolSheet(SymbolSheet{sheet->width(), sheet->height()});
-            p.canvas->setSymbolSheet(std::move(sheet));
-        }
-    } catch (const std::exception& error) {
-        // Without the sheet the blocks are drawn as boxes.
-        p.ui.showError(error.what());
+    if (auto sheet = readSymbolSheet(executableDirectory() + "hradla.jpg", p.ui)) {
+        p.workbench.setSymbolSheet(symbolSheetSize(sheet));
+        p.canvas->setSymbolSheet(std::move(sheet));
     }
     // The first activation only loads the function assignment table; its errors end the start-up.
     p.workbench.functionAssignmentClicked();

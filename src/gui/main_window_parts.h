@@ -4,6 +4,8 @@
 
 #include "app/workbench.h"
 #include "gui/main_window.h"
+#include "gui/canvas_view.h"
+#include "gui/picture_files.h"
 #include "gui/qt_ui.h"
 
 #include <QString>
@@ -49,9 +51,12 @@ extern const std::array<ButtonControl, kButtonCount> kButtonControls;
 
 struct MainWindow::Parts {
     Parts(MainWindow& window, const std::string& settingsPath)
-        : ui(window, [&window] { window.refreshControls(); }), workbench(ui, settingsPath) {}
+        : ui(window, [&window] { window.refreshControls(); }),
+          pictures([this] { return canvas ? canvas->symbolSheet() : nullptr; }),
+          workbench(ui, pictures, settingsPath) {}
 
     QtUi ui;
+    PictureFiles pictures;  // the schematic is drawn with the sheet the canvas shows
     Workbench workbench;
     bool ready = false;       // the controls exist
     bool refreshing = false;  // changes of the controls come from the workbench

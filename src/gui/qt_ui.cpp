@@ -1,14 +1,9 @@
 #include "gui/qt_ui.h"
 
-#include "app/workbench.h"
-#include "export/bmp_reader.h"
-#include "export/bmp_writer.h"
 #include "gui/canvas_view.h"
 #include "gui/circuit_picture.h"
 #include "gui/function_dialog.h"
 #include "gui/result_log.h"
-#include "model/error.h"
-#include "model/file_io.h"
 #include "model/file_names.h"
 
 #include <QClipboard>
@@ -19,7 +14,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QImage>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -92,9 +86,8 @@ std::string withDefaultExtension(const std::string& chosen, const std::string& d
 
 QtUi::QtUi(QWidget& window, std::function<void()> refresh) : window_(window), refresh_(std::move(refresh)) {}
 
-void QtUi::attach(const Workbench& workbench, CanvasView& canvas, QScrollArea& scrollArea,
-                  FunctionDialog& functionDialog, ResultLog& resultLog) {
-    workbench_ = &workbench;
+void QtUi::attach(CanvasView& canvas, QScrollArea& scrollArea, FunctionDialog& functionDialog,
+                  ResultLog& resultLog) {
     canvas_ = &canvas;
     scrollArea_ = &scrollArea;
     functionDialog_ = &functionDialog;
@@ -194,19 +187,6 @@ CanvasSize QtUi::viewportSize() {
 
 std::string QtUi::dateTimeText() {
     return footerDateTimeText();
-}
-
-void QtUi::saveRasterPicture(PictureFormat format, const std::string& target) {
-    if (!workbench_) throw Error("Obrázek nelze uložit: " + target);
-    saveCircuitPicture(format, target, workbench_->scene(), canvas_ ? canvas_->symbolSheet() : nullptr);
-}
-
-RgbImage QtUi::loadBitmap(const std::string& source) {
-    return readBmpFile(source);
-}
-
-void QtUi::saveBitmap(const std::string& target, const RgbImage& image) {
-    writeBmpFile(target, image);
 }
 
 std::optional<RgbImage> QtUi::runFilterJob(

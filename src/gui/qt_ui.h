@@ -15,7 +15,6 @@ namespace pellisor {
 class CanvasView;
 class FunctionDialog;
 class ResultLog;
-class Workbench;
 
 // The workbench's requests answered with Qt dialogs and the main window's widgets.
 class QtUi : public Ui {
@@ -24,8 +23,8 @@ public:
     QtUi(QWidget& window, std::function<void()> refresh);
 
     // The parts the requests reach, once they exist; until then they are not shown.
-    void attach(const Workbench& workbench, CanvasView& canvas, QScrollArea& scrollArea,
-                FunctionDialog& functionDialog, ResultLog& resultLog);
+    void attach(CanvasView& canvas, QScrollArea& scrollArea, FunctionDialog& functionDialog,
+                ResultLog& resultLog);
 
     void showError(const std::string& message) override;
     void showInformation(const std::string& message) override;
@@ -42,9 +41,6 @@ public:
     void showDragFrame(bool rerender) override;
     CanvasSize viewportSize() override;
     std::string dateTimeText() override;
-    void saveRasterPicture(PictureFormat format, const std::string& path) override;
-    RgbImage loadBitmap(const std::string& path) override;
-    void saveBitmap(const std::string& path, const RgbImage& image) override;
     std::optional<RgbImage> runFilterJob(
         const std::function<std::optional<RgbImage>(FilterProgress&)>& job) override;
 
@@ -53,7 +49,6 @@ private:
 
     QWidget& window_;
     std::function<void()> refresh_;
-    const Workbench* workbench_ = nullptr;
     CanvasView* canvas_ = nullptr;
     QScrollArea* scrollArea_ = nullptr;
     FunctionDialog* functionDialog_ = nullptr;

@@ -3,6 +3,7 @@
 #include "app/workbench.h"
 #include "model/error.h"
 #include "model/file_io.h"
+#include "support/fake_picture_store.h"
 #include "support/fake_ui.h"
 #include "support/test_support.h"
 
@@ -41,13 +42,14 @@ protected:
         return dir.file(name);
     }
     ArgumentWalk run(const std::vector<std::string>& arguments) {
-        return processArguments(arguments, workbench, ui, out, warnings);
+        return processArguments(arguments, workbench, out, warnings);
     }
     const Block& block(std::int32_t index) const { return workbench.circuit().blocks.at(std::size_t(index)); }
 
     test::TempDir dir;
     FakeUi ui;
-    Workbench workbench{ui, dir.file("set.ini")};
+    test::FakePictureStore pictures;
+    Workbench workbench{ui, pictures, dir.file("set.ini")};
     std::ostringstream out;
     std::ostringstream warnings;
 
@@ -62,11 +64,11 @@ TEST_F(CommandLine, ABareNameIsTakenInTheCurrentDirectoryAndNamesTheOutputs) {
     EXPECT_EQ("c.chr", workbench.fileName());
     EXPECT_EQ("Vykreslit", workbench.drawCaption());
     const std::string cwd = std::filesystem::current_path().string();
-    ASSERT_EQ(2U, ui.rasterPictures.size());
-    EXPECT_EQ(PictureFormat::Jpeg, ui.rasterPictures[0].first);
-    EXPECT_EQ(cwd + "/c.jpg", ui.rasterPictures[0].second);
-    EXPECT_EQ(PictureFormat::Bitmap, ui.rasterPictures[1].first);
-    EXPECT_EQ(cwd + "/c.bmp", ui.rasterPictures[1].second);
+    ASSERT_EQ(2U, pictures.rasterPictures.size());
+    EXPECT_EQ(PictureFormat::Jpeg, pictures.rasterPictures[0].first);
+    EXPECT_EQ(cwd + "/c.jpg", pictures.rasterPictures[0].second);
+    EXPECT_EQ(PictureFormat::Bitmap, pictures.rasterPictures[1].first);
+    EXPECT_EQ(cwd + "/c.bmp", pictures.rasterPictures[1].second);
     EXPECT_EQ(0U, readBytes(dir.file("c.ps")).rfind("%!PS", 0));
     EXPECT_EQ(0U, readBytes(dir.file("c.dot")).rfind("#c.chr\ndigraph", 0));
     EXPECT_EQ(0U, readBytes(dir.file("c.vhd")).rfind("--c.chr\n", 0));
@@ -95,7 +97,7 @@ TEST_F(CommandLine, OptionsBeforeAnyChromosomeDoNothingButSaySo) {
     const ArgumentWalk walk = run(arguments);
     EXPECT_FALSE(walk.endRequested);
     EXPECT_FALSE(workbench.circuit().hasCircuit());
-    EXPECT_TRUE(ui.rasterPictures.empty());
+    EXPECT_TRUE(pictures.rasterPictures.empty());
     // In the window each is told and the walk goes on.
     ASSERT_EQ(options.size() + 1, ui.informations.size());
     for (std::size_t i = 0; i < options.size(); ++i) {
@@ -110,7 +112,7 @@ TEST_F(CommandLine, OptionsBeforeAnyChromosomeDoNothingButSaySo) {
 TEST_F(CommandLine, UnknownOptionsAndCapitalsAreIgnoredWithAWarning) {
     chromosome("c.chr");
     run({"c.chr", "", "-O:JPG", "-X", "-o:png", "-", "readme.txt"});
-    EXPECT_TRUE(ui.rasterPictures.empty());
+    EXPECT_TRUE(pictures.rasterPictures.empty());
     EXPECT_EQ(
         "pellisor: neznámá volba ignorována: -O:JPG\n"
         "pellisor: neznámá volba ignorována: -X\n"
@@ -261,31 +263,32 @@ TEST_F(CommandLine, AnErrorEndsTheWalk) {
     EXPECT_FALSE(fileExists(dir.file("bad.dot")));
 }
 
-TEST_F(CommandLine, DashFFiltersThePictureThroughTheUi) {
+TEST_F(CommandLine, DashFFiltersThePictureThroughTheWorkbench) {
     chromosome("f.chr", kFilterLine);
-    ui.bitmap.width = 4;
-    ui.bitmap.height = 3;
+    pictures.bitmap.width = 4;
+    pictures.bitmap.height = 3;
     for (int n = 0; n < 36; ++n)
-        ui.bitmap.pixels.push_back(static_cast<std::uint8_t>(n * 7));
+        pictures.bitmap.pixels.push_back(static_cast<std::uint8_t>(n * 7));
     run({"f.chr", "-f:pic.bmp"});
-    ASSERT_EQ(1U, ui.savedBitmaps.size());
-    EXPECT_EQ(std::filesystem::current_path().string() + "/f.flt.bmp", ui.savedBitmaps[0].first);
-    const RgbImage& result = ui.savedBitmaps[0].second;
+    ASSERT_EQ(1U, pictures.savedBitmaps.size());
+    EXPECT_EQ(std::filesystem::current_path().string() + "/f.flt.bmp", pictures.savedBitmaps[0].first);
+    const RgbImage& result = pictures.savedBitmaps[0].second;
     ASSERT_EQ(4, result.width);
     ASSERT_EQ(3, result.height);
     EXPECT_EQ(255, result.pixels[0]);  // the red frame
     EXPECT_EQ(0, result.pixels[1]);
     // Interior pixel (1, 1) and (2, 1) are copied from the source.
     for (std::size_t k = 15; k < 21; ++k)
-        EXPECT_EQ(ui.bitmap.pixels[k], result.pixels[k]) << k;
+        EXPECT_EQ(pictures.bitmap.pixels[k], result.pixels[k]) << k;
 
     // Another circuit cannot be a 3x3 filter.
     chromosome("c.chr");
     EXPECT_THROW(run({"c.chr", "-f:pic.bmp"}), Error);
-    // Without a Ui for pictures the option says so.
+    // A picture that cannot be read ends the walk with its error, and nothing is written.
+    pictures.unreadable = true;
     std::ostringstream ignored;
     EXPECT_THROW(processArguments({"f.chr", "-f:pic.bmp"}, workbench, ignored, ignored), Error);
-    EXPECT_EQ(1U, ui.savedBitmaps.size());
+    EXPECT_EQ(1U, pictures.savedBitmaps.size());
 }
 
 }  // namespace

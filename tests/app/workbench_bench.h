@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/workbench.h"
+#include "support/fake_picture_store.h"
 #include "support/fake_ui.h"
 #include "support/test_support.h"
 
@@ -14,7 +15,8 @@ constexpr const char* kLine = "{3,1,2,2,2,1,-1}([3]0,1,1)([4]1,2,3)([5]3,4,2)([6
 struct Bench {
     test::TempDir dir;
     FakeUi ui;
-    Workbench workbench{ui, dir.file("set.ini")};
+    FakePictureStore pictures;
+    Workbench workbench{ui, pictures, dir.file("set.ini")};
 
     // Types a line key by key, as the chromosome field reports it.
     void type(const std::string& text) {

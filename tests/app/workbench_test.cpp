@@ -363,8 +363,8 @@ TEST(Workbench, PictureExportFollowsTheChosenExtension) {
     for (int i = 0; i < 3; ++i) w.savePictureClicked();
     EXPECT_EQ(bench.dir.file("adder "), bench.ui.dialogs[0].fileName);
     EXPECT_EQ(".bmp", bench.ui.dialogs[0].defaultExtension);
-    ASSERT_EQ(1u, bench.ui.rasterPictures.size());
-    EXPECT_EQ(PictureFormat::Jpeg, bench.ui.rasterPictures[0].first);
+    ASSERT_EQ(1u, bench.pictures.rasterPictures.size());
+    EXPECT_EQ(PictureFormat::Jpeg, bench.pictures.rasterPictures[0].first);
     EXPECT_EQ(0u, test::readBytes(bench.dir.file("a.eps")).find("%!PS-Adobe-3.0 EPSF-3.0\n"));
     for (const char* absent : {"a.BMP", "a.jpeg", "a"}) EXPECT_FALSE(fileExists(bench.dir.file(absent))) << absent;
 
@@ -378,12 +378,12 @@ TEST(Workbench, AfterAFilterRunThePictureDialogOffersOnlyBitmaps) {
     Bench bench;
     Workbench& w = bench.workbench;
     w.loadAndDraw(bench.writeChromosome("f.chr", "{9,1,1,1,2,1,-1}(0,1,0)(4)"));
-    bench.ui.bitmap = RgbImage{4, 4, std::vector<std::uint8_t>(48, 7)};
+    bench.pictures.bitmap = RgbImage{4, 4, std::vector<std::uint8_t>(48, 7)};
     bench.ui.fileAnswers = {bench.dir.file("in.bmp"), bench.dir.file("out.bmp"), std::nullopt};
     w.filterImageClicked();
-    ASSERT_EQ(1u, bench.ui.savedBitmaps.size());
-    EXPECT_EQ(7, bench.ui.savedBitmaps[0].second.row(1)[3]);
-    EXPECT_EQ(255, bench.ui.savedBitmaps[0].second.row(0)[0]);
+    ASSERT_EQ(1u, bench.pictures.savedBitmaps.size());
+    EXPECT_EQ(7, bench.pictures.savedBitmaps[0].second.row(1)[3]);
+    EXPECT_EQ(255, bench.pictures.savedBitmaps[0].second.row(0)[0]);
     w.savePictureClicked();
     EXPECT_EQ("Bitmaps|*.bmp", bench.ui.dialogs.back().filter);
 
@@ -402,7 +402,8 @@ TEST(Workbench, SettingsSavedAreReadAgainAtTheNextStart) {
     w.setOption(DisplayOption::BlockNumbers, false);
     w.saveSettingsClicked();
     FakeUi ui;
-    Workbench restarted(ui, bench.dir.file("set.ini"));
+    test::FakePictureStore pictures;
+    Workbench restarted(ui, pictures, bench.dir.file("set.ini"));
     EXPECT_EQ("120", restarted.spacings()[static_cast<std::size_t>(settings::Spacing::BlockX)]);
     EXPECT_TRUE(restarted.options().footer);
     EXPECT_FALSE(restarted.options().blockNumbers);

@@ -5,6 +5,7 @@
 #include "app/workbench.h"
 
 #include "model/error.h"
+#include "support/fake_picture_store.h"
 #include "support/fake_ui.h"
 #include "support/fault_injection.h"
 #include "support/test_support.h"
@@ -75,6 +76,7 @@ struct Window {
     test::TempDir dir;
     std::string d = dir.file("d");
     FakeUi ui;
+    test::FakePictureStore pictures;
     std::unique_ptr<Workbench> workbench;
 
     explicit Window(const std::function<void(const std::string&)>& prepare = {}) {
@@ -83,7 +85,7 @@ struct Window {
         test::writeBytes(d + "/c.chr",
                          "# popis\r\n#%i a,b,c\r\n#%o y\r\n"
                          "{3,1,2,2,2,1,-1}([3]0,1,1)([4]1,2,3)([5]3,4,2)([6]4,0,5)(6)\r\n");
-        workbench = std::make_unique<Workbench>(ui, d + "/set.ini");
+        workbench = std::make_unique<Workbench>(ui, pictures, d + "/set.ini");
         workbench->functionAssignmentClicked();
         workbench->loadAndDraw(d + "/c.chr");
         workbench->setChromosomeLine(workbench->chromosomeLine());  // an edit enables the save button

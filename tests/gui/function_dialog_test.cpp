@@ -3,6 +3,7 @@
 #include "app/ui.h"
 #include "app/workbench.h"
 #include "model/settings_file.h"
+#include "support/fake_picture_store.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -45,9 +46,6 @@ public:
     void showDragFrame(bool) override {}
     CanvasSize viewportSize() override { return {400, 300}; }
     std::string dateTimeText() override { return "1.1.2026 12:00:00"; }
-    void saveRasterPicture(PictureFormat, const std::string&) override {}
-    RgbImage loadBitmap(const std::string&) override { return {}; }
-    void saveBitmap(const std::string&, const RgbImage&) override {}
     std::optional<RgbImage> runFilterJob(
         const std::function<std::optional<RgbImage>(FilterProgress&)>&) override {
         return std::nullopt;
@@ -89,7 +87,8 @@ protected:
     test::TempDir directory;
     std::string settingsPath = directory.file("set.ini");
     FakeUi ui;
-    Workbench workbench{ui, settingsPath};
+    test::FakePictureStore pictures;
+    Workbench workbench{ui, pictures, settingsPath};
     std::unique_ptr<FunctionDialog> dialog;
 };
 
@@ -251,7 +250,7 @@ TEST_F(FunctionDialogTest, SaveWritesTheDefaultAssignment) {
 }
 
 TEST_F(FunctionDialogTest, ErrorsAreShownInAMessageBox) {
-    Workbench broken(ui, directory.file("missing/set.ini"));
+    Workbench broken(ui, pictures, directory.file("missing/set.ini"));
     broken.functionAssignmentClicked();
     FunctionDialog brokenDialog(broken);
     QString title;

@@ -123,27 +123,6 @@ TEST_F(QtUiTest, QtUiAskTextAndYesNo) {
     EXPECT_FALSE(ui.askYesNo("?", "Uložení"));
 }
 
-TEST_F(QtUiTest, QtUiBitmapsRoundTripAndUnreadableOnesRaise) {
-    RgbImage image;
-    image.width = 3;
-    image.height = 2;
-    image.pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18};
-    ui.saveBitmap(dir.file("a.bmp"), image);
-    const RgbImage back = ui.loadBitmap(dir.file("a.bmp"));
-    EXPECT_EQ(back.width, 3);
-    EXPECT_EQ(back.height, 2);
-    EXPECT_EQ(back.pixels, image.pixels);
-
-    test::writeBytes(dir.file("broken.bmp"), "not a picture");
-    try {
-        ui.loadBitmap(dir.file("broken.bmp"));
-        FAIL() << "no error";
-    } catch (const Error& error) {
-        EXPECT_EQ(std::string(error.what()), "Obrázek nelze načíst: " + dir.file("broken.bmp"));
-    }
-    EXPECT_THROW(ui.loadBitmap(dir.file("missing.bmp")), Error);
-}
-
 TEST_F(QtUiTest, QtUiFilterJobRunsOnAnotherThreadAndReturnsItsResult) {
     const auto guiThread = std::this_thread::get_id();
     std::thread::id jobThread;

@@ -5,7 +5,6 @@
 #include <deque>
 #include <optional>
 #include <string>
-#include <utility>
 #include <vector>
 
 namespace pellisor::test {
@@ -26,7 +25,6 @@ public:
     int functionDialogsShown = 0;
     int repaints = 0;
     int dragFrames = 0;
-    std::vector<std::pair<PictureFormat, std::string>> rasterPictures;
     CanvasSize viewport{999, 338};
 
     void showError(const std::string& message) override { errors.push_back(message); }
@@ -58,18 +56,10 @@ public:
     void showDragFrame(bool) override { ++dragFrames; }
     CanvasSize viewportSize() override { return viewport; }
     std::string dateTimeText() override { return "8.12.2026 10:00:00"; }
-    void saveRasterPicture(PictureFormat format, const std::string& path) override {
-        rasterPictures.push_back({format, path});
-    }
-    RgbImage loadBitmap(const std::string&) override { return bitmap; }
-    void saveBitmap(const std::string& path, const RgbImage& image) override { savedBitmaps.push_back({path, image}); }
     std::optional<RgbImage> runFilterJob(const std::function<std::optional<RgbImage>(FilterProgress&)>& job) override {
         FilterProgress progress;
         return job(progress);
     }
-
-    RgbImage bitmap;
-    std::vector<std::pair<std::string, RgbImage>> savedBitmaps;
 
 private:
     static std::optional<std::string> next(std::deque<std::optional<std::string>>& queue) {

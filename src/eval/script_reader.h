@@ -8,17 +8,21 @@
 
 namespace pellisor {
 
+// Every piece a ScriptReader gives is followed by this many bytes that may be read (their values are
+// of no meaning), so that a lexer may look at whole vectors near the piece's end.
+inline constexpr std::size_t kScriptReadAhead = 128;
+
 // A script's bytes, read piece by piece so that a long script is never held whole, with its line ends
-// made plain for the readers: a CR LF pair and a lone CR each become one LF, and a UTF-8 byte-order
+// made plain for the lexer: a CR LF pair and a lone CR each become one LF, and a UTF-8 byte-order
 // mark at the start of the file is skipped.
-class ScriptFile {
+class ScriptReader {
 public:
     // Raises "Soubor nelze otevrit: <path>" when the file cannot be opened or is not a regular file (a
     // FIFO would block for ever, a device such as /dev/zero never ends).
-    explicit ScriptFile(const std::string& path);
-    ScriptFile(const ScriptFile&) = delete;
-    ScriptFile& operator=(const ScriptFile&) = delete;
-    ~ScriptFile();
+    explicit ScriptReader(const std::string& path);
+    ScriptReader(const ScriptReader&) = delete;
+    ScriptReader& operator=(const ScriptReader&) = delete;
+    ~ScriptReader();
 
     // The size the file system gives.
     std::size_t size() const { return size_; }

@@ -1,6 +1,5 @@
-#include "eval/script_file.h"
+#include "eval/script_reader.h"
 
-#include "eval/script_scanner.h"
 #include "model/error.h"
 #include "model/file_io.h"
 
@@ -18,18 +17,18 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
-ScriptFile::ScriptFile(const std::string& path) : path_(path), fd_(openRegularFileForReading(path)) {
+ScriptReader::ScriptReader(const std::string& path) : path_(path), fd_(openRegularFileForReading(path)) {
     struct stat info {};
     if (fd_ < 0 || ::fstat(fd_, &info) != 0) fail();
     size_ = static_cast<std::size_t>(info.st_size);
     buffer_.resize(kPieceSize + kScriptReadAhead);
 }
 
-ScriptFile::~ScriptFile() {
+ScriptReader::~ScriptReader() {
     if (fd_ >= 0) ::close(fd_);
 }
 
-std::optional<std::string_view> ScriptFile::next() {
+std::optional<std::string_view> ScriptReader::next() {
     for (;;) {
         std::size_t length = read(0, kPieceSize);
         if (length == 0) return std::nullopt;
@@ -55,7 +54,7 @@ std::optional<std::string_view> ScriptFile::next() {
     }
 }
 
-std::size_t ScriptFile::read(std::size_t at, std::size_t count) {
+std::size_t ScriptReader::read(std::size_t at, std::size_t count) {
     for (;;) {
         const ssize_t got = ::read(fd_, buffer_.data() + at, count);
         if (got >= 0) return static_cast<std::size_t>(got);
@@ -63,7 +62,7 @@ std::size_t ScriptFile::read(std::size_t at, std::size_t count) {
     }
 }
 
-std::size_t ScriptFile::plainLineEnds(std::size_t length) {
+std::size_t ScriptReader::plainLineEnds(std::size_t length) {
     char* const text = buffer_.data();
     const char* in = text;
     const char* const end = text + length;
@@ -90,7 +89,7 @@ std::size_t ScriptFile::plainLineEnds(std::size_t length) {
     return static_cast<std::size_t>(out - text);
 }
 
-void ScriptFile::fail() const {
+void ScriptReader::fail() const {
     throw Error(std::string(kCannotOpenFile) + ": " + path_);
 }
 

@@ -1,0 +1,40 @@
+#include "gui/picture_files.h"
+
+#include "app/ui.h"
+#include "export/bmp_reader.h"
+#include "export/bmp_writer.h"
+#include "gui/circuit_picture.h"
+
+#include <exception>
+
+namespace pellisor {
+
+PictureFiles::PictureFiles(std::function<const QImage*()> symbols) : symbols_(std::move(symbols)) {}
+
+RgbImage PictureFiles::loadBitmap(const std::string& path) {
+    return readBmpFile(path);
+}
+
+void PictureFiles::saveBitmap(const std::string& path, const RgbImage& image) {
+    writeBmpFile(path, image);
+}
+
+void PictureFiles::saveSchematic(PictureFormat format, const std::string& path, const Scene& scene) {
+    saveCircuitPicture(format, path, scene, symbols_ ? symbols_() : nullptr);
+}
+
+std::optional<QImage> readSymbolSheet(const std::string& path, Ui& ui) {
+    try {
+        return loadSymbolSheet(path);
+    } catch (const std::exception& error) {
+        ui.showError(error.what());
+        return std::nullopt;
+    }
+}
+
+SymbolSheet symbolSheetSize(const std::optional<QImage>& sheet) {
+    if (!sheet) return {};
+    return SymbolSheet{sheet->width(), sheet->height()};
+}
+
+}  // namespace pellisor
