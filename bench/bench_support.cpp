@@ -8,8 +8,8 @@ void RatioReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
         if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-        seconds_[run.benchmark_name()] = run.GetAdjustedRealTime() /
-                                         benchmark::GetTimeUnitMultiplier(run.time_unit);
+        seconds_[run.benchmark_name()] =
+            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
     }
 }
 
@@ -20,14 +20,15 @@ double RatioReporter::seconds(const std::string& name) const {
     return 0;
 }
 
-void RatioReporter::printRatios(const std::vector<std::pair<std::string, std::string>>& pairs, double target) const {
+void RatioReporter::printRatios(const std::vector<std::pair<std::string, std::string>>& pairs,
+                                double target) const {
     std::printf("\nRatios (reference time / measured time, same run):\n");
     for (const auto& [reference, measured] : pairs) {
         const double a = seconds(reference);
         const double b = seconds(measured);
         if (a <= 0 || b <= 0) continue;
-        std::printf("  %-28s over %-28s %8.2fx  (target %gx: %s)\n", measured.c_str(), reference.c_str(), a / b,
-                    target, a / b >= target ? "met" : "NOT met");
+        std::printf("  %-28s over %-28s %8.2fx  (target %gx: %s)\n", measured.c_str(), reference.c_str(),
+                    a / b, target, a / b >= target ? "met" : "NOT met");
     }
 }
 

@@ -29,7 +29,8 @@ std::string bigLine(std::int32_t columns, std::int32_t rows) {
 FunctionAssignment mixedAssignment() {
     FunctionAssignment assignment;
     const std::int32_t ids[] = {1, 2, 3, 4, 5, 10, 11, 24};
-    for (std::int32_t gene = 0; gene < kGeneCount; ++gene) assignment.setIdentifier(gene, ids[gene % 8]);
+    for (std::int32_t gene = 0; gene < kGeneCount; ++gene)
+        assignment.setIdentifier(gene, ids[gene % 8]);
     return assignment;
 }
 
@@ -69,18 +70,32 @@ void command(benchmark::State& state) {
         Command(work, assignment);
         benchmark::DoNotOptimize(work.blocks.data());
     }
-    state.counters["ns_per_block"] = benchmark::Counter(double(circuit.blocks.size()),
-                                                        benchmark::Counter::kIsIterationInvariantRate |
-                                                            benchmark::Counter::kInvert);
+    state.counters["ns_per_block"] =
+        benchmark::Counter(double(circuit.blocks.size()),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
-void depths(Chromosome& c, const FunctionAssignment& a) { computeDepths(c, a); }
-void cone(Chromosome& c, const FunctionAssignment& a) { markCone(c, a, c.blockTotal() - 1); }
-void hide(Chromosome& c, const FunctionAssignment& a) { hideNonFunctional(c, a); }
-void place(Chromosome& c, const FunctionAssignment&) { autoPlace(c, defaultSpacingTexts()); }
-void detect(Chromosome& c, const FunctionAssignment& a) { detectRedundant(c, a); }
-void eliminate(Chromosome& c, const FunctionAssignment& a) { eliminateRedundant(c, a); }
-void evaluation(Chromosome& c, const FunctionAssignment& a) { evaluate(c, a); }
+void depths(Chromosome& c, const FunctionAssignment& a) {
+    computeDepths(c, a);
+}
+void cone(Chromosome& c, const FunctionAssignment& a) {
+    markCone(c, a, c.blockTotal() - 1);
+}
+void hide(Chromosome& c, const FunctionAssignment& a) {
+    hideNonFunctional(c, a);
+}
+void place(Chromosome& c, const FunctionAssignment&) {
+    autoPlace(c, defaultSpacingTexts());
+}
+void detect(Chromosome& c, const FunctionAssignment& a) {
+    detectRedundant(c, a);
+}
+void eliminate(Chromosome& c, const FunctionAssignment& a) {
+    eliminateRedundant(c, a);
+}
+void evaluation(Chromosome& c, const FunctionAssignment& a) {
+    evaluate(c, a);
+}
 
 BENCHMARK(parseLine)->Arg(1000)->Unit(benchmark::kMillisecond);
 BENCHMARK(copyLine)->Arg(1000)->Unit(benchmark::kMillisecond);

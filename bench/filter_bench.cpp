@@ -30,7 +30,8 @@ const RgbImage& picture() {
         std::mt19937 rng(1);
         RgbImage result{kWidth, kHeight, {}};
         result.pixels.resize(result.stride() * kHeight);
-        for (auto& byte : result.pixels) byte = static_cast<std::uint8_t>(rng());
+        for (auto& byte : result.pixels)
+            byte = static_cast<std::uint8_t>(rng());
         return result;
     }();
     return image;
@@ -49,10 +50,25 @@ std::size_t activeBlocks(const Filter& filter) {
 // The median of nine by 19 compare-exchange steps, each a MIN block (gene 0) and a MAX block (gene 1)
 // in one column.
 Filter medianOfNine() {
-    static constexpr std::array<std::pair<int, int>, 19> kSteps{{{1, 2}, {4, 5}, {7, 8}, {0, 1}, {3, 4},
-                                                                 {6, 7}, {1, 2}, {4, 5}, {7, 8}, {0, 3},
-                                                                 {5, 8}, {4, 7}, {3, 6}, {1, 4}, {2, 5},
-                                                                 {4, 7}, {4, 2}, {6, 4}, {4, 2}}};
+    static constexpr std::array<std::pair<int, int>, 19> kSteps{{{1, 2},
+                                                                 {4, 5},
+                                                                 {7, 8},
+                                                                 {0, 1},
+                                                                 {3, 4},
+                                                                 {6, 7},
+                                                                 {1, 2},
+                                                                 {4, 5},
+                                                                 {7, 8},
+                                                                 {0, 3},
+                                                                 {5, 8},
+                                                                 {4, 7},
+                                                                 {3, 6},
+                                                                 {1, 4},
+                                                                 {2, 5},
+                                                                 {4, 7},
+                                                                 {4, 2},
+                                                                 {6, 4},
+                                                                 {4, 2}}};
     std::array<int, 9> position{0, 1, 2, 3, 4, 5, 6, 7, 8};
     std::string line = "{9,1,19,2,2,1,-1}";
     int next = 9;
@@ -83,7 +99,9 @@ Filter random8x8(const std::vector<std::int32_t>& functions) {
             const int column = (index - 9) / 8;
             const int low = column < 2 ? 0 : 9 + (column - 2) * 8;
             const int high = 9 + column * 8;  // sources in earlier columns only
-            auto source = [&] { return std::to_string(low + static_cast<int>(rng() % std::uint32_t(high - low))); };
+            auto source = [&] {
+                return std::to_string(low + static_cast<int>(rng() % std::uint32_t(high - low)));
+            };
             line += "(" + source() + "," + source() + "," + std::to_string(rng() % functions.size()) + ")";
         }
         line += "(" + std::to_string(9 + 63) + ")";
@@ -120,7 +138,9 @@ void plainFilter(const Filter& filter, RgbImage& result) {
     for (std::int32_t y = 1; y + 1 < image.height; ++y) {
         for (std::int32_t x = 1; x + 1 < image.width; ++x) {
             for (int channel = 0; channel < 3; ++channel) {
-                for (int k = 0; k < 9; ++k) values[std::size_t(k)] = image.row(y + k / 3 - 1)[std::size_t(x + k % 3 - 1) * 3 + std::size_t(channel)];
+                for (int k = 0; k < 9; ++k)
+                    values[std::size_t(k)] =
+                        image.row(y + k / 3 - 1)[std::size_t(x + k % 3 - 1) * 3 + std::size_t(channel)];
                 for (std::int32_t i = circuit.inputCount; i < circuit.firstOutput(); ++i) {
                     const Block& block = circuit.blocks[std::size_t(i)];
                     values[std::size_t(i)] = applyFunction(ids[std::size_t(i - circuit.inputCount)],
@@ -139,7 +159,8 @@ void report(benchmark::State& state, const Filter& filter) {
     state.counters["active_blocks"] = double(filter.activeBlocks);
     state.counters["lane_bits"] = double(static_cast<int>(
         CompiledCircuit::compileForBytes(filter.circuit, filter.assignment, 0)->laneWidth()));
-    state.counters["block_evals_per_s"] = benchmark::Counter(evaluations, benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["block_evals_per_s"] =
+        benchmark::Counter(evaluations, benchmark::Counter::kIsIterationInvariantRate);
 }
 
 void compiledBenchmark(benchmark::State& state, Filter (*make)()) {
@@ -183,14 +204,29 @@ void copyPicture(benchmark::State& state) {
     }
 }
 
-BENCHMARK_CAPTURE(plainBenchmark, median_plain, medianOfNine)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
-BENCHMARK_CAPTURE(compiledBenchmark, median_compiled, medianOfNine)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(plainBenchmark, median_plain, medianOfNine)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(compiledBenchmark, median_compiled, medianOfNine)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(opencvMedian)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(plainBenchmark, random8x8_plain, random8x8Bytes)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
-BENCHMARK_CAPTURE(compiledBenchmark, random8x8_compiled, random8x8Bytes)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(plainBenchmark, random8x8_plain, random8x8Bytes)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(compiledBenchmark, random8x8_compiled, random8x8Bytes)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(copyPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK_CAPTURE(plainBenchmark, wide8x8_plain, random8x8Wide)->Unit(benchmark::kMillisecond)->Iterations(2)->UseRealTime();
-BENCHMARK_CAPTURE(compiledBenchmark, wide8x8_compiled, random8x8Wide)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(plainBenchmark, wide8x8_plain, random8x8Wide)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(2)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(compiledBenchmark, wide8x8_compiled, random8x8Wide)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 }  // namespace
 }  // namespace pellisor

@@ -17,7 +17,7 @@ struct FileDialogRequest {
     std::string filter;
     std::string defaultExtension;  // as written in the filter, e.g. "*.chr" or ".bmp"
     std::string initialDirectory;
-    std::string fileName;       // proposed name; may end in a blank instead of an extension
+    std::string fileName;  // proposed name; may end in a blank instead of an extension
     bool overwritePrompt = false;
 };
 

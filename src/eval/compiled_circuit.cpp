@@ -202,7 +202,8 @@ std::vector<LaneOperation> fusedPairs(const std::vector<LaneOperation>& operatio
 
 void CompiledCircuit::checkEvaluable(const Chromosome& circuit, const FunctionAssignment& assignment) {
     for (std::int32_t index = circuit.inputCount; index < circuit.firstOutput(); ++index) {
-        const std::int32_t id = assignment.identifierOf(circuit.blocks[static_cast<std::size_t>(index)].function);
+        const std::int32_t id =
+            assignment.identifierOf(circuit.blocks[static_cast<std::size_t>(index)].function);
         if (functionIdOf(id) == FunctionId::Mux && circuit.arity != 3) throw Error(kMuxNeedsThreeInputs);
     }
 }
@@ -296,12 +297,19 @@ CompiledCircuit::Workspace::Workspace(const CompiledCircuit& circuit, std::size_
     auto layOut = [&](auto& storage, auto& pointers) {
         storage.assign(slots * stride + kCacheLine, 0);
         auto* first = alignedToCacheLine(storage.data());
-        for (std::size_t s = 0; s < slots; ++s) pointers.push_back(first + s * stride);
+        for (std::size_t s = 0; s < slots; ++s)
+            pointers.push_back(first + s * stride);
     };
     switch (circuit.width_) {
-        case LaneWidth::Bits8: layOut(bytes, byteSlots); break;
-        case LaneWidth::Bits16: layOut(halves, halfSlots); break;
-        case LaneWidth::Bits32: layOut(words, wordSlots); break;
+        case LaneWidth::Bits8:
+            layOut(bytes, byteSlots);
+            break;
+        case LaneWidth::Bits16:
+            layOut(halves, halfSlots);
+            break;
+        case LaneWidth::Bits32:
+            layOut(words, wordSlots);
+            break;
     }
 }
 
@@ -337,7 +345,8 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
             const bool resultInPlace = full && resultSlot_ > zeroSlot_;
             std::uint8_t* const resultSlot = workspace.byteSlots[resultSlot_];
             if (resultInPlace) workspace.byteSlots[resultSlot_] = out;
-            runOperations8(fusedOperations_.data(), fusedOperations_.size(), workspace.byteSlots.data(), lanes);
+            runOperations8(fusedOperations_.data(), fusedOperations_.size(), workspace.byteSlots.data(),
+                           lanes);
             if (resultInPlace) {
                 workspace.byteSlots[resultSlot_] = resultSlot;
             } else {
@@ -352,9 +361,11 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
                 for (std::size_t i = 0; i < lanes; ++i)
                     slot[i] = input[i];
             }
-            runOperations16(fusedOperations_.data(), fusedOperations_.size(), workspace.halfSlots.data(), lanes);
+            runOperations16(fusedOperations_.data(), fusedOperations_.size(), workspace.halfSlots.data(),
+                            lanes);
             const std::int16_t* result = workspace.halfSlots[resultSlot_];
-            for (std::size_t i = 0; i < lanes; ++i) out[i] = static_cast<std::uint8_t>(result[i] & 0xFF);
+            for (std::size_t i = 0; i < lanes; ++i)
+                out[i] = static_cast<std::uint8_t>(result[i] & 0xFF);
             return;
         }
         case LaneWidth::Bits32: {
@@ -365,7 +376,8 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
                     slot[i] = input[i];
             }
             const std::int32_t* result = run(workspace, lanes);
-            for (std::size_t i = 0; i < lanes; ++i) out[i] = static_cast<std::uint8_t>(result[i] & 0xFF);
+            for (std::size_t i = 0; i < lanes; ++i)
+                out[i] = static_cast<std::uint8_t>(result[i] & 0xFF);
             return;
         }
     }

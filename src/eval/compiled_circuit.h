@@ -22,7 +22,8 @@ public:
     // Nothing when the output's cone reads an entry the pass computes at or after the reader (a forward
     // reference): such a result depends on what was evaluated before, and only the plain evaluator in
     // its order gives it. The caller must have checked the circuit with checkEvaluable.
-    static std::optional<CompiledCircuit> compile(const Chromosome& circuit, const FunctionAssignment& assignment,
+    static std::optional<CompiledCircuit> compile(const Chromosome& circuit,
+                                                  const FunctionAssignment& assignment,
                                                   std::int32_t outputNumber);
 
     // For inputs that are bytes, as in the 3x3 filter, when only the low byte of the output is wanted:

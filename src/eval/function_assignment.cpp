@@ -10,7 +10,9 @@ namespace pellisor {
 
 namespace {
 
-bool hasRow(std::int32_t gene) { return gene >= 0 && gene < kGeneCount; }
+bool hasRow(std::int32_t gene) {
+    return gene >= 0 && gene < kGeneCount;
+}
 
 }  // namespace
 
@@ -81,14 +83,16 @@ void FunctionAssignment::saveAssignment(SettingsFile& settings) const {
     for (std::size_t id = 1; id < chooser_.size(); ++id) {
         const std::string label = labelPart(chooser_[id]);
         if (!label.empty()) {
-            entries.push_back({settings::kDotSection, settings::labelKey(static_cast<std::int32_t>(id)), label});
+            entries.push_back(
+                {settings::kDotSection, settings::labelKey(static_cast<std::int32_t>(id)), label});
         }
     }
     settings.write(entries);
 }
 
 void FunctionAssignment::refreshLabels() {
-    for (AssignmentRow& row : rows_) row.label = labelPart(chooserEntry(row.identifier));
+    for (AssignmentRow& row : rows_)
+        row.label = labelPart(chooserEntry(row.identifier));
 }
 
 void FunctionAssignment::chooseFunction(std::int32_t gene, std::int32_t id) {

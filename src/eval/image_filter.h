@@ -27,6 +27,7 @@ std::optional<RgbImage> filterImage3x3(Chromosome& circuit, const FunctionAssign
                                        const RgbImage& source, FilterProgress* progress = nullptr);
 
 // The same result computed pixel by pixel with the plain evaluator (the reference of the fast path).
-RgbImage filterImage3x3Plain(Chromosome& circuit, const FunctionAssignment& assignment, const RgbImage& source);
+RgbImage filterImage3x3Plain(Chromosome& circuit, const FunctionAssignment& assignment,
+                             const RgbImage& source);
 
 }  // namespace pellisor

@@ -103,7 +103,9 @@ HWY_NOINLINE void applyOperation(D d, FunctionId id, const hn::TFromD<D>* a, con
             return run([&](V x, V, V) { return shiftRightBy<2>(d, x); });
         case FunctionId::Nibbles: {
             const V high = hn::Set(d, static_cast<T>(0xF0));
-            return run([&](V x, V y, V) { return hn::Or(hn::And(shiftLeftBy<4>(d, x), high), shiftRightBy<4>(d, y)); });
+            return run([&](V x, V y, V) {
+                return hn::Or(hn::And(shiftLeftBy<4>(d, x), high), shiftRightBy<4>(d, y));
+            });
         }
         case FunctionId::Add8:
         case FunctionId::Subtract8: {
@@ -124,7 +126,9 @@ HWY_NOINLINE void applyOperation(D d, FunctionId id, const hn::TFromD<D>* a, con
         case FunctionId::Mean:
             if constexpr (kBytes) {
                 // The rounded-up average, minus the half that rounding added.
-                return run([&](V x, V y, V) { return hn::Sub(hn::AverageRound(x, y), hn::And(hn::Xor(x, y), one)); });
+                return run([&](V x, V y, V) {
+                    return hn::Sub(hn::AverageRound(x, y), hn::And(hn::Xor(x, y), one));
+                });
             } else {
                 return run([&](V x, V y, V) { return hn::ShiftRight<1>(hn::Add(x, y)); });
             }
@@ -184,14 +188,15 @@ HWY_NOINLINE void applyOperation(D d, FunctionId id, const hn::TFromD<D>* a, con
             return run([&](V x, V, V) { return shiftLeftBy<14>(d, x); });
         case FunctionId::ShiftLeft15:
             return run([&](V x, V, V) { return shiftLeftBy<15>(d, x); });
-        default: return run([&](V, V, V) { return zero; });
+        default:
+            return run([&](V, V, V) { return zero; });
     }
 }
 
 template <class D>
-HWY_NOINLINE void applyMinMaxPair(D d, const hn::TFromD<D>* HWY_RESTRICT a, const hn::TFromD<D>* HWY_RESTRICT b,
-                                  hn::TFromD<D>* HWY_RESTRICT low, hn::TFromD<D>* HWY_RESTRICT high,
-                                  std::size_t lanes) {
+HWY_NOINLINE void applyMinMaxPair(D d, const hn::TFromD<D>* HWY_RESTRICT a,
+                                  const hn::TFromD<D>* HWY_RESTRICT b, hn::TFromD<D>* HWY_RESTRICT low,
+                                  hn::TFromD<D>* HWY_RESTRICT high, std::size_t lanes) {
     const std::size_t step = hn::Lanes(d);
     for (std::size_t i = 0; i < lanes; i += step) {
         const auto x = hn::LoadU(d, a + i);
@@ -231,7 +236,9 @@ void RunOperations32(const LaneOperation* operations, std::size_t count, std::in
     runAll(hn::ScalableTag<std::int32_t>(), operations, count, slots, lanes);
 }
 
-const char* TargetName() { return hwy::TargetName(HWY_TARGET); }
+const char* TargetName() {
+    return hwy::TargetName(HWY_TARGET);
+}
 
 }  // namespace HWY_NAMESPACE
 }  // namespace pellisor
@@ -260,7 +267,9 @@ void runOperations32(const LaneOperation* operations, std::size_t count, std::in
     HWY_DYNAMIC_DISPATCH(RunOperations32)(operations, count, slots, lanes);
 }
 
-const char* laneKernelTarget() { return HWY_DYNAMIC_DISPATCH(TargetName)(); }
+const char* laneKernelTarget() {
+    return HWY_DYNAMIC_DISPATCH(TargetName)();
+}
 
 }  // namespace pellisor
 #endif

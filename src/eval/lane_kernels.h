@@ -23,7 +23,8 @@ inline constexpr auto kMinMaxPair = static_cast<FunctionId>(1000);
 // s; every slot must have room for `lanes` values and kLanePaddingBytes more bytes. 32-bit lanes
 // compute exactly what the plain evaluator computes; for the narrow ones the caller guarantees, by a
 // range analysis, that every value the plain evaluator would compute fits the width.
-void runOperations8(const LaneOperation* operations, std::size_t count, std::uint8_t* const* slots, std::size_t lanes);
+void runOperations8(const LaneOperation* operations, std::size_t count, std::uint8_t* const* slots,
+                    std::size_t lanes);
 void runOperations16(const LaneOperation* operations, std::size_t count, std::int16_t* const* slots,
                      std::size_t lanes);
 void runOperations32(const LaneOperation* operations, std::size_t count, std::int32_t* const* slots,

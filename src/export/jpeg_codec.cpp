@@ -3,10 +3,10 @@
 #include "export/jpeg_error_manager.h"
 #include "model/error.h"
 
+#include <jpeglib.h>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
 
 // After jpeglib.h, which it needs.
 #include <jerror.h>
@@ -17,7 +17,9 @@ namespace {
 
 using ErrorManager = JpegErrorManager;
 
-void onError(j_common_ptr info) { jumpOnJpegError(info); }
+void onError(j_common_ptr info) {
+    jumpOnJpegError(info);
+}
 
 // Damaged data is only a warning to the library, which then makes up the rest of the picture; a
 // picture that cannot be read whole is refused like any other broken file. Other warnings pass.
@@ -46,8 +48,8 @@ std::string encodeJpeg(const RgbImage& image, int quality) {
         throw Error("Obrázek nelze uložit jako JPEG: prázdný obrázek");
     }
     if (image.width > JPEG_MAX_DIMENSION || image.height > JPEG_MAX_DIMENSION) {
-        throw Error("Obrázek nelze uložit jako JPEG: obrázek je příliš velký (" + std::to_string(image.width) +
-                    "x" + std::to_string(image.height) + ")");
+        throw Error("Obrázek nelze uložit jako JPEG: obrázek je příliš velký (" +
+                    std::to_string(image.width) + "x" + std::to_string(image.height) + ")");
     }
     jpeg_compress_struct info{};
     ErrorManager errors{};
@@ -95,7 +97,8 @@ RgbImage decodeJpeg(std::string_view bytes) {
         throw Error(std::string("Obrázek JPEG nelze načíst: ") + errors.message);
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<unsigned long>(bytes.size()));
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(bytes.data()),
+                 static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&info, TRUE);
     if (std::uint64_t(info.image_width) * info.image_height > kMaxPixels) {
         jpeg_destroy_decompress(&info);

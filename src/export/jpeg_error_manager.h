@@ -1,8 +1,8 @@
 #pragma once
 
+#include <jpeglib.h>
 #include <csetjmp>
 #include <cstdio>
-#include <jpeglib.h>
 
 namespace pellisor {
 

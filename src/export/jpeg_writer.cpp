@@ -13,7 +13,9 @@ namespace {
 
 using ErrorManager = JpegErrorManager;
 
-void onError(j_common_ptr info) { jumpOnJpegError(info); }
+void onError(j_common_ptr info) {
+    jumpOnJpegError(info);
+}
 
 void onMessage(j_common_ptr, int) {}  // warnings are not shown
 

@@ -4,8 +4,8 @@
 
 #include "app/settings.h"
 #include "gui/canvas_view.h"
-#include "gui/picture_files.h"
 #include "gui/function_dialog.h"
+#include "gui/picture_files.h"
 #include "gui/qt_ui.h"
 #include "gui/result_log.h"
 #include "model/error.h"

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "app/workbench.h"
-#include "gui/main_window.h"
 #include "gui/canvas_view.h"
+#include "gui/main_window.h"
 #include "gui/picture_files.h"
 #include "gui/qt_ui.h"
 

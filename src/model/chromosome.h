@@ -41,7 +41,8 @@ struct Chromosome {
     // that follows indices checks it rather than trust every caller.
     bool hasConsistentCircuit() const {
         if (!hasCircuit() || inputCount < 0 || outputCount < 0 || columns < 0 || rows < 0) return false;
-        return std::int64_t{inputCount} + std::int64_t{columns} * rows + outputCount == std::int64_t(blocks.size());
+        return std::int64_t{inputCount} + std::int64_t{columns} * rows + outputCount ==
+               std::int64_t(blocks.size());
     }
     std::int32_t blockTotal() const { return static_cast<std::int32_t>(blocks.size()); }
     std::int32_t functionBlockCount() const { return columns * rows; }
@@ -54,10 +55,15 @@ struct Chromosome {
     bool isFunctionBlock(std::int32_t index) const {
         return hasCircuit() && index >= inputCount && index < firstOutput();
     }
-    bool isOutput(std::int32_t index) const { return hasCircuit() && index >= firstOutput() && index < blockTotal(); }
+    bool isOutput(std::int32_t index) const {
+        return hasCircuit() && index >= firstOutput() && index < blockTotal();
+    }
 
     // Drops the circuit (the state with no circuit); names and header values stay.
-    void clearCircuit() { blocks.clear(); blocks.shrink_to_fit(); }
+    void clearCircuit() {
+        blocks.clear();
+        blocks.shrink_to_fit();
+    }
 };
 
 }  // namespace pellisor

@@ -20,9 +20,12 @@ enum class Terminators { Header, Label, Gene };
 
 bool isTerminator(char ch, Terminators kind) {
     switch (kind) {
-        case Terminators::Header: return ch == ',' || ch == '}';
-        case Terminators::Label: return ch == ']';
-        case Terminators::Gene: return ch == ',' || ch == ')';
+        case Terminators::Header:
+            return ch == ',' || ch == '}';
+        case Terminators::Label:
+            return ch == ']';
+        case Terminators::Gene:
+            return ch == ',' || ch == ')';
     }
     return false;
 }
@@ -31,7 +34,9 @@ bool isBlank(char ch) {
     return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\v' || ch == '\f' || ch == '\r';
 }
 
-[[noreturn]] void fail() { throw Error(kBadChromosome); }
+[[noreturn]] void fail() {
+    throw Error(kBadChromosome);
+}
 
 class Scanner {
 public:
@@ -86,8 +91,10 @@ std::string_view trimmed(std::string_view text) {
     auto isTrimmed = [](char ch) { return static_cast<unsigned char>(ch) <= ' '; };
     std::size_t begin = 0;
     std::size_t end = text.size();
-    while (begin < end && isTrimmed(text[begin])) ++begin;
-    while (end > begin && isTrimmed(text[end - 1])) --end;
+    while (begin < end && isTrimmed(text[begin]))
+        ++begin;
+    while (end > begin && isTrimmed(text[end - 1]))
+        --end;
     return text.substr(begin, end - begin);
 }
 
@@ -114,8 +121,8 @@ Header scanHeader(Scanner& scanner) {
         header.arity < 1 || header.inputCount > kMaxPrimaryInputs) {
         fail();
     }
-    header.blockTotal = std::int64_t{header.inputCount} + std::int64_t{header.columns} * header.rows +
-                        header.outputCount;
+    header.blockTotal =
+        std::int64_t{header.inputCount} + std::int64_t{header.columns} * header.rows + header.outputCount;
     if (header.blockTotal > std::numeric_limits<std::int32_t>::max()) fail();
     return header;
 }
@@ -134,7 +141,8 @@ std::vector<Block> scanBlocks(Scanner& scanner, const Header& header, std::size_
         if (scanner.skipIf('[')) scanner.field(Terminators::Label);  // the label is ignored
         Block block;
         block.inputCount = header.arity;
-        for (std::int32_t k = 0; k < header.arity; ++k) block.inputs.push_back(scanner.source(header.blockTotal));
+        for (std::int32_t k = 0; k < header.arity; ++k)
+            block.inputs.push_back(scanner.source(header.blockTotal));
         block.function = scanner.field(Terminators::Gene);
         blocks.push_back(std::move(block));
     }
@@ -149,7 +157,8 @@ std::vector<Block> scanBlocks(Scanner& scanner, const Header& header, std::size_
     }
 
     std::vector<Block> withInputs(static_cast<std::size_t>(header.inputCount));
-    for (Block& input : withInputs) input.inputCount = 0;
+    for (Block& input : withInputs)
+        input.inputCount = 0;
     withInputs.reserve(withInputs.size() + blocks.size());
     std::move(blocks.begin(), blocks.end(), std::back_inserter(withInputs));
     return withInputs;
@@ -165,7 +174,8 @@ ParseMode parseChromosome(std::string_view text, ParseMode mode, Chromosome& cir
         const Header header = scanHeader(scanner);
         std::vector<Block> blocks = scanBlocks(scanner, header, line.size());
 
-        if (mode == ParseMode::Redraw && (!circuit.hasCircuit() || circuit.blockTotal() != header.blockTotal)) {
+        if (mode == ParseMode::Redraw &&
+            (!circuit.hasCircuit() || circuit.blockTotal() != header.blockTotal)) {
             mode = ParseMode::Draw;
         }
         if (mode == ParseMode::Redraw) {

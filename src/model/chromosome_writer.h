@@ -13,8 +13,8 @@ std::string chrFileText(const std::string& description, const std::vector<std::s
 
 // Writes those bytes atomically; a failure raises an Error and leaves an existing file untouched.
 void saveChromosomeFile(const std::string& path, const std::string& description,
-                        const std::vector<std::string>& inputNames, const std::vector<std::string>& outputNames,
-                        const std::string& chromosomeLine);
+                        const std::vector<std::string>& inputNames,
+                        const std::vector<std::string>& outputNames, const std::string& chromosomeLine);
 
 // The file name the save dialog proposes: the name part of the last opened path with extension ".chr".
 std::string proposedChromosomeName(const std::string& lastOpenedPath);

@@ -17,14 +17,20 @@ std::size_t extensionStart(const std::string& path) {
 
 }  // namespace
 
-std::string fileExtension(const std::string& path) { return path.substr(extensionStart(path)); }
+std::string fileExtension(const std::string& path) {
+    return path.substr(extensionStart(path));
+}
 
 std::string changeFileExtension(const std::string& path, const std::string& extension) {
     return path.substr(0, extensionStart(path)) + extension;
 }
 
-std::string fileDirectory(const std::string& path) { return path.substr(0, nameStart(path)); }
+std::string fileDirectory(const std::string& path) {
+    return path.substr(0, nameStart(path));
+}
 
-std::string fileNamePart(const std::string& path) { return path.substr(nameStart(path)); }
+std::string fileNamePart(const std::string& path) {
+    return path.substr(nameStart(path));
+}
 
 }  // namespace pellisor

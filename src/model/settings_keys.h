@@ -87,7 +87,9 @@ inline constexpr std::array<DisplayOption, kDisplayOptionCount> kDisplaySaveOrde
 };
 
 // Section "Funkce": the default function identifier of a gene.
-inline std::string functionKey(std::int32_t gene) { return "f" + std::to_string(gene); }
+inline std::string functionKey(std::int32_t gene) {
+    return "f" + std::to_string(gene);
+}
 inline constexpr std::int32_t kFunctionFallback = 0;
 
 // Section "DOT": per-function label and node colours, named after the identifier's text as

@@ -45,7 +45,9 @@ std::int32_t detectRedundant(Chromosome& circuit, const FunctionAssignment& assi
     return count;
 }
 
-std::string redundantCountText(std::int32_t count) { return "Pocet bloku navic: " + std::to_string(count); }
+std::string redundantCountText(std::int32_t count) {
+    return "Pocet bloku navic: " + std::to_string(count);
+}
 
 std::int32_t eliminateRedundant(Chromosome& circuit, const FunctionAssignment& assignment) {
     if (!circuit.hasCircuit()) return 0;
@@ -58,7 +60,8 @@ std::int32_t eliminateRedundant(Chromosome& circuit, const FunctionAssignment& a
     std::vector<std::int32_t> position;
     for (std::int32_t k = circuit.inputCount; k < circuit.blockTotal(); ++k) {
         const Block& entry = circuit.blocks[static_cast<std::size_t>(k)];
-        const std::size_t count = std::min<std::size_t>(std::size_t(std::max(entry.inputCount, 0)), entry.inputs.size());
+        const std::size_t count =
+            std::min<std::size_t>(std::size_t(std::max(entry.inputCount, 0)), entry.inputs.size());
         for (std::size_t c = 0; c < count; ++c) {
             const auto id = static_cast<std::int32_t>(reader.size());
             reader.push_back(k);
@@ -97,7 +100,9 @@ std::int32_t eliminateRedundant(Chromosome& circuit, const FunctionAssignment& a
     return eliminated;
 }
 
-std::string eliminatedCountText(std::int32_t count) { return "Pocet eliminovanych bloku: " + std::to_string(count); }
+std::string eliminatedCountText(std::int32_t count) {
+    return "Pocet eliminovanych bloku: " + std::to_string(count);
+}
 
 void nextCombination(Chromosome& circuit) {
     if (!circuit.hasCircuit()) return;

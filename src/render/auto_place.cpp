@@ -27,7 +27,8 @@ PlacementItem itemFor(const Chromosome& circuit, std::int32_t index, std::int32_
     const std::int32_t first = block.inputs.size() > 0 ? block.inputs[0] : -1;
     const std::int32_t second = block.inputs.size() > 1 ? block.inputs[1] : -1;
     std::int32_t smallest = std::numeric_limits<std::int32_t>::max();
-    for (const std::int32_t s : block.inputs) smallest = std::min(smallest, s);
+    for (const std::int32_t s : block.inputs)
+        smallest = std::min(smallest, s);
     return {index, key, first, second, block.function, smallest};
 }
 
@@ -53,9 +54,12 @@ void mergeSort(std::vector<PlacementItem>& items, Compare compare) {
             const std::size_t middle = std::min(left + width, items.size());
             const std::size_t right = std::min(left + 2 * width, items.size());
             std::size_t i = left, j = middle, out = left;
-            while (i < middle && j < right) buffer[out++] = compare(items[j], items[i]) < 0 ? items[j++] : items[i++];
-            while (i < middle) buffer[out++] = items[i++];
-            while (j < right) buffer[out++] = items[j++];
+            while (i < middle && j < right)
+                buffer[out++] = compare(items[j], items[i]) < 0 ? items[j++] : items[i++];
+            while (i < middle)
+                buffer[out++] = items[i++];
+            while (j < right)
+                buffer[out++] = items[j++];
         }
         items.swap(buffer);
     }

@@ -15,7 +15,8 @@ std::size_t connectionCount(const Block& block) {
 
 }  // namespace
 
-std::optional<std::string> markCone(Chromosome& circuit, const FunctionAssignment& assignment, std::int32_t index) {
+std::optional<std::string> markCone(Chromosome& circuit, const FunctionAssignment& assignment,
+                                    std::int32_t index) {
     if (index < 0 || index >= circuit.blockTotal()) return std::nullopt;
     const ActiveCone cone = activeCone(circuit, assignment, {index}, ConeConnections::Drawn);
     for (std::size_t i = 0; i < circuit.blocks.size(); ++i)

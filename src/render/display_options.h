@@ -20,13 +20,20 @@ struct DisplayOptions {
 
     bool& operator[](settings::DisplayOption option) {
         switch (option) {
-            case settings::DisplayOption::BlockNumbers: return blockNumbers;
-            case settings::DisplayOption::HiddenBlocks: return hiddenBlocks;
-            case settings::DisplayOption::HiddenWires: return hiddenWires;
-            case settings::DisplayOption::Values: return values;
-            case settings::DisplayOption::Footer: return footer;
-            case settings::DisplayOption::Symbols: return symbols;
-            case settings::DisplayOption::FunctionLabels: break;
+            case settings::DisplayOption::BlockNumbers:
+                return blockNumbers;
+            case settings::DisplayOption::HiddenBlocks:
+                return hiddenBlocks;
+            case settings::DisplayOption::HiddenWires:
+                return hiddenWires;
+            case settings::DisplayOption::Values:
+                return values;
+            case settings::DisplayOption::Footer:
+                return footer;
+            case settings::DisplayOption::Symbols:
+                return symbols;
+            case settings::DisplayOption::FunctionLabels:
+                break;
         }
         return functionLabels;
     }

@@ -28,7 +28,9 @@ constexpr std::int64_t kCanvasMarginRight = kBlockWidth;
 constexpr std::int64_t kCanvasMarginBottom = 50;
 constexpr std::int64_t kFooterHeight = 50;
 
-Block& entry(Chromosome& circuit, std::int32_t index) { return circuit.blocks[static_cast<std::size_t>(index)]; }
+Block& entry(Chromosome& circuit, std::int32_t index) {
+    return circuit.blocks[static_cast<std::size_t>(index)];
+}
 
 }  // namespace
 
@@ -83,12 +85,14 @@ void placeOnGrid(Chromosome& circuit, const SpacingTexts& spacings) {
 }
 
 std::int32_t computeDepths(Chromosome& circuit, const FunctionAssignment& assignment) {
-    for (Block& block : circuit.blocks) block.depth = 0;
+    for (Block& block : circuit.blocks)
+        block.depth = 0;
     for (std::int32_t i = circuit.inputCount; i < circuit.blockTotal(); ++i) {
         const std::int32_t mask = assignment.usageMask(circuit, i);
         Block& block = entry(circuit, i);
         std::int32_t deepest = 0;
-        const std::size_t used = std::min<std::size_t>(static_cast<std::size_t>(block.inputCount), block.inputs.size());
+        const std::size_t used =
+            std::min<std::size_t>(static_cast<std::size_t>(block.inputCount), block.inputs.size());
         for (std::size_t k = 0; k < used; ++k) {
             if (readsInput(mask, k)) deepest = std::max(deepest, entry(circuit, block.inputs[k]).depth);
         }

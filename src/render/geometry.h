@@ -54,7 +54,9 @@ inline constexpr Point kSymbolOffset{-kPinLength, -1};
 inline constexpr Point kOutputPinEndOffset{kBlockWidth + kPinLength, kOutputPinY};
 
 // Distance between the input pins of a block with n inputs (n > 0).
-inline std::int32_t pinPitch(std::int32_t n) { return n > 0 ? kBlockHeight / n : 0; }
+inline std::int32_t pinPitch(std::int32_t n) {
+    return n > 0 ? kBlockHeight / n : 0;
+}
 // Where a wire into input k (0 <= k < n) of a block with n inputs ends, from its anchor.
 inline Point inputPinEndOffset(std::int32_t n, std::int32_t k) {
     return {-kPinLength, kFirstPinY + k * pinPitch(n)};

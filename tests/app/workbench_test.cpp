@@ -1,8 +1,8 @@
 #include "app/workbench.h"
 
+#include "app/workbench_bench.h"
 #include "model/error.h"
 #include "model/file_io.h"
-#include "app/workbench_bench.h"
 #include "support/fake_ui.h"
 #include "support/test_support.h"
 
@@ -26,9 +26,9 @@ TEST(Workbench, StartsWithNoCircuitAndTheStartButtons) {
                             Button::SBautv, Button::SpeedButton4, Button::SBoptimize, Button::SBulset}) {
         EXPECT_TRUE(w.enabled(on)) << buttonName(on);
     }
-    for (const Button off : {Button::SBok, Button::SBuloz, Button::SBsnb, Button::SBur, Button::SBnr,
-                             Button::SBnextcomb, Button::SBev, Button::SBevf, Button::SBVHDL, Button::SBDot,
-                             Button::SBbatch, Button::SBfiltr}) {
+    for (const Button off :
+         {Button::SBok, Button::SBuloz, Button::SBsnb, Button::SBur, Button::SBnr, Button::SBnextcomb,
+          Button::SBev, Button::SBevf, Button::SBVHDL, Button::SBDot, Button::SBbatch, Button::SBfiltr}) {
         EXPECT_FALSE(w.enabled(off)) << buttonName(off);
     }
     // Without set.ini: the default spacings, and three display options on.
@@ -67,8 +67,8 @@ TEST(Workbench, DrawingATypedLineSummarisesAndEnablesOnlyTheFileFreeButtons) {
     EXPECT_EQ("OK", w.statusText());
     EXPECT_EQ("Překreslit", w.drawCaption());
     EXPECT_TRUE(bench.workbench.takeShowFunctionPage());
-    EXPECT_EQ((std::vector<std::string>{"Rozměr matice: 2x2", "Vstupů: 3", "Výstupů: 1", "Max. zpoždění výstupu: 2T",
-                                        "Rozměr plátna: 999x338"}),
+    EXPECT_EQ((std::vector<std::string>{"Rozměr matice: 2x2", "Vstupů: 3", "Výstupů: 1",
+                                        "Max. zpoždění výstupu: 2T", "Rozměr plátna: 999x338"}),
               w.memo());
     EXPECT_EQ((CanvasSize{999, 338}), w.canvasSize());
     EXPECT_TRUE(w.enabled(Button::SBsnb));
@@ -225,7 +225,7 @@ TEST(Workbench, CtrlClickFlipsTheLowestBitAndReevaluates) {
     Bench bench;
     bench.drawTyped();
     Workbench& w = bench.workbench;
-    w.functionAssignmentClicked();  // the silent first load
+    w.functionAssignmentClicked();       // the silent first load
     w.assignment().setIdentifier(1, 4);  // block 3 passes input 0 on
     w.setOption(DisplayOption::Values, true);
     w.circuit().blocks[0].value = 6;
@@ -349,7 +349,7 @@ TEST(Workbench, PictureExportFollowsTheChosenExtension) {
     Workbench& w = bench.workbench;
     w.loadAndDraw(bench.writeChromosome("adder.chr"));
     bench.ui.fileAnswers = {bench.dir.file("a.BMP"), bench.dir.file("a.jpeg"), bench.dir.file("a"),
-                            bench.dir.file("a.jpg"), bench.dir.file("a.eps"), std::nullopt};
+                            bench.dir.file("a.jpg"), bench.dir.file("a.eps"),  std::nullopt};
     // A name of no format is refused with the formats there are.
     for (const char* name : {"a.BMP", "a.jpeg", "a"}) {
         try {
@@ -360,13 +360,15 @@ TEST(Workbench, PictureExportFollowsTheChosenExtension) {
             EXPECT_NE(std::string::npos, std::string(error.what()).find(".bmp, .jpg, .ps nebo .eps"));
         }
     }
-    for (int i = 0; i < 3; ++i) w.savePictureClicked();
+    for (int i = 0; i < 3; ++i)
+        w.savePictureClicked();
     EXPECT_EQ(bench.dir.file("adder "), bench.ui.dialogs[0].fileName);
     EXPECT_EQ(".bmp", bench.ui.dialogs[0].defaultExtension);
     ASSERT_EQ(1u, bench.pictures.rasterPictures.size());
     EXPECT_EQ(PictureFormat::Jpeg, bench.pictures.rasterPictures[0].first);
     EXPECT_EQ(0u, test::readBytes(bench.dir.file("a.eps")).find("%!PS-Adobe-3.0 EPSF-3.0\n"));
-    for (const char* absent : {"a.BMP", "a.jpeg", "a"}) EXPECT_FALSE(fileExists(bench.dir.file(absent))) << absent;
+    for (const char* absent : {"a.BMP", "a.jpeg", "a"})
+        EXPECT_FALSE(fileExists(bench.dir.file(absent))) << absent;
 
     Bench none;
     none.ui.fileAnswers = {std::nullopt};

@@ -22,17 +22,30 @@ using LaneWidth = CompiledCircuit::LaneWidth;
 // and so does the sum a saturating or halving function forms on the way.
 TEST(ValueRanges, BoundEveryResultOfEveryFunction) {
     std::mt19937 rng(77);
-    const std::vector<ValueRange> ranges = {
-        {0, 0},       {0, 1},         {0, 255},          {255, 255},         {0, 15},
-        {-255, 0},    {-40, 300},     {0, 65535},        {-32768, 32767},    {1000, 4000},
-        {INT32_MIN, INT32_MAX}, {INT32_MAX - 5, INT32_MAX}, {INT32_MIN, INT32_MIN + 3}, {0, INT32_MAX}};
+    const std::vector<ValueRange> ranges = {{0, 0},
+                                            {0, 1},
+                                            {0, 255},
+                                            {255, 255},
+                                            {0, 15},
+                                            {-255, 0},
+                                            {-40, 300},
+                                            {0, 65535},
+                                            {-32768, 32767},
+                                            {1000, 4000},
+                                            {INT32_MIN, INT32_MAX},
+                                            {INT32_MAX - 5, INT32_MAX},
+                                            {INT32_MIN, INT32_MIN + 3},
+                                            {0, INT32_MAX}};
     auto draw = [&](ValueRange range) {
         const std::uint64_t width = static_cast<std::uint64_t>(range.high - range.low);
         // The ends of a range are where wrap-around hides, so they are drawn often.
         switch (rng() % 4) {
-            case 0: return static_cast<std::int32_t>(range.low);
-            case 1: return static_cast<std::int32_t>(range.high);
-            default: return static_cast<std::int32_t>(range.low + static_cast<std::int64_t>(rng() % (width + 1)));
+            case 0:
+                return static_cast<std::int32_t>(range.low);
+            case 1:
+                return static_cast<std::int32_t>(range.high);
+            default:
+                return static_cast<std::int32_t>(range.low + static_cast<std::int64_t>(rng() % (width + 1)));
         }
     };
     for (std::int32_t id = -1; id <= 53; ++id) {
@@ -60,30 +73,34 @@ TEST(ValueRanges, BoundEveryResultOfEveryFunction) {
 
 // Nine byte inputs and one block per function, the output reading the last block.
 CompiledCircuit::LaneWidth widthOfChain(const std::vector<std::int32_t>& ids) {
-    Chromosome circuit = test::parsed("{9,1," + std::to_string(ids.size()) + ",1,2,1,-1}" + [&] {
-        std::string blocks;
-        for (std::size_t i = 0; i < ids.size(); ++i) {
-            const std::size_t previous = i == 0 ? 4 : 9 + i - 1;
-            blocks += "(" + std::to_string(previous) + ",0," + std::to_string(i) + ")";
-        }
-        return blocks;
-    }() + "(" + std::to_string(9 + ids.size() - 1) + ")");
+    Chromosome circuit =
+        test::parsed("{9,1," + std::to_string(ids.size()) + ",1,2,1,-1}" +
+                     [&] {
+                         std::string blocks;
+                         for (std::size_t i = 0; i < ids.size(); ++i) {
+                             const std::size_t previous = i == 0 ? 4 : 9 + i - 1;
+                             blocks += "(" + std::to_string(previous) + ",0," + std::to_string(i) + ")";
+                         }
+                         return blocks;
+                     }() +
+                     "(" + std::to_string(9 + ids.size() - 1) + ")");
     FunctionAssignment assignment;
-    for (std::size_t i = 0; i < ids.size(); ++i) assignment.setIdentifier(static_cast<std::int32_t>(i), ids[i]);
+    for (std::size_t i = 0; i < ids.size(); ++i)
+        assignment.setIdentifier(static_cast<std::int32_t>(i), ids[i]);
     return CompiledCircuit::compileForBytes(circuit, assignment, 0)->laneWidth();
 }
 
 TEST(CompiledCircuit, LanesAreAsNarrowAsTheValuesAllow) {
     EXPECT_EQ(LaneWidth::Bits8, widthOfChain({10, 11, 24, 25, 26, 21, 18}));  // max, min, sums, shift, 255-a
-    EXPECT_EQ(LaneWidth::Bits8, widthOfChain({23}));              // the nibble swap of two bytes
-    EXPECT_EQ(LaneWidth::Bits16, widthOfChain({37, 23}));         // a<<4 leaves bytes before the swap
-    EXPECT_EQ(LaneWidth::Bits8, widthOfChain({29, 37}));          // a>>4 then <<4 stays below 256
-    EXPECT_EQ(LaneWidth::Bits16, widthOfChain({37}));              // up to 4080
-    EXPECT_EQ(LaneWidth::Bits16, widthOfChain({13}));              // negation
-    EXPECT_EQ(LaneWidth::Bits16, widthOfChain({43, 43, 43}));      // sums up to 1020
-    EXPECT_EQ(LaneWidth::Bits32, widthOfChain({45}));              // a<<9 reaches 130560
-    EXPECT_EQ(LaneWidth::Bits32, widthOfChain({40, 26}));          // a sum beyond int16 before halving
-    EXPECT_EQ(LaneWidth::Bits32, widthOfChain({13, 40, 40}));      // negative values shifted left wrap
+    EXPECT_EQ(LaneWidth::Bits8, widthOfChain({23}));                          // the nibble swap of two bytes
+    EXPECT_EQ(LaneWidth::Bits16, widthOfChain({37, 23}));      // a<<4 leaves bytes before the swap
+    EXPECT_EQ(LaneWidth::Bits8, widthOfChain({29, 37}));       // a>>4 then <<4 stays below 256
+    EXPECT_EQ(LaneWidth::Bits16, widthOfChain({37}));          // up to 4080
+    EXPECT_EQ(LaneWidth::Bits16, widthOfChain({13}));          // negation
+    EXPECT_EQ(LaneWidth::Bits16, widthOfChain({43, 43, 43}));  // sums up to 1020
+    EXPECT_EQ(LaneWidth::Bits32, widthOfChain({45}));          // a<<9 reaches 130560
+    EXPECT_EQ(LaneWidth::Bits32, widthOfChain({40, 26}));      // a sum beyond int16 before halving
+    EXPECT_EQ(LaneWidth::Bits32, widthOfChain({13, 40, 40}));  // negative values shifted left wrap
 }
 
 RgbImage randomImage(std::mt19937& rng, std::int32_t width, std::int32_t height) {
@@ -101,9 +118,11 @@ RgbImage randomImage(std::mt19937& rng, std::int32_t width, std::int32_t height)
 // keep values in bytes, in 16 bits, or anywhere; pictures are wide enough for whole runs of lanes read
 // straight from the picture and for the shorter runs at the end of a row.
 TEST(CompiledCircuit, EveryLaneWidthMatchesThePlainEvaluator) {
-    const std::vector<std::int32_t> bytePool = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 16, 17, 18, 20,
-                                                21, 22, 23, 24, 25, 26, 27, 28, 29, 30, 31, 32, 33, 42, 0};
-    const std::vector<std::int32_t> halfPool = {13, 14, 19, 34, 35, 36, 43, 44, 10, 11, 25, 26, 27, 21, 1, 2, 3};
+    const std::vector<std::int32_t> bytePool = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
+                                                12, 16, 17, 18, 20, 21, 22, 23, 24, 25, 26,
+                                                27, 28, 29, 30, 31, 32, 33, 42, 0};
+    const std::vector<std::int32_t> halfPool = {13, 14, 19, 34, 35, 36, 43, 44, 10,
+                                                11, 25, 26, 27, 21, 1,  2,  3};
     std::mt19937 rng(4242);
     int widths[3] = {0, 0, 0};
     for (int round = 0; round < 300; ++round) {
@@ -116,22 +135,28 @@ TEST(CompiledCircuit, EveryLaneWidthMatchesThePlainEvaluator) {
         for (std::int32_t gene = 0; gene < kGeneCount; ++gene) {
             std::int32_t id = 0;
             if (pool == 0) id = bytePool[rng() % bytePool.size()];
-            if (pool == 1) id = rng() % 2 == 0 ? halfPool[rng() % halfPool.size()] : bytePool[rng() % bytePool.size()];
-            if (pool == 2) id = rng() % 2 == 0 ? static_cast<std::int32_t>(34 + rng() % 18) : static_cast<std::int32_t>(rng() % 52);
+            if (pool == 1)
+                id = rng() % 2 == 0 ? halfPool[rng() % halfPool.size()] : bytePool[rng() % bytePool.size()];
+            if (pool == 2)
+                id = rng() % 2 == 0 ? static_cast<std::int32_t>(34 + rng() % 18)
+                                    : static_cast<std::int32_t>(rng() % 52);
             if (shape.arity == 3 && rng() % 8 == 0) id = kMuxFunction;
             if (id == kMuxFunction && shape.arity != 3) id = 10;
             assignment.setIdentifier(gene, id);
         }
         const auto compiled = CompiledCircuit::compileForBytes(circuit, assignment, 0);
         ASSERT_TRUE(compiled.has_value());
-        ++widths[compiled->laneWidth() == LaneWidth::Bits8 ? 0 : compiled->laneWidth() == LaneWidth::Bits16 ? 1 : 2];
+        ++widths[compiled->laneWidth() == LaneWidth::Bits8    ? 0
+                 : compiled->laneWidth() == LaneWidth::Bits16 ? 1
+                                                              : 2];
         const std::int32_t pictureWidths[] = {3, 17, 345, 700};
-        const RgbImage source = randomImage(rng, pictureWidths[rng() % 4], 3 + static_cast<std::int32_t>(rng() % 4));
+        const RgbImage source =
+            randomImage(rng, pictureWidths[rng() % 4], 3 + static_cast<std::int32_t>(rng() % 4));
         Chromosome plainCircuit = circuit;
         const RgbImage expected = filterImage3x3Plain(plainCircuit, assignment, source);
         const RgbImage actual = *filterImage3x3(circuit, assignment, source);
-        ASSERT_EQ(expected.pixels, actual.pixels) << test::chromosomeLine(circuit) << " width "
-                                                  << static_cast<int>(compiled->laneWidth());
+        ASSERT_EQ(expected.pixels, actual.pixels)
+            << test::chromosomeLine(circuit) << " width " << static_cast<int>(compiled->laneWidth());
     }
     EXPECT_GT(widths[0], 40);
     EXPECT_GT(widths[1], 20);
@@ -151,7 +176,8 @@ TEST(CompiledCircuit, SortingNetworksMatchThePlainEvaluator) {
             const int a = static_cast<int>(rng() % 9);
             const int b = (a + 1 + static_cast<int>(rng() % 8)) % 9;
             const bool minFirst = rng() % 2 == 0;
-            const std::string operands = std::to_string(position[a]) + "," + std::to_string(position[b]) + ",";
+            const std::string operands =
+                std::to_string(position[a]) + "," + std::to_string(position[b]) + ",";
             genes += "(" + operands + (minFirst ? "0" : "1") + ")";
             if (rng() % 4 == 0) {  // an unrelated block between the two halves
                 genes += "(" + std::to_string(position[a]) + ",0,2)";
@@ -163,8 +189,8 @@ TEST(CompiledCircuit, SortingNetworksMatchThePlainEvaluator) {
             next += 2;
         }
         const int blocks = next - 9;
-        const std::string line = "{9,1," + std::to_string(blocks) + ",1,2," + std::to_string(blocks) + ",-1}" + genes +
-                                 "(" + std::to_string(position[rng() % 9]) + ")";
+        const std::string line = "{9,1," + std::to_string(blocks) + ",1,2," + std::to_string(blocks) +
+                                 ",-1}" + genes + "(" + std::to_string(position[rng() % 9]) + ")";
         Chromosome circuit = test::parsed(line);
         ASSERT_TRUE(circuit.hasCircuit()) << line;
         FunctionAssignment assignment;
@@ -194,7 +220,8 @@ TEST(CompiledCircuit, EntriesGiveThePlainValuesOfEveryVector) {
             assignment.setIdentifier(gene, id);
         }
         std::vector<std::int32_t> entries;
-        for (int n = 0; n < 5; ++n) entries.push_back(static_cast<std::int32_t>(rng() % circuit.blocks.size()));
+        for (int n = 0; n < 5; ++n)
+            entries.push_back(static_cast<std::int32_t>(rng() % circuit.blocks.size()));
         const auto compiled = CompiledCircuit::compileEntries(circuit, assignment, entries);
         ASSERT_TRUE(compiled.has_value());
         CompiledCircuit::Workspace workspace(*compiled);
@@ -209,10 +236,12 @@ TEST(CompiledCircuit, EntriesGiveThePlainValuesOfEveryVector) {
         }
         compiled->run(workspace, lanes);
         for (std::size_t lane = 0; lane < lanes; ++lane) {
-            for (std::int32_t k = 0; k < circuit.inputCount; ++k) circuit.blocks[std::size_t(k)].value = vectors[lane][std::size_t(k)];
+            for (std::int32_t k = 0; k < circuit.inputCount; ++k)
+                circuit.blocks[std::size_t(k)].value = vectors[lane][std::size_t(k)];
             evaluate(circuit, assignment);
             for (std::size_t e = 0; e < entries.size(); ++e) {
-                ASSERT_EQ(circuit.blocks[std::size_t(entries[e])].value, compiled->entryLanes(workspace, e)[lane])
+                ASSERT_EQ(circuit.blocks[std::size_t(entries[e])].value,
+                          compiled->entryLanes(workspace, e)[lane])
                     << test::chromosomeLine(circuit) << " entry " << entries[e];
             }
         }

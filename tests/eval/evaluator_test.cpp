@@ -108,38 +108,69 @@ TEST(Evaluator, ForwardReferencesSeeTheValueFromBeforeThePass) {
 
 // The function set written out again with 64-bit arithmetic reduced to 32 bits at the end.
 std::int32_t referenceFunction(std::int32_t id, std::int64_t a, std::int64_t b, std::int64_t c) {
-    auto to32 = [](std::int64_t v) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(v & 0xFFFFFFFF)); };
+    auto to32 = [](std::int64_t v) {
+        return static_cast<std::int32_t>(static_cast<std::uint32_t>(v & 0xFFFFFFFF));
+    };
     const std::int64_t a32 = to32(a);
     switch (id) {
-        case 1: return to32(a & b);
-        case 2: return to32(a | b);
-        case 3: return to32(a ^ b);
-        case 4: return to32(a);
-        case 5: return to32(b);
-        case 6: return (a & 1) ? 0 : 1;
-        case 7: return (b & 1) ? 0 : 1;
-        case 8: return ((a & b) & 1) ? 0 : 1;
-        case 9: return ((a | b) & 1) ? 0 : 1;
-        case 10: return to32(std::max(a, b));
-        case 11: return to32(std::min(a, b));
-        case 12: return ((a & 1) && !(b & 1)) ? 1 : 0;
-        case 13: return to32(-a);
-        case 14: return to32(-b);
-        case 15: return to32(c == 0 ? a : b);
-        case 16: return ((a ^ b) & 1) ? 0 : 1;
-        case 17: return 255;
-        case 18: return to32(255 - a);
-        case 19: return to32((255 - a) | b);
-        case 20: return to32(255 - (a & b));
-        case 23: return to32(((a & 0xF) << 4) | (b >> 4));
-        case 24: return to32((a + b) % 256 + ((a + b) % 256 < 0 ? 256 : 0));
-        case 25: return to32(to32(a + b) > 255 ? 255 : to32(a + b));
-        case 26: return to32(to32(a + b) >> 1);
-        case 27: return a == 255 ? 0 : to32(a);
-        case 42: return to32((a - b) & 0xFF);
-        case 43: return to32((a + b) & 0xFFFF);
-        case 44: return to32((a - b) & 0xFFFF);
-        default: break;
+        case 1:
+            return to32(a & b);
+        case 2:
+            return to32(a | b);
+        case 3:
+            return to32(a ^ b);
+        case 4:
+            return to32(a);
+        case 5:
+            return to32(b);
+        case 6:
+            return (a & 1) ? 0 : 1;
+        case 7:
+            return (b & 1) ? 0 : 1;
+        case 8:
+            return ((a & b) & 1) ? 0 : 1;
+        case 9:
+            return ((a | b) & 1) ? 0 : 1;
+        case 10:
+            return to32(std::max(a, b));
+        case 11:
+            return to32(std::min(a, b));
+        case 12:
+            return ((a & 1) && !(b & 1)) ? 1 : 0;
+        case 13:
+            return to32(-a);
+        case 14:
+            return to32(-b);
+        case 15:
+            return to32(c == 0 ? a : b);
+        case 16:
+            return ((a ^ b) & 1) ? 0 : 1;
+        case 17:
+            return 255;
+        case 18:
+            return to32(255 - a);
+        case 19:
+            return to32((255 - a) | b);
+        case 20:
+            return to32(255 - (a & b));
+        case 23:
+            return to32(((a & 0xF) << 4) | (b >> 4));
+        case 24:
+            return to32((a + b) % 256 + ((a + b) % 256 < 0 ? 256 : 0));
+        case 25:
+            return to32(to32(a + b) > 255 ? 255 : to32(a + b));
+        case 26:
+            return to32(to32(a + b) >> 1);
+        case 27:
+            return a == 255 ? 0 : to32(a);
+        case 42:
+            return to32((a - b) & 0xFF);
+        case 43:
+            return to32((a + b) & 0xFFFF);
+        case 44:
+            return to32((a - b) & 0xFFFF);
+        default:
+            break;
     }
     if (id == 21 || id == 22) return to32(a32 >> (id - 20));
     if (id >= 28 && id <= 33) return to32(a32 >> (id - 25));
@@ -179,7 +210,8 @@ TEST(Evaluator, MatchesARecursiveEvaluationOfRandomCircuits) {
             } else {
                 const std::int64_t a = valueOf(block.inputs[0]);
                 const std::int64_t b = block.inputs.size() > 1 ? valueOf(block.inputs[1]) : 0;
-                const std::int32_t id = assignment.rows()[static_cast<std::size_t>(block.function)].identifier;
+                const std::int32_t id =
+                    assignment.rows()[static_cast<std::size_t>(block.function)].identifier;
                 memo = referenceFunction(id, a, b, 0);
             }
             return *memo;

@@ -24,21 +24,22 @@ TEST(FunctionAssignment, FunctionOfReadsTheIdentifierColumnOfTheGenesRow) {
 
 TEST(FunctionAssignment, UsageMaskAndLabelledInputsFollowTheAssignedFunction) {
     Chromosome circuit;
-    parseChromosome("{2,1,6,1,2,1,-1}(0,1,40)(0,1,0)(0,1,1)(0,1,2)(0,1,3)(0,1,-3)(7)", ParseMode::Draw, circuit);
+    parseChromosome("{2,1,6,1,2,1,-1}(0,1,40)(0,1,0)(0,1,1)(0,1,2)(0,1,3)(0,1,-3)(7)", ParseMode::Draw,
+                    circuit);
     FunctionAssignment assignment;
     EXPECT_EQ(-1, assignment.usageMask(circuit, 3));  // without set.ini every gene is 0: all inputs
     assignment.setIdentifier(0, 17);
     assignment.setIdentifier(1, 5);
     assignment.setIdentifier(2, 33);
     assignment.setIdentifier(3, 27);
-    EXPECT_EQ(-1, assignment.usageMask(circuit, 2));  // gene 40 has no row
-    EXPECT_EQ(0, assignment.usageMask(circuit, 3));   // "255"
-    EXPECT_EQ(2, assignment.usageMask(circuit, 4));   // in2
-    EXPECT_EQ(1, assignment.usageMask(circuit, 5));   // in1 SHR 8
-    EXPECT_EQ(1, assignment.usageMask(circuit, 6));   // reads in1 only ...
+    EXPECT_EQ(-1, assignment.usageMask(circuit, 2));        // gene 40 has no row
+    EXPECT_EQ(0, assignment.usageMask(circuit, 3));         // "255"
+    EXPECT_EQ(2, assignment.usageMask(circuit, 4));         // in2
+    EXPECT_EQ(1, assignment.usageMask(circuit, 5));         // in1 SHR 8
+    EXPECT_EQ(1, assignment.usageMask(circuit, 6));         // reads in1 only ...
     EXPECT_TRUE(assignment.hasLabelledInputs(circuit, 6));  // ... but labels its inputs
-    EXPECT_EQ(-1, assignment.usageMask(circuit, 7));  // negative gene
-    EXPECT_EQ(-1, assignment.usageMask(circuit, 8));  // output
+    EXPECT_EQ(-1, assignment.usageMask(circuit, 7));        // negative gene
+    EXPECT_EQ(-1, assignment.usageMask(circuit, 8));        // output
     EXPECT_FALSE(assignment.hasLabelledInputs(circuit, 8));
     EXPECT_FALSE(assignment.hasLabelledInputs(circuit, 2));
     EXPECT_FALSE(assignment.hasLabelledInputs(circuit, 3));
@@ -47,8 +48,9 @@ TEST(FunctionAssignment, UsageMaskAndLabelledInputsFollowTheAssignedFunction) {
 
 TEST(FunctionAssignment, LoadFillsTheChooserLabelsAndRowsFromTheSettings) {
     test::TempDir dir;
-    test::writeBytes(dir.file("set.ini"),
-                     "[Funkce]\r\nf0=1\r\nf1=3\r\nf5=77\r\nf6=-4\r\nf7=x\r\n[DOT]\r\nf1_label=AND\r\nf3_label=XOR\r\n");
+    test::writeBytes(
+        dir.file("set.ini"),
+        "[Funkce]\r\nf0=1\r\nf1=3\r\nf5=77\r\nf6=-4\r\nf7=x\r\n[DOT]\r\nf1_label=AND\r\nf3_label=XOR\r\n");
     FunctionAssignment assignment;
     assignment.loadAssignment(SettingsFile(dir.file("set.ini")));
 
@@ -99,7 +101,8 @@ TEST(FunctionAssignment, SaveThenLoadReproducesEveryRowAndKeepsOtherKeys) {
     FunctionAssignment assignment;
     SettingsFile settings(path);
     assignment.loadAssignment(settings);
-    for (std::int32_t gene = 0; gene < kGeneCount; ++gene) assignment.setIdentifier(gene, (gene * 7) % 52);
+    for (std::int32_t gene = 0; gene < kGeneCount; ++gene)
+        assignment.setIdentifier(gene, (gene * 7) % 52);
     assignment.saveAssignment(settings);
 
     FunctionAssignment restarted;

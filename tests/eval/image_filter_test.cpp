@@ -15,7 +15,8 @@ namespace {
 RgbImage randomImage(std::mt19937& rng, std::int32_t width, std::int32_t height) {
     RgbImage image{width, height, {}};
     image.pixels.resize(image.stride() * std::size_t(height));
-    for (auto& byte : image.pixels) byte = static_cast<std::uint8_t>(rng());
+    for (auto& byte : image.pixels)
+        byte = static_cast<std::uint8_t>(rng());
     return image;
 }
 
@@ -63,13 +64,16 @@ TEST(ImageFilter, OutputsAreReducedModulo256AndGreyStaysGrey) {
     assignment.setIdentifier(0, 41);
     assignment.setIdentifier(1, 13);
     RgbImage source{3, 3, std::vector<std::uint8_t>(27, 1)};
-    EXPECT_EQ((std::array<std::uint8_t, 3>{0, 0, 0}), pixel(*filterImage3x3(circuit, assignment, source), 1, 1));
+    EXPECT_EQ((std::array<std::uint8_t, 3>{0, 0, 0}),
+              pixel(*filterImage3x3(circuit, assignment, source), 1, 1));
     circuit.blocks[11].inputs[0] = 10;
-    EXPECT_EQ((std::array<std::uint8_t, 3>{255, 255, 255}), pixel(*filterImage3x3(circuit, assignment, source), 1, 1));
+    EXPECT_EQ((std::array<std::uint8_t, 3>{255, 255, 255}),
+              pixel(*filterImage3x3(circuit, assignment, source), 1, 1));
 
     std::mt19937 rng(3);
     RgbImage grey{9, 9, {}};
-    for (int i = 0; i < 81; ++i) grey.pixels.insert(grey.pixels.end(), 3, static_cast<std::uint8_t>(rng()));
+    for (int i = 0; i < 81; ++i)
+        grey.pixels.insert(grey.pixels.end(), 3, static_cast<std::uint8_t>(rng()));
     circuit.blocks[11].inputs[0] = 9;
     assignment.setIdentifier(0, 26);  // IMEAN
     const RgbImage result = *filterImage3x3(circuit, assignment, grey);
@@ -90,7 +94,8 @@ TEST(ImageFilter, PicturesBelowThreeByThreeAreAllRed) {
         const RgbImage result = *filterImage3x3(circuit, FunctionAssignment(), randomImage(rng, w, h));
         EXPECT_EQ(w, result.width);
         EXPECT_EQ(h, result.height);
-        for (std::size_t i = 0; i < result.pixels.size(); ++i) EXPECT_EQ(i % 3 == 0 ? 255 : 0, result.pixels[i]);
+        for (std::size_t i = 0; i < result.pixels.size(); ++i)
+            EXPECT_EQ(i % 3 == 0 ? 255 : 0, result.pixels[i]);
     }
     EXPECT_EQ(77, circuit.blocks[0].value);  // nothing was evaluated
 }
@@ -118,9 +123,11 @@ TEST(ImageFilter, CancelledRunsReturnNothing) {
     std::mt19937 rng(5);
     FilterProgress progress;
     progress.cancel = true;
-    EXPECT_FALSE(filterImage3x3(circuit, FunctionAssignment(), randomImage(rng, 50, 50), &progress).has_value());
+    EXPECT_FALSE(
+        filterImage3x3(circuit, FunctionAssignment(), randomImage(rng, 50, 50), &progress).has_value());
     FilterProgress counting;
-    EXPECT_TRUE(filterImage3x3(circuit, FunctionAssignment(), randomImage(rng, 50, 40), &counting).has_value());
+    EXPECT_TRUE(
+        filterImage3x3(circuit, FunctionAssignment(), randomImage(rng, 50, 40), &counting).has_value());
     EXPECT_EQ(38, counting.rowsTotal.load());
     EXPECT_EQ(38, counting.rowsDone.load());
 }
@@ -154,7 +161,8 @@ TEST(ImageFilter, CompiledFilterMatchesThePlainEvaluatorOnRandomCircuits) {
         }
     }
     EXPECT_GT(compiledCircuits, 150);
-    EXPECT_LT(compiledCircuits, 300);  // and some the history-dependent one  // most rounds exercise the fast path
+    EXPECT_LT(compiledCircuits,
+              300);  // and some the history-dependent one  // most rounds exercise the fast path
 }
 
 }  // namespace

@@ -57,7 +57,8 @@ TEST(JpegCodec, RoundTripKeepsSizeAndColoursClose) {
 TEST(JpegCodec, BrokenInputRaisesInsteadOfEndingTheProcess) {
     RgbImage image{8, 8, std::vector<std::uint8_t>(8 * 8 * 3, 200)};
     const std::string jpeg = encodeJpeg(image);
-    for (const std::string& bad : {std::string(), std::string("GIF89a"), jpeg.substr(0, 20), jpeg.substr(0, 2)}) {
+    for (const std::string& bad :
+         {std::string(), std::string("GIF89a"), jpeg.substr(0, 20), jpeg.substr(0, 2)}) {
         EXPECT_THROW(decodeJpeg(bad), Error);
     }
     // A truncated body still decodes what is there (libjpeg pads the rest) or raises; it never crashes.

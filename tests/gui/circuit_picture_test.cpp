@@ -46,7 +46,8 @@ struct Example {
 
 std::string outputDirectory() {
     const QByteArray configured = qgetenv("PELLISOR_TEST_OUTPUT");
-    const std::string directory = configured.isEmpty() ? QDir::tempPath().toStdString() : configured.toStdString();
+    const std::string directory =
+        configured.isEmpty() ? QDir::tempPath().toStdString() : configured.toStdString();
     QDir().mkpath(QString::fromStdString(directory));
     return directory;
 }
@@ -54,15 +55,17 @@ std::string outputDirectory() {
 int countColor(const QImage& image, QColor color) {
     int count = 0;
     for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) count += image.pixelColor(x, y) == color;
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixelColor(x, y) == color;
     }
     return count;
 }
 
 TEST(CircuitPicture, EveryWiringModeDrawsBoxesWiresAndLabels) {
     Example example;
-    const std::pair<WiringMode, const char*> modes[] = {
-        {WiringMode::Direct, "direct"}, {WiringMode::Direct2, "direct2"}, {WiringMode::DirectOpt, "branching"}};
+    const std::pair<WiringMode, const char*> modes[] = {{WiringMode::Direct, "direct"},
+                                                        {WiringMode::Direct2, "direct2"},
+                                                        {WiringMode::DirectOpt, "branching"}};
     for (const auto& [mode, name] : modes) {
         example.options.wiring = mode;
         example.options.values = mode == WiringMode::Direct;
@@ -71,8 +74,8 @@ TEST(CircuitPicture, EveryWiringModeDrawsBoxesWiresAndLabels) {
         ASSERT_EQ(420, picture.width());
         ASSERT_EQ(260, picture.height());
         ASSERT_TRUE(picture.save(QString::fromStdString(outputDirectory() + "/schematic-" + name + ".png")));
-        EXPECT_GT(countColor(picture, QColor(0, 160, 0)), 100) << name;  // wires
-        EXPECT_GT(countColor(picture, QColor(0, 0, 0)), 300) << name;    // boxes and pins
+        EXPECT_GT(countColor(picture, QColor(0, 160, 0)), 100) << name;     // wires
+        EXPECT_GT(countColor(picture, QColor(0, 0, 0)), 300) << name;       // boxes and pins
         EXPECT_GT(countColor(picture, QColor(255, 128, 64)), 100) << name;  // the redundant gate
         EXPECT_EQ(QColor(255, 255, 255), picture.pixelColor(0, 0));
     }
@@ -114,7 +117,8 @@ TEST(CircuitPicture, AFailedWriteRaisesAndLeavesTheOldFile) {
     Example example;
     const QImage picture = example.picture();
     test::TempDir dir;
-    EXPECT_THROW(savePicture(PictureFormat::Bitmap, dir.file("missing/c.bmp"), picture, [] { return ""; }), Error);
+    EXPECT_THROW(savePicture(PictureFormat::Bitmap, dir.file("missing/c.bmp"), picture, [] { return ""; }),
+                 Error);
     EXPECT_THROW(savePicture(PictureFormat::Jpeg, dir.path(), picture, [] { return ""; }), Error);
     test::writeBytes(dir.file("old.jpg"), "old bytes");
     EXPECT_THROW(savePicture(PictureFormat::Jpeg, dir.file("old.jpg"), QImage(), [] { return ""; }), Error);
@@ -130,7 +134,8 @@ TEST(CircuitPicture, SymbolSheetCellsReplaceBoxes) {
     for (int y = 0; y < 41; ++y) {
         for (int x = 0; x < sheet.width; ++x) {
             const int cell = x / 50 + 1;
-            std::uint8_t* pixel = &sheet.pixels[(std::size_t(y) * std::size_t(sheet.width) + std::size_t(x)) * 3];
+            std::uint8_t* pixel =
+                &sheet.pixels[(std::size_t(y) * std::size_t(sheet.width) + std::size_t(x)) * 3];
             pixel[0] = static_cast<std::uint8_t>(cell == 3 ? 200 : 0);
             pixel[1] = 0;
             pixel[2] = static_cast<std::uint8_t>(cell == 3 ? 0 : 200);

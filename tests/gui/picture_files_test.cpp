@@ -52,8 +52,7 @@ TEST(PictureFiles, TheSchematicIsDrawnWithTheSheetOfTheMomentOfDrawing) {
     // The sheet is taken when drawing, so a sheet loaded after the store was made is used.
     sheet.emplace(kSymbolWidth * 51, kSymbolHeight, QImage::Format_RGB32);
     sheet->fill(QColor(10, 200, 30));
-    const Scene scene{
-        circuit, assignment, options, {}, {300, 200}, "", "", false, symbolSheetSize(sheet)};
+    const Scene scene{circuit, assignment, options, {}, {300, 200}, "", "", false, symbolSheetSize(sheet)};
     pictures.saveSchematic(PictureFormat::Bitmap, dir.file("store.bmp"), scene);
     saveCircuitPicture(PictureFormat::Bitmap, dir.file("direct.bmp"), scene, &*sheet);
     EXPECT_EQ(test::readBytes(dir.file("direct.bmp")), test::readBytes(dir.file("store.bmp")));

@@ -68,8 +68,8 @@ TEST(ChromosomeParser, ReadsTheSmallestCircuitWithAndWithoutLabel) {
 TEST(ChromosomeParser, IndexSpaceRunsColumnByColumn) {
     Chromosome circuit;
     // 4 inputs, 2 columns of 3 rows, arity 3: the block in column 1, row 0 is entry 7, the output entry 10.
-    parseChromosome("{4,1,2,3,3,1,-1}(0,1,2,0)(1,2,3,1)(2,3,0,2)(4,5,6,3)(4,5,6,4)(4,5,6,5)(7)", ParseMode::Draw,
-                    circuit);
+    parseChromosome("{4,1,2,3,3,1,-1}(0,1,2,0)(1,2,3,1)(2,3,0,2)(4,5,6,3)(4,5,6,4)(4,5,6,5)(7)",
+                    ParseMode::Draw, circuit);
     ASSERT_EQ(11, circuit.blockTotal());
     EXPECT_EQ(7, circuit.blockIndex(1, 0));
     EXPECT_EQ(3, circuit.blocks[7].function);
@@ -80,18 +80,18 @@ TEST(ChromosomeParser, IndexSpaceRunsColumnByColumn) {
 
 TEST(ChromosomeParser, GrammarFailuresSayChybnyChromozom) {
     for (const char* line : {
-             "",                                   // empty
-             "   \t ",                             // only blanks
-             "2,1,1,1,2,1,-1}(0,1,3)(2)",          // no brace
-             "{2,1,1,1,2,1,-1} ([2]0,1,3)(2)",     // blank before a group
-             "{2,1,1,1,2,1,-1}( [2]0,1,3)(2)",     // blank between ( and [
-             "{2,1,1,1,2,1,-1}([2]0,1,3)(2",       // line ends before the last terminator
-             "{2,1,1,1,2,1,-1}([2]0,1,3)2)",       // no ( before the outputs
-             "{2,1,1,1,2,1,-1}([2)0,1,3)(2)",      // a label ends only with ]
-             "{2,1,1,1,2,1,-1)([2]0,1,3)(2)",      // a header field ends only with , or }
-             "{2,1,1,1,2,1,-1}([2]0;1,3)(2)",      // a gene ends only with , or )
-             "{2,1,1,1,2,1,+1}(0,1,3)(2)",         // a plus sign is not collected
-             "{2,1,1,1,2,1",                       // header cut short
+             "",                                // empty
+             "   \t ",                          // only blanks
+             "2,1,1,1,2,1,-1}(0,1,3)(2)",       // no brace
+             "{2,1,1,1,2,1,-1} ([2]0,1,3)(2)",  // blank before a group
+             "{2,1,1,1,2,1,-1}( [2]0,1,3)(2)",  // blank between ( and [
+             "{2,1,1,1,2,1,-1}([2]0,1,3)(2",    // line ends before the last terminator
+             "{2,1,1,1,2,1,-1}([2]0,1,3)2)",    // no ( before the outputs
+             "{2,1,1,1,2,1,-1}([2)0,1,3)(2)",   // a label ends only with ]
+             "{2,1,1,1,2,1,-1)([2]0,1,3)(2)",   // a header field ends only with , or }
+             "{2,1,1,1,2,1,-1}([2]0;1,3)(2)",   // a gene ends only with , or )
+             "{2,1,1,1,2,1,+1}(0,1,3)(2)",      // a plus sign is not collected
+             "{2,1,1,1,2,1",                    // header cut short
          }) {
         EXPECT_EQ("Chybny chromozom", parseError(line)) << line;
     }
@@ -101,7 +101,8 @@ TEST(ChromosomeParser, FieldsThatAreNotIntegersFailTheConversion) {
     EXPECT_EQ("'' is not a valid integer value", parseError("{2,1,1,1,2,1,-1}([2]0,,3)(2)"));
     EXPECT_EQ("'-' is not a valid integer value", parseError("{2,1,1,1,2,1,-1}([2]0,-,3)(2)"));
     EXPECT_EQ("'1-2' is not a valid integer value", parseError("{2,1,1,1,2,1,-1}([2]0,1-2,3)(2)"));
-    EXPECT_EQ("'99999999999' is not a valid integer value", parseError("{99999999999,1,1,1,2,1,-1}(0,1,3)(2)"));
+    EXPECT_EQ("'99999999999' is not a valid integer value",
+              parseError("{99999999999,1,1,1,2,1,-1}(0,1,3)(2)"));
     EXPECT_EQ("'' is not a valid integer value", parseError("{2,1,1,1,2,,-1}([2]0,1,3)(2)"));
     EXPECT_EQ("'' is not a valid integer value", parseError("{2,1,1,1,2,1,-1}([]0,1,3)(2)"));
     // Blanks inside a field are skipped, so "1 2" is 12: out of range here.
@@ -113,16 +114,16 @@ TEST(ChromosomeParser, FieldsThatAreNotIntegersFailTheConversion) {
 
 TEST(ChromosomeParser, RejectsHeadersAndSourcesThatDescribeNoSoundCircuit) {
     for (const char* line : {
-             "{-1,1,1,1,2,1,-1}(0,1,3)(2)",       // negative inputs
-             "{2,-1,1,1,2,1,-1}(0,1,3)(2)",       // negative outputs
-             "{2,1,0,1,2,1,-1}(2)",               // no columns
-             "{2,1,1,0,2,1,-1}(2)",               // no rows
-             "{2,1,1,1,0,1,-1}(3)(2)",            // no connection genes
-             "{2,1,1,1,-2,1,-1}(3)(2)",           // negative arity
-             "{2,1,1,1,2,1,-1}(0,4,3)(2)",        // source past the last entry
-             "{2,1,1,1,2,1,-1}(0,-1,3)(2)",       // negative source
-             "{2,1,1,1,2,1,-1}(0,1,3)(4)",        // output source past the last entry
-             "{2,1,65536,65536,2,1,-1}(0,1,3)(2)",  // more entries than an index can name
+             "{-1,1,1,1,2,1,-1}(0,1,3)(2)",          // negative inputs
+             "{2,-1,1,1,2,1,-1}(0,1,3)(2)",          // negative outputs
+             "{2,1,0,1,2,1,-1}(2)",                  // no columns
+             "{2,1,1,0,2,1,-1}(2)",                  // no rows
+             "{2,1,1,1,0,1,-1}(3)(2)",               // no connection genes
+             "{2,1,1,1,-2,1,-1}(3)(2)",              // negative arity
+             "{2,1,1,1,2,1,-1}(0,4,3)(2)",           // source past the last entry
+             "{2,1,1,1,2,1,-1}(0,-1,3)(2)",          // negative source
+             "{2,1,1,1,2,1,-1}(0,1,3)(4)",           // output source past the last entry
+             "{2,1,65536,65536,2,1,-1}(0,1,3)(2)",   // more entries than an index can name
              "{2000000000,1,1,1,2,1,-1}(0,1,3)(2)",  // absurdly many primary inputs
          }) {
         Chromosome circuit;
@@ -162,7 +163,8 @@ TEST(ChromosomeParser, RedrawKeepsPositionsAndMarksAndResetsTheRest) {
         block.visible = false;
         block.value = 99;
     }
-    EXPECT_EQ(ParseMode::Redraw, parseChromosome("{2,1,1,2,2,1,-1}(1,0,5)(2,2,6)(2)", ParseMode::Redraw, circuit));
+    EXPECT_EQ(ParseMode::Redraw,
+              parseChromosome("{2,1,1,2,2,1,-1}(1,0,5)(2,2,6)(2)", ParseMode::Redraw, circuit));
     for (const Block& block : circuit.blocks) {
         EXPECT_EQ(11, block.x);
         EXPECT_EQ(22, block.y);
@@ -178,13 +180,18 @@ TEST(ChromosomeParser, RedrawKeepsPositionsAndMarksAndResetsTheRest) {
 TEST(ChromosomeParser, RedrawOfAnotherSizeOrWithoutCircuitIsADraw) {
     Chromosome circuit;
     EXPECT_EQ(ParseMode::Draw, parseChromosome("{2,1,1,1,2,1,-1}(0,1,3)(2)", ParseMode::Redraw, circuit));
-    for (Block& block : circuit.blocks) block.x = 5;
-    EXPECT_EQ(ParseMode::Draw, parseChromosome("{2,1,1,2,2,1,-1}(0,1,3)(0,2,4)(3)", ParseMode::Redraw, circuit));
+    for (Block& block : circuit.blocks)
+        block.x = 5;
+    EXPECT_EQ(ParseMode::Draw,
+              parseChromosome("{2,1,1,2,2,1,-1}(0,1,3)(0,2,4)(3)", ParseMode::Redraw, circuit));
     ASSERT_EQ(5, circuit.blockTotal());
-    for (const Block& block : circuit.blocks) EXPECT_EQ(0, block.x);
+    for (const Block& block : circuit.blocks)
+        EXPECT_EQ(0, block.x);
     // Another shape with the same number of entries is still a redraw.
-    for (Block& block : circuit.blocks) block.x = 5;
-    EXPECT_EQ(ParseMode::Redraw, parseChromosome("{1,2,1,2,2,1,-1}(0,0,3)(0,1,4)(1,2)", ParseMode::Redraw, circuit));
+    for (Block& block : circuit.blocks)
+        block.x = 5;
+    EXPECT_EQ(ParseMode::Redraw,
+              parseChromosome("{1,2,1,2,2,1,-1}(0,0,3)(0,1,4)(1,2)", ParseMode::Redraw, circuit));
     EXPECT_EQ(5, circuit.blocks[4].x);
     EXPECT_EQ(1, circuit.blocks[3].inputCount);
 }
@@ -193,9 +200,10 @@ TEST(ChromosomeParser, GeneratedLinesParseBackToTheirCircuit) {
     std::mt19937 rng(20261208);
     for (int round = 0; round < 2000; ++round) {
         const bool feedForward = round % 3 != 0;
-        const Chromosome expected =
-            test::randomCircuit(rng, test::randomShape(rng, 12, 5, 9, 9, 4), feedForward, round % 2 ? 31 : 60);
-        const std::string line = round % 4 == 0 ? test::chromosomeLine(expected) : test::variedChromosomeLine(rng, expected);
+        const Chromosome expected = test::randomCircuit(rng, test::randomShape(rng, 12, 5, 9, 9, 4),
+                                                        feedForward, round % 2 ? 31 : 60);
+        const std::string line =
+            round % 4 == 0 ? test::chromosomeLine(expected) : test::variedChromosomeLine(rng, expected);
         SCOPED_TRACE(line);
         Chromosome circuit;
         ASSERT_NO_THROW(parseChromosome(line, ParseMode::Draw, circuit));
@@ -215,17 +223,28 @@ TEST(ChromosomeParser, MutatedLinesParseOrFailCleanly) {
     int failed = 0;
     Chromosome previous;
     for (int round = 0; round < 100000; ++round) {
-        const Chromosome source = test::randomCircuit(rng, test::randomShape(rng, 5, 3, 4, 4, 3), round % 2 == 0);
+        const Chromosome source =
+            test::randomCircuit(rng, test::randomShape(rng, 5, 3, 4, 4, 3), round % 2 == 0);
         std::string line = test::variedChromosomeLine(rng, source);
         const std::size_t edits = between(1, 4);
         for (std::size_t e = 0; e < edits && !line.empty(); ++e) {
             const std::size_t at = between(0, line.size() - 1);
             switch (between(0, 4)) {
-                case 0: line.erase(at, 1); break;
-                case 1: line.insert(at, 1, alphabet[between(0, alphabet.size() - 1)]); break;
-                case 2: line[at] = alphabet[between(0, alphabet.size() - 1)]; break;
-                case 3: line.resize(at); break;
-                default: line.insert(at, std::to_string(static_cast<std::int32_t>(rng()))); break;
+                case 0:
+                    line.erase(at, 1);
+                    break;
+                case 1:
+                    line.insert(at, 1, alphabet[between(0, alphabet.size() - 1)]);
+                    break;
+                case 2:
+                    line[at] = alphabet[between(0, alphabet.size() - 1)];
+                    break;
+                case 3:
+                    line.resize(at);
+                    break;
+                default:
+                    line.insert(at, std::to_string(static_cast<std::int32_t>(rng())));
+                    break;
             }
         }
         // Alternate draws and redraws over whatever the last round left.
@@ -235,7 +254,8 @@ TEST(ChromosomeParser, MutatedLinesParseOrFailCleanly) {
             parseChromosome(line, mode, circuit);
             ++parsed;
             ASSERT_TRUE(circuit.hasCircuit());
-            ASSERT_EQ(circuit.inputCount + circuit.columns * circuit.rows + circuit.outputCount, circuit.blockTotal());
+            ASSERT_EQ(circuit.inputCount + circuit.columns * circuit.rows + circuit.outputCount,
+                      circuit.blockTotal());
             for (const Block& block : circuit.blocks) {
                 ASSERT_EQ(block.inputCount, static_cast<std::int32_t>(block.inputs.size()));
                 for (const std::int32_t index : block.inputs) {

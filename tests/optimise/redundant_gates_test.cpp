@@ -17,16 +17,19 @@ using test::parsed;
 FunctionAssignment passAssignment() {
     FunctionAssignment assignment;
     const std::int32_t ids[] = {4, 5, 1, 2, 3, 10};
-    for (std::int32_t gene = 0; gene < 6; ++gene) assignment.setIdentifier(gene, ids[gene]);
+    for (std::int32_t gene = 0; gene < 6; ++gene)
+        assignment.setIdentifier(gene, ids[gene]);
     return assignment;
 }
 
 TEST(RedundantGates, WhichGatesOnlyPassAnInputOn) {
     const FunctionAssignment assignment = passAssignment();
     // Blocks 8 ... 14: in1, in2, AND(2,2), AND(2,3), OR(5,5), XOR(4,4), gene 40 (no row).
-    const Chromosome circuit = parsed("{8,1,7,1,2,1,-1}(3,7,0)(3,7,1)(2,2,2)(2,3,2)(5,5,3)(4,4,4)(1,1,40)(8)");
+    const Chromosome circuit =
+        parsed("{8,1,7,1,2,1,-1}(3,7,0)(3,7,1)(2,2,2)(2,3,2)(5,5,3)(4,4,4)(1,1,40)(8)");
     const bool expected[] = {true, true, true, false, true, false, false};
-    for (std::int32_t i = 0; i < 7; ++i) EXPECT_EQ(expected[i], isRedundantGate(circuit, assignment, 8 + i)) << i;
+    for (std::int32_t i = 0; i < 7; ++i)
+        EXPECT_EQ(expected[i], isRedundantGate(circuit, assignment, 8 + i)) << i;
     EXPECT_FALSE(isRedundantGate(circuit, assignment, 0));   // a primary input
     EXPECT_FALSE(isRedundantGate(circuit, assignment, 15));  // an output
 }
@@ -89,7 +92,8 @@ TEST(RedundantGates, EliminationKeepsEveryOutputValue) {
         test::CircuitShape shape = test::randomShape(rng, 5, 4, 8, 4, 2);
         shape.arity = 2;
         Chromosome circuit = test::randomCircuit(rng, shape, true, 31);
-        for (std::int32_t i = 0; i < circuit.inputCount; ++i) circuit.blocks[std::size_t(i)].value = int(rng() % 256);
+        for (std::int32_t i = 0; i < circuit.inputCount; ++i)
+            circuit.blocks[std::size_t(i)].value = int(rng() % 256);
         Chromosome optimised = circuit;
         eliminateRedundant(optimised, assignment);
         evaluate(circuit, assignment);
@@ -112,7 +116,8 @@ TEST(RedundantGates, EliminationKeepsEveryOutputValue) {
 TEST(NextCombination, CountsUpInBinaryFromInputZero) {
     Chromosome circuit = parsed("{3,1,1,1,2,1,-1}(0,1,0)(3)");
     auto values = [&] {
-        return std::vector<std::int32_t>{circuit.blocks[0].value, circuit.blocks[1].value, circuit.blocks[2].value};
+        return std::vector<std::int32_t>{circuit.blocks[0].value, circuit.blocks[1].value,
+                                         circuit.blocks[2].value};
     };
     circuit.blocks[0].value = 1;
     circuit.blocks[1].value = 1;

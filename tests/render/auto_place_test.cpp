@@ -17,7 +17,9 @@ Chromosome placedByDepth(std::string_view line) {
     return circuit;
 }
 
-Point at(const Chromosome& circuit, std::size_t index) { return {circuit.blocks[index].x, circuit.blocks[index].y}; }
+Point at(const Chromosome& circuit, std::size_t index) {
+    return {circuit.blocks[index].x, circuit.blocks[index].y};
+}
 
 TEST(AutoPlace, ColumnsByDepthThenTheOutputs) {
     // Blocks 3 and 4 of depth 1, block 5 of depth 2.
@@ -72,7 +74,8 @@ TEST(AutoPlace, HiddenBlocksTakeNoRoomAndOutputsKeepTheirOrder) {
 TEST(AutoPlace, ABadSpacingStopsTheRunWhereItIsRead) {
     Chromosome circuit;
     parseChromosome("{1,1,1,1,2,1,-1}(0,0,0)(1)", ParseMode::Draw, circuit);
-    for (Block& block : circuit.blocks) block.x = -7;
+    for (Block& block : circuit.blocks)
+        block.x = -7;
     SpacingTexts texts = defaultSpacingTexts();
     texts[static_cast<std::size_t>(settings::Spacing::BlockOffsetX)] = "x";
     EXPECT_THROW(autoPlace(circuit, texts), Error);
@@ -84,11 +87,13 @@ TEST(AutoPlace, AnInconsistentOrderNeverBreaksTheSort) {
     // Many equal-depth blocks whose pairwise order is not transitive.
     std::string line = "{6,1,200,1,2,1,-1}";
     for (int i = 0; i < 200; ++i) {
-        line += "(" + std::to_string(i % 6) + "," + std::to_string((i * 7 + 3) % 6) + "," + std::to_string(i % 5) + ")";
+        line += "(" + std::to_string(i % 6) + "," + std::to_string((i * 7 + 3) % 6) + "," +
+                std::to_string(i % 5) + ")";
     }
     line += "(6)";
     const Chromosome circuit = placedByDepth(line);
-    for (int i = 6; i < 206; ++i) EXPECT_EQ(80, circuit.blocks[std::size_t(i)].x);
+    for (int i = 6; i < 206; ++i)
+        EXPECT_EQ(80, circuit.blocks[std::size_t(i)].x);
 }
 
 }  // namespace

@@ -22,12 +22,14 @@ TEST(Cone, MarksWhatTheEntryDependsOnThroughUsedInputs) {
     const auto status = markCone(circuit, assignment, 3);
     ASSERT_TRUE(status.has_value());
     EXPECT_EQ("Označených bloků: 1      Max. zpoždění vstupu: 0T      Vstupní bloky: 2,0", *status);
-    EXPECT_EQ((std::vector<std::int32_t>{1, 0, 0, 1, 0, 0}),
-              (std::vector<std::int32_t>{circuit.blocks[0].mark, circuit.blocks[1].mark, circuit.blocks[2].mark,
-                                         circuit.blocks[3].mark, circuit.blocks[4].mark, circuit.blocks[5].mark}));
+    EXPECT_EQ(
+        (std::vector<std::int32_t>{1, 0, 0, 1, 0, 0}),
+        (std::vector<std::int32_t>{circuit.blocks[0].mark, circuit.blocks[1].mark, circuit.blocks[2].mark,
+                                   circuit.blocks[3].mark, circuit.blocks[4].mark, circuit.blocks[5].mark}));
     const auto whole = markCone(circuit, assignment, 5);
     EXPECT_EQ("Označených bloků: 4      Max. zpoždění vstupu: 2T      Vstupní bloky: 4", *whole);
-    for (const Block& block : circuit.blocks) EXPECT_EQ(kMarkCone, block.mark);
+    for (const Block& block : circuit.blocks)
+        EXPECT_EQ(kMarkCone, block.mark);
 
     EXPECT_FALSE(markCone(circuit, assignment, 0).has_value());  // a primary input: only itself
     EXPECT_EQ(kMarkCone, circuit.blocks[0].mark);
@@ -50,7 +52,8 @@ TEST(HideNonFunctional, KeepsOnlyWhatVisibleOutputsUse) {
     Chromosome circuit = parsed("{3,1,3,1,2,1,-1}(0,1,0)(3,2,1)(0,0,0)(4)");
     EXPECT_EQ("Funkcnich bloku: 2", *hideNonFunctional(circuit, assignment));
     const bool expected[] = {true, true, false, true, true, false, true};
-    for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(expected[i], circuit.blocks[i].visible) << i;
+    for (std::size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(expected[i], circuit.blocks[i].visible) << i;
 
     // The single output reads a primary input directly: no function block contributes.
     circuit = parsed("{2,1,2,1,2,1,-1}(0,1,0)(2,2,0)(1)");

@@ -40,7 +40,8 @@ TEST(GridPlacement, EverySpacingFieldMovesWhatItNames) {
     Chromosome circuit = parsed("{2,2,2,2,2,1,-1}(0,1,1)(0,1,1)(0,1,1)(0,1,1)(2,3)");
     SpacingTexts texts;
     const std::int32_t values[] = {100, 50, 15, 25, 7, 9, 3, 4, 11, 13};
-    for (std::size_t i = 0; i < texts.size(); ++i) texts[i] = std::to_string(values[i]);
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        texts[i] = std::to_string(values[i]);
     placeOnGrid(circuit, texts);
     // blocks: x = c*100 + 7, y = r*50 + 9
     EXPECT_EQ((Point{7, 9}), at(circuit, 2));
@@ -57,7 +58,8 @@ TEST(GridPlacement, EverySpacingFieldMovesWhatItNames) {
 TEST(GridPlacement, AFieldThatIsNotAnIntegerStopsWhereItIsRead) {
     auto placedWithBad = [](Spacing bad) {
         Chromosome circuit = parsed("{1,1,1,1,2,1,-1}(0,0,1)(1)");
-        for (Block& block : circuit.blocks) block.x = -1;
+        for (Block& block : circuit.blocks)
+            block.x = -1;
         SpacingTexts texts = defaultSpacingTexts();
         texts[static_cast<std::size_t>(bad)] = "8a";
         try {
@@ -66,7 +68,8 @@ TEST(GridPlacement, AFieldThatIsNotAnIntegerStopsWhereItIsRead) {
         } catch (const Error& error) {
             EXPECT_STREQ("'8a' is not a valid integer value", error.what());
         }
-        return std::vector<bool>{circuit.blocks[0].x != -1, circuit.blocks[1].x != -1, circuit.blocks[2].x != -1};
+        return std::vector<bool>{circuit.blocks[0].x != -1, circuit.blocks[1].x != -1,
+                                 circuit.blocks[2].x != -1};
     };
     // {input placed, block placed, output placed}
     EXPECT_EQ((std::vector<bool>{false, false, false}), placedWithBad(Spacing::InputY));
@@ -144,7 +147,8 @@ TEST(CanvasSize, GrowsFromTheLargestShownAnchorAndNeverBelowTheViewport) {
     EXPECT_EQ((CanvasSize{2030, 338}), fitCanvasSize(circuit, true, false, viewport));
     circuit.blocks[1].y = 300;
     EXPECT_EQ((CanvasSize{2030, 350}), fitCanvasSize(circuit, true, false, viewport));
-    EXPECT_EQ((CanvasSize{2030, 400}), fitCanvasSize(circuit, true, true, viewport));  // footer before the viewport
+    EXPECT_EQ((CanvasSize{2030, 400}),
+              fitCanvasSize(circuit, true, true, viewport));  // footer before the viewport
     // A hidden entry widens the canvas only while hidden entries are shown.
     circuit.blocks[1].visible = false;
     EXPECT_EQ((CanvasSize{999, 338}), fitCanvasSize(circuit, false, false, viewport));
@@ -179,7 +183,8 @@ TEST(Depths, FollowOnlyTheInputsAFunctionReads) {
 TEST(Depths, SummaryLinesDescribeTheCircuit) {
     FunctionAssignment assignment;
     Chromosome circuit = parsed("{2,0,4,2,2,1,-1}(0,1,0)(0,1,0)(2,3,0)(0,1,0)(0,1,0)(0,1,0)(0,1,0)(0,1,0)(");
-    EXPECT_EQ((std::vector<std::string>{"Rozměr matice: 4x2", "Vstupů: 2", "Výstupů: 0", "Max. zpoždění výstupu: 0T"}),
+    EXPECT_EQ((std::vector<std::string>{"Rozměr matice: 4x2", "Vstupů: 2", "Výstupů: 0",
+                                        "Max. zpoždění výstupu: 0T"}),
               showSummary(circuit, assignment));
     EXPECT_EQ(2, circuit.blocks[4].depth);
 }
@@ -189,7 +194,8 @@ TEST(Depths, EqualTheLongestUsedPathInRandomCircuits) {
     std::uniform_int_distribution<std::int32_t> anyFunction(0, 51);
     for (int round = 0; round < 500; ++round) {
         FunctionAssignment assignment;
-        for (std::int32_t gene = 0; gene < kGeneCount; ++gene) assignment.setIdentifier(gene, anyFunction(rng));
+        for (std::int32_t gene = 0; gene < kGeneCount; ++gene)
+            assignment.setIdentifier(gene, anyFunction(rng));
         Chromosome circuit = test::randomCircuit(rng, test::randomShape(rng, 9, 4, 10, 6, 3), true, 33);
         const std::int32_t maxDelay = computeDepths(circuit, assignment);
 

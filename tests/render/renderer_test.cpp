@@ -61,18 +61,27 @@ TEST(Renderer, DrawsInTheFixedOrder) {
     };
     const int clear = firstIndex([](const auto& p) { return p.kind == "fill"; });
     const int footer = firstIndex([](const auto& p) { return p.kind == "line" && p.pen == colors::kGrey; });
-    const int inputDash = firstIndex([](const auto& p) { return p.kind == "line" && p.x1 == 20 && p.x2 == 22; });
-    const int hiddenWire = firstIndex([](const auto& p) { return p.kind == "line" && p.pen == colors::kSilver; });
-    const int hiddenBox = firstIndex([](const auto& p) { return p.kind == "rect" && p.pen == colors::kSilver; });
-    const int visibleBox = firstIndex([](const auto& p) { return p.kind == "rect" && p.pen == colors::kBlack; });
-    const int outputDash = firstIndex([](const auto& p) { return p.kind == "line" && p.x1 == 240 && p.x2 == 242; });
+    const int inputDash =
+        firstIndex([](const auto& p) { return p.kind == "line" && p.x1 == 20 && p.x2 == 22; });
+    const int hiddenWire =
+        firstIndex([](const auto& p) { return p.kind == "line" && p.pen == colors::kSilver; });
+    const int hiddenBox =
+        firstIndex([](const auto& p) { return p.kind == "rect" && p.pen == colors::kSilver; });
+    const int visibleBox =
+        firstIndex([](const auto& p) { return p.kind == "rect" && p.pen == colors::kBlack; });
+    const int outputDash =
+        firstIndex([](const auto& p) { return p.kind == "line" && p.x1 == 240 && p.x2 == 242; });
     const int wire = firstIndex([](const auto& p) { return p.kind == "line" && p.pen == colors::kGreen; });
-    const int valueBox = firstIndex([](const auto& p) { return p.kind == "rect" && p.brush == colors::kTooltip; });
-    const std::vector<int> order{clear, footer, inputDash, hiddenWire, hiddenBox, visibleBox, outputDash, wire, valueBox};
+    const int valueBox =
+        firstIndex([](const auto& p) { return p.kind == "rect" && p.brush == colors::kTooltip; });
+    const std::vector<int> order{clear,      footer,     inputDash, hiddenWire, hiddenBox,
+                                 visibleBox, outputDash, wire,      valueBox};
     EXPECT_EQ(0, clear);
-    for (std::size_t i = 1; i < order.size(); ++i) EXPECT_LT(order[i - 1], order[i]) << "step " << i;
+    for (std::size_t i = 1; i < order.size(); ++i)
+        EXPECT_LT(order[i - 1], order[i]) << "step " << i;
     const auto& fill = canvas.primitives[0];
-    EXPECT_EQ((std::vector<std::int32_t>{0, 0, 999, 338}), (std::vector<std::int32_t>{fill.x1, fill.y1, fill.x2, fill.y2}));
+    EXPECT_EQ((std::vector<std::int32_t>{0, 0, 999, 338}),
+              (std::vector<std::int32_t>{fill.x1, fill.y1, fill.x2, fill.y2}));
     EXPECT_EQ(colors::kWhite, fill.brush);
 }
 
@@ -157,7 +166,8 @@ TEST(Renderer, ThreeInputBlocksSpreadPinsAndWiresByThirteen) {
     Drawing drawing;
     drawing.circuit = placed("{3,1,1,1,3,1,-1}(0,1,2,0)(3)");
     const RecordingCanvas canvas = drawing.draw();
-    for (const int y : {40, 53, 66}) EXPECT_EQ(1u, canvas.linesBetween(70, y, 80, y).size()) << y;
+    for (const int y : {40, 53, 66})
+        EXPECT_EQ(1u, canvas.linesBetween(70, y, 80, y).size()) << y;
     EXPECT_EQ(1u, canvas.linesBetween(20, 40, 70, 40).size());
     EXPECT_EQ(1u, canvas.linesBetween(20, 70, 70, 53).size());
     EXPECT_EQ(1u, canvas.linesBetween(20, 100, 70, 66).size());
@@ -225,7 +235,8 @@ TEST(Renderer, HiddenEntriesGetGreyWiresOnlyInTheFirstMode) {
     EXPECT_EQ(colors::kSilver, canvas.linesBetween(20, 40, 70, 40)[0].pen);
     EXPECT_EQ(0u, canvas.linesBetween(120, 50, 150, 40).size());  // no wire out of a hidden block
     bool silverBox = false;
-    for (const auto& rect : canvas.ofKind("rect")) silverBox |= rect.x1 == 80 && rect.pen == colors::kSilver;
+    for (const auto& rect : canvas.ofKind("rect"))
+        silverBox |= rect.x1 == 80 && rect.pen == colors::kSilver;
     EXPECT_TRUE(silverBox);
 
     for (const WiringMode mode : {WiringMode::Direct2, WiringMode::DirectOpt}) {
@@ -241,7 +252,8 @@ TEST(Renderer, HiddenEntriesGetGreyWiresOnlyInTheFirstMode) {
     drawing.options.hiddenBlocks = false;
     canvas = drawing.draw();
     EXPECT_EQ(0u, canvas.linesBetween(20, 40, 70, 40).size());
-    for (const auto& rect : canvas.ofKind("rect")) EXPECT_NE(80, rect.x1);
+    for (const auto& rect : canvas.ofKind("rect"))
+        EXPECT_NE(80, rect.x1);
 }
 
 TEST(Renderer, RedundantGatesAreOrangeAndTheConeRedOnlyWhileDragging) {

@@ -36,7 +36,8 @@ public:
         yesNoAnswers.pop_front();
         return answer;
     }
-    std::optional<std::string> askText(const std::string&, const std::string& prompt, const std::string&) override {
+    std::optional<std::string> askText(const std::string&, const std::string& prompt,
+                                       const std::string&) override {
         questions.push_back(prompt);
         return next(textAnswers);
     }
@@ -56,7 +57,8 @@ public:
     void showDragFrame(bool) override { ++dragFrames; }
     CanvasSize viewportSize() override { return viewport; }
     std::string dateTimeText() override { return "8.12.2026 10:00:00"; }
-    std::optional<RgbImage> runFilterJob(const std::function<std::optional<RgbImage>(FilterProgress&)>& job) override {
+    std::optional<RgbImage> runFilterJob(
+        const std::function<std::optional<RgbImage>(FilterProgress&)>& job) override {
         FilterProgress progress;
         return job(progress);
     }

@@ -18,13 +18,14 @@ Chromosome parsed(std::string_view line) {
     return circuit;
 }
 
-CircuitShape randomShape(std::mt19937& rng, std::int32_t maxInputs, std::int32_t maxOutputs, std::int32_t maxColumns,
-                         std::int32_t maxRows, std::int32_t maxArity) {
+CircuitShape randomShape(std::mt19937& rng, std::int32_t maxInputs, std::int32_t maxOutputs,
+                         std::int32_t maxColumns, std::int32_t maxRows, std::int32_t maxArity) {
     return {between(rng, 1, maxInputs), between(rng, 0, maxOutputs), between(rng, 1, maxColumns),
             between(rng, 1, maxRows), between(rng, 1, maxArity)};
 }
 
-Chromosome randomCircuit(std::mt19937& rng, const CircuitShape& shape, bool feedForward, std::int32_t maxGene) {
+Chromosome randomCircuit(std::mt19937& rng, const CircuitShape& shape, bool feedForward,
+                         std::int32_t maxGene) {
     Chromosome circuit;
     circuit.inputCount = shape.inputCount;
     circuit.outputCount = shape.outputCount;
@@ -49,13 +50,14 @@ Chromosome randomCircuit(std::mt19937& rng, const CircuitShape& shape, bool feed
 }
 
 std::string chromosomeLine(const Chromosome& circuit) {
-    std::string line = "{" + std::to_string(circuit.inputCount) + "," + std::to_string(circuit.outputCount) + "," +
-                       std::to_string(circuit.columns) + "," + std::to_string(circuit.rows) + "," +
+    std::string line = "{" + std::to_string(circuit.inputCount) + "," + std::to_string(circuit.outputCount) +
+                       "," + std::to_string(circuit.columns) + "," + std::to_string(circuit.rows) + "," +
                        std::to_string(circuit.arity) + ",1,-1}";
     for (std::int32_t i = circuit.inputCount; i < circuit.firstOutput(); ++i) {
         const Block& block = circuit.blocks[static_cast<std::size_t>(i)];
         line += "([" + std::to_string(i) + "]";
-        for (const std::int32_t source : block.inputs) line += std::to_string(source) + ",";
+        for (const std::int32_t source : block.inputs)
+            line += std::to_string(source) + ",";
         line += std::to_string(block.function) + ")";
     }
     line += "(";
@@ -72,28 +74,33 @@ std::string variedChromosomeLine(std::mt19937& rng, const Chromosome& circuit) {
     auto blanks = [&] {
         static const char kBlanks[] = {' ', '\t', '\n', '\v', '\f', '\r'};
         std::string text;
-        while (chance(20)) text += kBlanks[between(rng, 0, 5)];
+        while (chance(20))
+            text += kBlanks[between(rng, 0, 5)];
         return text;
     };
     // A number with blanks before it, between its characters and before its terminator.
     auto number = [&](std::int32_t value) {
         std::string text = blanks();
-        for (const char ch : std::to_string(value)) text += std::string(1, ch) + blanks();
+        for (const char ch : std::to_string(value))
+            text += std::string(1, ch) + blanks();
         return text;
     };
     auto pick = [&](char a, char b) { return chance(50) ? a : b; };
 
     std::string line;
-    while (chance(30)) line += static_cast<char>(between(rng, 1, 32));
+    while (chance(30))
+        line += static_cast<char>(between(rng, 1, 32));
     line += "{";
-    const std::int32_t header[] = {circuit.inputCount, circuit.outputCount, circuit.columns, circuit.rows,
-                                   circuit.arity, between(rng, -5, 5), between(rng, -5, 5)};
-    for (const std::int32_t value : header) line += number(value) + pick(',', '}');
+    const std::int32_t header[] = {circuit.inputCount, circuit.outputCount, circuit.columns,    circuit.rows,
+                                   circuit.arity,      between(rng, -5, 5), between(rng, -5, 5)};
+    for (const std::int32_t value : header)
+        line += number(value) + pick(',', '}');
     for (std::int32_t i = circuit.inputCount; i < circuit.firstOutput(); ++i) {
         const Block& block = circuit.blocks[static_cast<std::size_t>(i)];
         line += "(";
         if (chance(50)) line += "[" + number(between(rng, -1000, 1000)) + "]";
-        for (const std::int32_t source : block.inputs) line += number(source) + pick(',', ')');
+        for (const std::int32_t source : block.inputs)
+            line += number(source) + pick(',', ')');
         line += number(block.function) + pick(',', ')');
     }
     line += "(";
@@ -101,7 +108,8 @@ std::string variedChromosomeLine(std::mt19937& rng, const Chromosome& circuit) {
         line += number(circuit.blocks[static_cast<std::size_t>(j)].inputs[0]) + pick(',', ')');
     }
     if (chance(30)) line += "trailing text is ignored";
-    while (chance(30)) line += static_cast<char>(between(rng, 1, 32));
+    while (chance(30))
+        line += static_cast<char>(between(rng, 1, 32));
     return line;
 }
 

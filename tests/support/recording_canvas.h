@@ -51,8 +51,8 @@ public:
     std::int32_t textWidth(const std::string& value) override {
         return static_cast<std::int32_t>(value.size()) * fontSize_;
     }
-    void copySymbol(std::int32_t cellX, std::int32_t cellY, std::int32_t width, std::int32_t height, std::int32_t x,
-                    std::int32_t y) override {
+    void copySymbol(std::int32_t cellX, std::int32_t cellY, std::int32_t width, std::int32_t height,
+                    std::int32_t x, std::int32_t y) override {
         Primitive& p = record("symbol", x, y, x + width, y + height);
         p.text = std::to_string(cellX) + "," + std::to_string(cellY);
     }
@@ -67,7 +67,8 @@ public:
         return found;
     }
     // The lines from (x1, y1) to (x2, y2), in drawing order.
-    std::vector<Primitive> linesBetween(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const {
+    std::vector<Primitive> linesBetween(std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                                        std::int32_t y2) const {
         std::vector<Primitive> found;
         for (const Primitive& p : primitives) {
             if (p.kind == "line" && p.x1 == x1 && p.y1 == y1 && p.x2 == x2 && p.y2 == y2) found.push_back(p);
@@ -78,14 +79,16 @@ public:
     std::vector<Primitive> texts(const std::string& value, std::int32_t fontSize = 0) const {
         std::vector<Primitive> found;
         for (const Primitive& p : primitives) {
-            if (p.kind == "text" && p.text == value && (fontSize == 0 || p.fontSize == fontSize)) found.push_back(p);
+            if (p.kind == "text" && p.text == value && (fontSize == 0 || p.fontSize == fontSize))
+                found.push_back(p);
         }
         return found;
     }
 
 private:
     Primitive& record(const char* kind, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-        primitives.push_back({kind, x1, y1, x2, y2, "", pen_, penWidth_, brush_, brushSolid_, fontSize_, fontColor_});
+        primitives.push_back(
+            {kind, x1, y1, x2, y2, "", pen_, penWidth_, brush_, brushSolid_, fontSize_, fontColor_});
         return primitives.back();
     }
 

@@ -1,8 +1,8 @@
 #include "support/test_support.h"
 
+#include <sys/wait.h>
 #include <cstdio>
 #include <cstdlib>
-#include <sys/wait.h>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -21,7 +21,9 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempDir::file(const std::string& name) const { return path_ + "/" + name; }
+std::string TempDir::file(const std::string& name) const {
+    return path_ + "/" + name;
+}
 
 CommandResult runCommand(const std::string& command) {
     CommandResult result;
@@ -30,7 +32,8 @@ CommandResult runCommand(const std::string& command) {
     if (!pipe) return result;
     char buffer[4096];
     std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, count);
+    while ((count = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        result.output.append(buffer, count);
     const int status = ::pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return result;
