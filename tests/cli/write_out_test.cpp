@@ -1,9 +1,11 @@
-// End-to-end runs of "-w:" (the circuit as it is now, with its layout) and "-auto".
+// End-to-end runs of "-w:" (the circuit as it is now, with its layout) and "-auto", and the lists of
+// options in the usage text and the README.
 
 #include "cli/cli_fixture.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <map>
 #include <random>
 #include <string>
@@ -146,6 +148,40 @@ TEST_F(WriteOut, DashAutoPlacesTheBlocksByDepth) {
     EXPECT_EQ(placed, positions(readBytes(workFile("auto2.ini"))));
     expectRun({"grid.chr", "-i", "-o:bmp", "-x"});
     EXPECT_NE(readBytes(workFile("grid.bmp")), readBytes(workFile("auto.bmp")));
+}
+
+// An option as both lists name it: one that takes a value ("-f:PICTURE", "-w:SOUBOR") up to its colon.
+std::string optionName(const std::string& text) {
+    const std::size_t colon = text.find(':');
+    const bool takesValue = colon != std::string::npos && colon + 1 < text.size() &&
+                            std::isupper(static_cast<unsigned char>(text[colon + 1]));
+    return takesValue ? text.substr(0, colon + 1) : text;
+}
+
+// Every option of the README's table is in the usage text, and every option the usage text lists is
+// in the table.
+TEST_F(Cli, TheUsageTextAndTheReadmeListTheSameOptions) {
+    const std::string readme = readBytes(environment("PELLISOR_EXAMPLES") + "/../README.md");
+    std::set<std::string> documented;
+    for (std::size_t row = readme.find("\n| `-"); row != std::string::npos;
+         row = readme.find("\n| `-", row + 1)) {
+        const std::string firstCell = readme.substr(row + 3, readme.find(" | ", row + 3) - row - 3);
+        for (std::size_t tick = firstCell.find('`'); tick != std::string::npos;
+             tick = firstCell.find('`', firstCell.find('`', tick + 1) + 1)) {
+            documented.insert(
+                optionName(firstCell.substr(tick + 1, firstCell.find('`', tick + 1) - tick - 1)));
+        }
+    }
+    const Outcome help = run({"--help"});
+    std::set<std::string> listed;
+    for (std::size_t line = help.out.find("\n  -"); line != std::string::npos;
+         line = help.out.find("\n  -", line + 1)) {
+        listed.insert(optionName(help.out.substr(line + 3, help.out.find(' ', line + 3) - line - 3)));
+    }
+    EXPECT_TRUE(documented.contains("-w:"));
+    EXPECT_TRUE(documented.contains("-auto"));
+    EXPECT_TRUE(documented.contains("-o:jpg"));
+    EXPECT_EQ(documented, listed);
 }
 
 }  // namespace
