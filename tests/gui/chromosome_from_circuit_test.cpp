@@ -31,6 +31,8 @@ TEST_F(FromCircuit, AfterEliminationTheLineAndTheSavedFileFollowTheCircuit) {
     EXPECT_EQ(fromCircuit->toolTip(), utf8("Přepíše řádek chromozomu podle obvodu v paměti"));
     EXPECT_TRUE(fromCircuit->autoRaise());
     EXPECT_FALSE(fromCircuit->isEnabled());
+    workbench().chromosomeFromCircuitClicked();  // no circuit: nothing to write
+    EXPECT_EQ(find<QLineEdit>("Edit1")->text(), "");
 
     draw();
     EXPECT_TRUE(fromCircuit->isEnabled());
