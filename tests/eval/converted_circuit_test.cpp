@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -24,138 +25,119 @@ struct Group {
     int f = 0;
 };
 
-// A file in one of the dialects, spelled with random white space and, at random, without labels.
-std::string dialectText(std::mt19937& rng, const std::vector<int>& header, const std::vector<Group>& groups,
-                        const std::vector<int>& outputs) {
+struct DialectFile {
+    std::vector<int> header;
+    std::vector<Group> groups;
+    std::vector<int> outputs;
+};
+
+// The file spelled with random white space and, at random, without labels.
+std::string spelled(std::mt19937& rng, const DialectFile& file) {
     const char* kBlanks[] = {"", "", "", " ", "\n", "\t ", "\r\n"};
-    auto blank = [&] { return std::string(kBlanks[rng() % std::size(kBlanks)]); };
     auto list = [&](const std::vector<int>& values) {
         std::string text;
         for (std::size_t k = 0; k < values.size(); ++k)
-            text += (k > 0 ? "," : "") + blank() + std::to_string(values[k]) + blank();
-        return text;
+            text += (k > 0 ? "," : "") + std::string(kBlanks[rng() % 7]) + std::to_string(values[k]);
+        return text + kBlanks[rng() % 7];
     };
     const bool labels = rng() % 4 != 0;
-    std::string text = blank() + "{" + list(header) + "}";
-    for (const Group& group : groups) {
-        text += blank() + "(" + blank();
-        if (labels) text += "[" + list(group.label) + "]";
-        text += list({group.a, group.b, group.f}) + ")";
-    }
-    return text + blank() + "(" + list(outputs) + ")" + blank();
+    std::string text = "{" + list(file.header) + "}";
+    for (const Group& group : file.groups)
+        text += std::string(kBlanks[rng() % 7]) + "(" + (labels ? "[" + list(group.label) + "]" : "") +
+                list({group.a, group.b, group.f}) + ")";
+    return text + "\n(" + list(file.outputs) + ")";
 }
 
-// The converted circuit evaluated on the given primary input values.
-std::vector<std::int32_t> evaluated(const ConvertedCircuit& converted,
-                                    const std::vector<std::int32_t>& inputs) {
+Chromosome drawn(const ConvertedCircuit& converted, FunctionAssignment& assignment) {
     Chromosome circuit;
     parseChromosome(converted.line, ParseMode::Draw, circuit);
-    FunctionAssignment assignment;
     for (const GeneFunction& gene : converted.functions.genes)
         assignment.assignGene(gene.gene, gene.identifier);
-    for (std::size_t i = 0; i < inputs.size(); ++i)
-        circuit.blocks[i].value = inputs[i];
-    evaluate(circuit, assignment);
-    std::vector<std::int32_t> outputs;
-    for (std::int32_t i = circuit.firstOutput(); i < circuit.blockTotal(); ++i)
-        outputs.push_back(circuit.blocks[std::size_t(i)].value);
-    return outputs;
+    return circuit;
 }
 
-int gateValue(int code, int a, int b) {
-    switch (code) {
-        case 0:
-            return a;
-        case 1:
-            return 1 - a;
-        case 2:
-            return a & b;
-        case 3:
-            return a | b;
-        case 4:
-            return a ^ b;
-        case 5:
-            return 1 - (a & b);
-        case 6:
-            return 1 - (a | b);
-        case 7:
-            return 1 - (a ^ b);
-        case 8:
-            return 1;
-        default:
-            return 0;
+// For random files: the converted circuit's outputs on random inputs below `valueLimit` equal those of
+// `simulate`, which gives every entry of the file's index space from the input values.
+void checkAgainstSimulation(
+    std::mt19937& rng, const std::function<DialectFile()>& randomFile,
+    ConvertedCircuit (*convert)(std::string_view), std::uint32_t valueLimit,
+    const std::function<std::vector<int>(const DialectFile&, std::vector<int>)>& simulate) {
+    for (int round = 0; round < 300; ++round) {
+        const DialectFile file = randomFile();
+        const std::string text = spelled(rng, file);
+        FunctionAssignment assignment;
+        Chromosome circuit = drawn(convert(text), assignment);
+        for (int vector = 0; vector < 8; ++vector) {
+            std::vector<int> inputs(static_cast<std::size_t>(file.header[0]));
+            for (std::size_t i = 0; i < inputs.size(); ++i)
+                circuit.blocks[i].value = inputs[i] = int(rng() % valueLimit);
+            evaluate(circuit, assignment);
+            const std::vector<int> entries = simulate(file, inputs);
+            for (std::size_t k = 0; k < file.outputs.size(); ++k) {
+                ASSERT_EQ(entries[std::size_t(file.outputs[k])],
+                          circuit.blocks[std::size_t(circuit.firstOutput()) + k].value)
+                    << text;
+            }
+        }
     }
 }
 
 TEST(ConvertedCircuit, GateLevelCircuitsComputeWhatTheirGatesSay) {
     std::mt19937 rng(14);
-    for (int round = 0; round < 300; ++round) {
+    const auto randomFile = [&] {
+        DialectFile file;
         const int inputs = 1 + int(rng() % 8);
         const int gates = int(rng() % 40);
-        std::vector<Group> groups;
-        for (int k = 0; k < gates; ++k) {
-            const int self = 2 + inputs + k;  // reads the constants, the inputs and earlier gates
-            groups.push_back({{self}, int(rng() % self), int(rng() % self), int(rng() % 10)});
-        }
-        std::vector<int> outputs(1 + rng() % 6);
-        for (int& output : outputs)
+        for (int self = 2 + inputs; self < 2 + inputs + gates; ++self)  // reads earlier entries only
+            file.groups.push_back({{self}, int(rng() % self), int(rng() % self), int(rng() % 10)});
+        file.outputs.resize(1 + rng() % 6);
+        for (int& output : file.outputs)
             output = int(rng() % (2 + inputs + gates));
         // Rows and columns of any factorisation describe the same gates.
-        const int rows = gates > 0 && gates % 2 == 0 && rng() % 2 ? 2 : 1;
-        const std::string text =
-            dialectText(rng, {inputs, int(outputs.size()), rows, gates / rows, 2, 1, gates}, groups, outputs);
-        const ConvertedCircuit converted = convertCgpText(text);
-
-        for (int vector = 0; vector < 8; ++vector) {
-            std::vector<std::int32_t> bits(static_cast<std::size_t>(inputs));
-            for (auto& bit : bits)
-                bit = std::int32_t(rng() % 2);
-            std::vector<int> values{0, 1};
-            values.insert(values.end(), bits.begin(), bits.end());
-            for (const Group& gate : groups)
-                values.push_back(gateValue(gate.f, values[std::size_t(gate.a)], values[std::size_t(gate.b)]));
-            std::vector<std::int32_t> expected;
-            for (const int output : outputs)
-                expected.push_back(values[std::size_t(output)]);
-            ASSERT_EQ(expected, evaluated(converted, bits)) << text;
-        }
-    }
+        const int rows = gates % 2 == 0 && rng() % 2 ? 2 : 1;
+        file.header = {inputs, int(file.outputs.size()), rows, gates / rows, 2, 1, gates};
+        return file;
+    };
+    const auto simulate = [](const DialectFile& file, std::vector<int> inputs) {
+        // Codes 0 ... 9 on a and b, indexed by a * 2 + b.
+        constexpr int kGates[10][4] = {{0, 0, 1, 1}, {1, 1, 0, 0}, {0, 0, 0, 1}, {0, 1, 1, 1}, {0, 1, 1, 0},
+                                       {1, 1, 1, 0}, {1, 0, 0, 0}, {1, 0, 0, 1}, {1, 1, 1, 1}, {0, 0, 0, 0}};
+        std::vector<int> entries{0, 1};
+        entries.insert(entries.end(), inputs.begin(), inputs.end());
+        for (const Group& gate : file.groups)
+            entries.push_back(
+                kGates[gate.f][entries[std::size_t(gate.a)] * 2 + entries[std::size_t(gate.b)]]);
+        return entries;
+    };
+    checkAgainstSimulation(rng, randomFile, convertCgpText, 2, simulate);
 }
 
 TEST(ConvertedCircuit, ComparatorNetworksComputeWhatTheirNodesSay) {
     std::mt19937 rng(15);
-    for (int round = 0; round < 300; ++round) {
+    const auto randomFile = [&] {
+        DialectFile file;
         const int inputs = 1 + int(rng() % 10);
         const int nodes = 1 + int(rng() % 30);
-        std::vector<Group> groups;
-        for (int n = 0; n < nodes; ++n) {
-            const int p = inputs + 2 * n;
-            groups.push_back({{p, p + 1}, int(rng() % p), int(rng() % p), 1 + int(rng() % 2)});
-        }
-        std::vector<int> outputs(1 + rng() % 5);
-        for (int& output : outputs)
+        for (int p = inputs; p < inputs + 2 * nodes; p += 2)
+            file.groups.push_back({{p, p + 1}, int(rng() % p), int(rng() % p), 1 + int(rng() % 2)});
+        file.outputs.resize(1 + rng() % 5);
+        for (int& output : file.outputs)
             output = int(rng() % (inputs + 2 * nodes));
-        const std::string text =
-            dialectText(rng, {inputs, int(outputs.size()), nodes, 1, 2, 2, nodes}, groups, outputs);
-        const ConvertedCircuit converted = convertChaText(text);
-
-        for (int vector = 0; vector < 8; ++vector) {
-            std::vector<std::int32_t> bytes(static_cast<std::size_t>(inputs));
-            for (auto& byte : bytes)
-                byte = std::int32_t(rng() % 256);
-            std::vector<int> values(bytes.begin(), bytes.end());
-            for (const Group& node : groups) {
-                const int low = std::min(values[std::size_t(node.a)], values[std::size_t(node.b)]);
-                const int high = std::max(values[std::size_t(node.a)], values[std::size_t(node.b)]);
-                values.push_back(node.f == 1 ? low : high);
-                values.push_back(node.f == 1 ? high : low);
-            }
-            std::vector<std::int32_t> expected;
-            for (const int output : outputs)
-                expected.push_back(values[std::size_t(output)]);
-            ASSERT_EQ(expected, evaluated(converted, bytes)) << text;
+        file.header = {inputs, int(file.outputs.size()), nodes, 1, 2, 2, nodes};
+        return file;
+    };
+    const auto simulate = [](const DialectFile& file, std::vector<int> entries) {
+        for (const Group& node : file.groups) {
+            const int x = entries[std::size_t(node.a)];
+            const int y = entries[std::size_t(node.b)];
+            const int low = std::min(x, y);
+            const int high = std::max(x, y);
+            entries.push_back(node.f == 1 ? low : high);
+            entries.push_back(node.f == 1 ? high : low);
         }
-    }
+        return entries;
+    };
+    checkAgainstSimulation(rng, randomFile, convertChaText, 256, simulate);
 }
 
 TEST(ConvertedCircuit, ANineInputMedianNetworkFiltersAsA3x3Median) {
@@ -164,41 +146,33 @@ TEST(ConvertedCircuit, ANineInputMedianNetworkFiltersAsA3x3Median) {
     std::string nodes;
     int next = 9;
     for (int round = 0; round < 9; ++round) {
-        for (int i = round % 2; i + 1 < 9; i += 2) {
+        for (std::size_t i = round % 2; i + 1 < 9; i += 2, next += 2) {
             nodes += "([" + std::to_string(next) + "," + std::to_string(next + 1) + "]" +
-                     std::to_string(wire[std::size_t(i)]) + "," + std::to_string(wire[std::size_t(i + 1)]) +
-                     ",1)";
-            wire[std::size_t(i)] = next;
-            wire[std::size_t(i + 1)] = next + 1;
-            next += 2;
+                     std::to_string(wire[i]) + "," + std::to_string(wire[i + 1]) + ",1)";
+            wire[i] = next;
+            wire[i + 1] = next + 1;
         }
     }
-    const int count = (next - 9) / 2;
-    const ConvertedCircuit converted = convertChaText("{9,1," + std::to_string(count) + ",1,2,2,1}" + nodes +
-                                                      "(" + std::to_string(wire[4]) + ")");
-    Chromosome circuit;
-    parseChromosome(converted.line, ParseMode::Draw, circuit);
+    const std::string count = std::to_string((next - 9) / 2);
     FunctionAssignment assignment;
-    for (const GeneFunction& gene : converted.functions.genes)
-        assignment.assignGene(gene.gene, gene.identifier);
+    Chromosome circuit =
+        drawn(convertChaText("{9,1," + count + ",1,2,2,1}" + nodes + "(" + std::to_string(wire[4]) + ")"),
+              assignment);
 
     std::mt19937 rng(16);
-    RgbImage source{13, 9, {}};
-    source.pixels.resize(source.stride() * 9);
+    RgbImage source{13, 9, std::vector<std::uint8_t>(13 * 9 * 3)};
     for (auto& byte : source.pixels)
         byte = std::uint8_t(rng());
     const RgbImage result = *filterImage3x3(circuit, assignment, source);
     for (std::int32_t y = 1; y + 1 < source.height; ++y) {
-        for (std::int32_t x = 1; x + 1 < source.width; ++x) {
-            for (std::size_t channel = 0; channel < 3; ++channel) {
-                std::vector<std::uint8_t> window;
-                for (int dy = -1; dy <= 1; ++dy) {
-                    for (int dx = -1; dx <= 1; ++dx)
-                        window.push_back(source.row(y + dy)[std::size_t(x + dx) * 3 + channel]);
-                }
-                std::nth_element(window.begin(), window.begin() + 4, window.end());
-                ASSERT_EQ(window[4], result.row(y)[std::size_t(x) * 3 + channel]) << x << "," << y;
+        for (std::size_t at = 3; at + 3 < source.stride(); ++at) {  // every channel of the inner pixels
+            std::vector<std::uint8_t> window;
+            for (int dy = -1; dy <= 1; ++dy) {
+                for (const std::size_t column : {at - 3, at, at + 3})
+                    window.push_back(source.row(y + dy)[column]);
             }
+            std::nth_element(window.begin(), window.begin() + 4, window.end());
+            ASSERT_EQ(window[4], result.row(y)[at]) << at << "," << y;
         }
     }
 }
