@@ -52,7 +52,7 @@ void DialectScanner::failAt(std::size_t position, const std::string& what) const
 
 void DialectScanner::failHere(const std::string& expected) const {
     if (pos_ >= text_.size()) fail("soubor končí předčasně, čeká se " + expected);
-    failAt(pos_, "místo " + expected + " stojí " + shownCharacter(text_[pos_]));
+    failAt(pos_, "čeká se " + expected + ", stojí tam " + shownCharacter(text_[pos_]));
 }
 
 void DialectScanner::skipWhiteSpace() {

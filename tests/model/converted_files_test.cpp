@@ -44,7 +44,7 @@ TEST(ConvertedFiles, GateLevelFilesThatBreakTheDialectAreRefusedWithTheReason) {
         {"{2,1,1,1,2,1,1}\n([4]2,3,2)", "za posledním blokem chybí skupina výstupů (řádek 2, znak 1)"},
         {"{2,1,1,1,2,1,1}([4]2,3,2)(5)",
          "výstup 0 čte neexistující index 5 (platné jsou 0..4) (řádek 1, znak 26)"},
-        {"{2,1,1,1,2,1,1}([4]2 3,2)(4)", "místo ',' nebo ')' stojí '3' (řádek 1, znak 22)"},
+        {"{2,1,1,1,2,1,1}([4]2 3,2)(4)", "čeká se ',' nebo ')', stojí tam '3' (řádek 1, znak 22)"},
         {"{2,1,1,1,2,1,1}([4]2,3,99999999999)(4)", "číslo 99999999999 je příliš velké (řádek 1, znak 24)"},
     };
     for (const auto& [text, message] : cases)
