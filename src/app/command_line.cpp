@@ -53,7 +53,8 @@ public:
 
     void fileArgument(const std::string& argument) {
         bool known = false;
-        if (contains(argument, ".chr") || contains(argument, ".vrc")) {
+        if (contains(argument, ".chr") || contains(argument, ".vrc") || contains(argument, ".cgp") ||
+            contains(argument, ".cha")) {
             known = true;
             inputs_.noteRead(argument);
             if (workbench_.loadAndDraw(argument)) {
@@ -241,6 +242,8 @@ std::string usageText() {
            "Soubory:\n"
            "  *.chr, *.vrc    načte chromozom a vykreslí jej; výstupy dostanou jeho jméno\n"
            "                  (u .vrc se ptá na počet vstupů, výstupů a první výstup)\n"
+           "  *.cgp, *.cha    převede hradlový obvod nebo síť komparátorů na chromozom, vykreslí\n"
+           "                  jej rozmístěný podle hloubky; výstupy dostanou jeho jméno\n"
            "  *.csb, *.csd    testovací skript pro volbu -s\n"
            "  *.ini           použije soubor rozmístění (jen po chromozomu)\n"
            "\n"

@@ -47,6 +47,13 @@ FunctionStyles readStyles(const SettingsFile& file, const FunctionAssignment& as
         if (styles.contains(id)) continue;
         FunctionStyle style;
         style.label = readOptional(file, settings::labelKey(id));
+        // A loaded circuit's own label shows where set.ini names none.
+        if (!style.label || style.label->empty()) {
+            if (const auto identifier = tryToInt(id)) {
+                const auto found = assignment.circuitLabels().find(*identifier);
+                if (found != assignment.circuitLabels().end()) style.label = found->second;
+            }
+        }
         if (colours) {
             style.fillColor =
                 file.readString(settings::kDotSection, settings::fillColorKey(id), kDefaultFillColor);

@@ -143,6 +143,10 @@ void Workbench::dropCircuitAfterFailedDraw() {
 }
 
 void Workbench::drawClicked() {
+    draw(false);
+}
+
+void Workbench::draw(bool placeByDepth) {
     ParseMode mode = ParseMode::Redraw;
     if (!redrawMode_) {
         redrawMode_ = true;
@@ -153,6 +157,7 @@ void Workbench::drawClicked() {
         const ParseMode used = parseChromosome(chromosomeLine_, mode, circuit_);
         if (used == ParseMode::Draw) placeOnGrid(circuit_, spacings_);
         showSummary();
+        if (placeByDepth) autoPlaceClicked();  // by the depths the summary has just computed
     } catch (const Error&) {
         dropCircuitAfterFailedDraw();
         throw;
@@ -184,10 +189,14 @@ bool Workbench::loadAndDraw(const std::string& path) {
     if (loaded) {
         setChromosomeLine(loaded->text);
         description_ = loaded->description;
+        // What the circuit's genes mean; the depths of the draw follow it.
+        for (const GeneFunction& gene : loaded->functions.genes)
+            assignment_.assignGene(gene.gene, gene.identifier);
+        assignment_.setCircuitLabels(loaded->functions.labels);
     }
     enable(Button::SBok, true);
     redrawMode_ = false;
-    drawClicked();
+    draw(loaded && loaded->placeByDepth);
     redrawMode_ = false;
     ui_.stateChanged();
     return loaded.has_value();
@@ -199,7 +208,8 @@ std::string loadCancelledMessage(const std::string& path) {
 
 void Workbench::openClicked() {
     const auto path = ui_.chooseOpenFile(
-        {"", "Chromozom|*.chr|Chromozom vrc|*.vrc", "*.chr", openDialogDirectory_, openDialogFile_, false});
+        {"", "Chromozom|*.chr|Chromozom vrc|*.vrc|Hradlový obvod cgp|*.cgp|Síť komparátorů cha|*.cha",
+         "*.chr", openDialogDirectory_, openDialogFile_, false});
     if (!path || path->empty()) return;
     if (!loadAndDraw(*path)) ui_.showInformation(loadCancelledMessage(*path));
 }

@@ -199,6 +199,8 @@ private:
     void setStatus(std::string text);
     void repaint();
     void dropCircuitAfterFailedDraw();
+    // The draw command; a converted circuit is then placed by depth.
+    void draw(bool placeByDepth);
     void countUsage();
     // Reads a BMP picture and filters it as the filter job; nothing when the job was cancelled.
     std::optional<RgbImage> filterPicture(const std::string& sourcePath);

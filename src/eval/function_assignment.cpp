@@ -6,6 +6,8 @@
 #include "model/settings_file.h"
 #include "model/settings_keys.h"
 
+#include <utility>
+
 namespace pellisor {
 
 namespace {
@@ -67,9 +69,8 @@ void FunctionAssignment::loadAssignment(const SettingsFile& settings) {
         AssignmentRow& row = rows_[static_cast<std::size_t>(gene)];
         row.identifier = settings.readInt(settings::kFunctionSection, settings::functionKey(gene),
                                           settings::kFunctionFallback);
-        const std::string entry = chooserEntry(row.identifier);
-        row.description = descriptionPart(entry);
-        row.label = labelPart(entry);
+        row.description = descriptionPart(chooserEntry(row.identifier));
+        row.label = labelOf(row.identifier);
     }
 }
 
@@ -92,7 +93,19 @@ void FunctionAssignment::saveAssignment(SettingsFile& settings) const {
 
 void FunctionAssignment::refreshLabels() {
     for (AssignmentRow& row : rows_)
-        row.label = labelPart(chooserEntry(row.identifier));
+        row.label = labelOf(row.identifier);
+}
+
+std::string FunctionAssignment::labelOf(std::int32_t id) const {
+    std::string label = labelPart(chooserEntry(id));
+    if (!label.empty()) return label;
+    const auto found = circuitLabels_.find(id);
+    return found == circuitLabels_.end() ? std::string() : found->second;
+}
+
+void FunctionAssignment::setCircuitLabels(std::map<std::int32_t, std::string> labels) {
+    circuitLabels_ = std::move(labels);
+    refreshLabels();
 }
 
 void FunctionAssignment::chooseFunction(std::int32_t gene, std::int32_t id) {
@@ -106,6 +119,14 @@ void FunctionAssignment::chooseFunction(std::int32_t gene, std::int32_t id) {
 
 void FunctionAssignment::setIdentifier(std::int32_t gene, std::int32_t id) {
     if (hasRow(gene)) rows_[static_cast<std::size_t>(gene)].identifier = id;
+}
+
+void FunctionAssignment::assignGene(std::int32_t gene, std::int32_t id) {
+    if (!hasRow(gene)) return;
+    AssignmentRow& row = rows_[static_cast<std::size_t>(gene)];
+    row.identifier = id;
+    row.description = std::string(functionDescription(id));
+    row.label = labelOf(id);
 }
 
 }  // namespace pellisor

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,16 @@ public:
     void chooseFunction(std::int32_t gene, std::int32_t id);
     // A stored identifier (layout file); kept as given, even outside the function set.
     void setIdentifier(std::int32_t gene, std::int32_t id);
+    // The loaded circuit says what its gene means: the row gets the identifier, its description and
+    // label, whether the chooser has been filled or not.
+    void assignGene(std::int32_t gene, std::int32_t id);
+
+    // Labels the loaded circuit brings, by identifier; they show where set.ini gives an identifier
+    // none (a label of set.ini is the user's own choice and wins). Never saved to set.ini.
+    void setCircuitLabels(std::map<std::int32_t, std::string> labels);
+    const std::map<std::int32_t, std::string>& circuitLabels() const { return circuitLabels_; }
+    // The label shown for an identifier: the chooser's, else the circuit's, else empty.
+    std::string labelOf(std::int32_t id) const;
 
     const std::array<AssignmentRow, kGeneCount>& rows() const { return rows_; }
     std::array<AssignmentRow, kGeneCount>& rows() { return rows_; }
@@ -63,6 +74,7 @@ public:
 private:
     std::array<AssignmentRow, kGeneCount> rows_;
     std::vector<std::string> chooser_;
+    std::map<std::int32_t, std::string> circuitLabels_;
 };
 
 }  // namespace pellisor

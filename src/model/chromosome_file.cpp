@@ -1,5 +1,7 @@
 #include "model/chromosome_file.h"
 
+#include "model/cgp_file.h"
+#include "model/cha_file.h"
 #include "model/error.h"
 #include "model/file_io.h"
 #include "model/file_names.h"
@@ -275,12 +277,16 @@ std::optional<LoadedChromosome> loadChromosomeFile(const std::string& path, Chro
         ChrContent content = readChrText(*text);
         circuit.inputNames = std::move(content.inputNames);
         circuit.outputNames = std::move(content.outputNames);
-        return LoadedChromosome{std::move(content.chromosome), std::move(content.description)};
+        return LoadedChromosome{std::move(content.chromosome), std::move(content.description), {}, false};
     }
     if (extension == ".vrc") {
         auto line = convertVrcText(*text, ask);
         if (!line) return std::nullopt;
-        return LoadedChromosome{std::move(*line), {}};
+        return LoadedChromosome{std::move(*line), {}, {}, false};
+    }
+    if (extension == ".cgp" || extension == ".cha") {
+        ConvertedCircuit converted = extension == ".cgp" ? convertCgpText(*text) : convertChaText(*text);
+        return LoadedChromosome{std::move(converted.line), {}, std::move(converted.functions), true};
     }
     return LoadedChromosome{};
 }

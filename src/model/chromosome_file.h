@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/chromosome.h"
+#include "model/converted_circuit.h"
 
 #include <functional>
 #include <optional>
@@ -35,16 +36,20 @@ inline constexpr const char* kVrcWithoutBlocks =
 // first data line holds no block is refused with kVrcWithoutBlocks before any question.
 std::optional<std::string> convertVrcText(std::string_view text, const AskText& ask);
 
-// The texts a load gives the chromosome line and the description.
+// The texts a load gives the chromosome line and the description. A circuit converted from the
+// gate-level or the comparator dialect also brings the meaning of its genes and asks to be placed by
+// depth, its grid being one long row or a ribbon of comparators.
 struct LoadedChromosome {
     std::string text;
     std::string description;
+    CircuitFunctions functions;
+    bool placeByDepth = false;
 };
 
 // Loads a chromosome file: empties the circuit's name lists, reads the file (raising "Soubor nelze
-// otevrit" when it cannot be opened), sets fileName to path, then reads it by its extension (".chr" and
-// ".vrc", compared with case; any other gives two empty texts). Nothing when a .vrc question was
-// cancelled.
+// otevrit" when it cannot be opened), sets fileName to path, then reads it by its extension (".chr",
+// ".vrc", ".cgp" and ".cha", compared with case; any other gives two empty texts). Nothing when a .vrc
+// question was cancelled. A .cgp or .cha file that breaks its dialect raises the converter's error.
 std::optional<LoadedChromosome> loadChromosomeFile(const std::string& path, Chromosome& circuit,
                                                    std::string& fileName, const AskText& ask);
 

@@ -128,7 +128,8 @@ TEST(Workbench, OpenAndSaveDialogsProposeTheChromosomesPlace) {
     bench.ui.fileAnswers = {std::nullopt};
     w.openClicked();
     ASSERT_EQ(1u, bench.ui.dialogs.size());
-    EXPECT_EQ("Chromozom|*.chr|Chromozom vrc|*.vrc", bench.ui.dialogs[0].filter);
+    EXPECT_EQ("Chromozom|*.chr|Chromozom vrc|*.vrc|Hradlový obvod cgp|*.cgp|Síť komparátorů cha|*.cha",
+              bench.ui.dialogs[0].filter);
     EXPECT_EQ("*.chr", bench.ui.dialogs[0].defaultExtension);
     EXPECT_FALSE(w.circuit().hasCircuit());
 

@@ -1,9 +1,13 @@
 #include "fuzz_support.h"
 
+#include "model/chromosome_file.h"
 #include "model/chromosome_parser.h"
 #include "model/error.h"
+#include "model/file_io.h"
 #include "render/geometry.h"
 
+#include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -119,6 +123,59 @@ std::string printable(std::string_view text) {
         }
     }
     return out;
+}
+
+void checkConvertedFile(std::string_view bytes, const std::string& kind,
+                        ConvertedCircuit (*convert)(std::string_view), const ConvertedCheck& check) {
+    std::optional<std::string> line;
+    std::optional<std::string> error;
+    try {
+        const ConvertedCircuit converted = convert(textWithLineFeeds(bytes));
+        line = converted.line;
+        std::int32_t inputs = 0;
+        std::from_chars(line->data() + 1, line->data() + line->size(), inputs);
+        FUZZ_CHECK(inputs >= 1, printable(*line));
+        // Larger circuits cost time per entry and find nothing new.
+        if (inputs <= 4096) {
+            Chromosome circuit;
+            parseChromosome(*line, ParseMode::Draw, circuit);  // an error escapes, to be refused below
+            FunctionAssignment assignment;
+            for (const GeneFunction& gene : converted.functions.genes)
+                assignment.assignGene(gene.gene, gene.identifier);
+            std::mt19937 rng(static_cast<std::uint32_t>(std::hash<std::string_view>{}(bytes)));
+            check(circuit, assignment, rng);
+        }
+    } catch (const Error& refused) {
+        error = refused.what();
+        FUZZ_CHECK(error->starts_with("Soubor " + kind + " nelze převést: ") &&
+                       error->find_first_of("\r\n") == std::string::npos,
+                   printable(*error));
+    }
+
+    std::string capitals = kind;
+    for (char& ch : capitals)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    for (const std::string& extension : {kind, capitals}) {
+        const std::string path = scratchFile("c." + extension);
+        writeBytes(path, bytes);
+        Chromosome circuit;
+        std::string fileName;
+        std::optional<std::string> loadedLine;
+        std::optional<std::string> loadedError;
+        try {
+            const auto loaded = loadChromosomeFile(path, circuit, fileName, {});
+            FUZZ_CHECK(loaded && loaded->description.empty(), path);
+            loadedLine = loaded->text;
+        } catch (const Error& refused) {
+            loadedError = refused.what();
+        }
+        FUZZ_CHECK(fileName == path, fileName);
+        if (extension == kind) {
+            FUZZ_CHECK(loadedLine == line && loadedError == error, "the load differs from the conversion");
+        } else {
+            FUZZ_CHECK(loadedLine && loadedLine->empty(), "another extension was read");
+        }
+    }
 }
 
 bool isConversionMessage(const std::string& message) {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "eval/function_assignment.h"
 #include "model/chromosome.h"
+#include "model/converted_circuit.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
+#include <random>
 #include <string>
 #include <string_view>
 
@@ -59,6 +63,14 @@ bool sameShape(const Chromosome& a, const Chromosome& b);
 
 // A text for messages: printable ASCII as it is, everything else as \xNN.
 std::string printable(std::string_view text);
+
+// A file of another dialect ("cgp", "cha"): its text, as the loader reads it, either is refused with
+// the dialect's one-line message or converts into a line that parses; a circuit of at most 4096 inputs
+// then goes to `check` with the assignment it brings and a generator seeded from the bytes. The loader
+// must agree on "c.<kind>" and read nothing from the same bytes under the extension in capitals.
+using ConvertedCheck = std::function<void(Chromosome&, const FunctionAssignment&, std::mt19937&)>;
+void checkConvertedFile(std::string_view bytes, const std::string& kind,
+                        ConvertedCircuit (*convert)(std::string_view), const ConvertedCheck& check);
 
 // True for a message of the integer conversion ("'<text>' is not a valid integer value").
 bool isConversionMessage(const std::string& message);
