@@ -16,9 +16,9 @@ import median_network  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 EXAMPLES = os.path.dirname(HERE)
-# The program keeps the index space of a .cgp file: the constants are inputs 0 and 1, so the operand
-# bits are inputs 2 to 17.
-OPERAND_INPUT = 2
+# The program turns the constants of a .cgp file into blocks, so the operand bits are its primary
+# inputs 0 to 15.
+OPERAND_INPUT = 0
 WIDTH = circuits.WIDTH
 
 
