@@ -20,6 +20,7 @@ namespace pellisor {
 namespace {
 
 constexpr const char* kFilterPrefix = "-f:";
+constexpr const char* kWritePrefix = "-w:";
 
 bool contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -97,9 +98,9 @@ public:
 private:
     static bool isCircuitOption(const std::string& option) {
         static const std::vector<std::string> kOptions{"-o:jpg", "-o:bmp", "-o:ps", "-o:dot", "-o:vhd",
-                                                       "-next",  "-opt",   "-h",    "-i"};
+                                                       "-next",  "-opt",   "-h",    "-i",     "-auto"};
         return std::find(kOptions.begin(), kOptions.end(), option) != kOptions.end() ||
-               option.starts_with(kFilterPrefix);
+               option.starts_with(kFilterPrefix) || option.starts_with(kWritePrefix);
     }
 
     // An output file named after the chromosome; never one the run has read.
@@ -142,12 +143,33 @@ private:
         } else if (option == "-i") {
             workbench_.setLayoutFileName("");
             applyLayout();
+        } else if (option == "-auto") {
+            workbench_.autoPlaceClicked();
+        } else if (option.starts_with(kWritePrefix)) {
+            writeCircuit(option.substr(std::strlen(kWritePrefix)));
         } else {
             const std::string source = option.substr(std::strlen(kFilterPrefix));
             inputs_.noteRead(source);
             const std::string target = output(".flt.bmp");  // refused before the picture is read
             workbench_.filterPictureFile(source, target);
         }
+    }
+
+    // "-w:FILE": the circuit as it is now, and its layout beside it; neither may replace a file the run
+    // read, nor may the two be one file.
+    void writeCircuit(const std::string& path) {
+        if (path.empty()) {
+            failedCondition("Volbu -w: nelze provést: chybí jméno souboru (-w:SOUBOR)");
+            return;
+        }
+        const std::string layout = changeFileExtension(path, ".ini");
+        if (layout == path) {
+            failedCondition("Volbu -w:" + path + " nelze provést: rozmístění by se zapsalo do téhož souboru");
+            return;
+        }
+        inputs_.refuseOverwrite(path);
+        inputs_.refuseOverwrite(layout);
+        workbench_.writeCircuitFiles(path);
     }
 
     void runScript() {
@@ -234,6 +256,9 @@ std::string usageText() {
            "  -h              skryje nefunkční bloky\n"
            "  -next           nastaví další kombinaci vstupů\n"
            "  -i              načte rozmístění patřící chromozomu (chromozom.ini)\n"
+           "  -auto           rozmístí bloky automaticky podle vzdálenosti od vstupů\n"
+           "  -w:SOUBOR       zapíše obvod, jak je teď v paměti, jako chromozom SOUBOR\n"
+           "                  a jeho rozmístění vedle něj (SOUBOR s příponou .ini)\n"
            "  -x              bez okna: po posledním argumentu skončí\n"
            "  --help          vypíše tento text\n"
            "\n"
@@ -242,6 +267,7 @@ std::string usageText() {
            "Příklady:\n"
            "  pellisor obvod.chr obvod.ini -opt -o:ps -x\n"
            "  pellisor obvod.chr test.csd -s -x\n"
+           "  pellisor obvod.chr obvod.ini -opt -w:obvod.opt.chr -x\n"
            "  pellisor filtr.chr filtr.ini -f:obraz.bmp -o:vhd -x\n"
            "  pellisor obvod.chr              (otevře okno s obvodem)\n";
 }

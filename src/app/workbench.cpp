@@ -28,7 +28,7 @@ namespace {
 constexpr std::array<const char*, kButtonCount> kButtonNames{
     "SBdt",         "SBok",         "SBuloz", "SBsnb",      "SBur",    "SBnr",         "SpeedButton3",
     "SpeedButton1", "SpeedButton2", "SBautv", "SBnextcomb", "SBev",    "SpeedButton4", "SBoptimize",
-    "SBevf",        "SBVHDL",       "SBDot",  "SBbatch",    "SBfiltr", "SBulset"};
+    "SBevf",        "SBVHDL",       "SBDot",  "SBbatch",    "SBfiltr", "SBzobv",       "SBulset"};
 
 // Enabled at start; every other button waits for a draw.
 constexpr std::array<Button, 8> kEnabledAtStart{
@@ -163,6 +163,7 @@ void Workbench::drawClicked() {
     statusText_ = "OK";
     enable(Button::SBnextcomb, true);
     enable(Button::SBsnb, true);
+    enable(Button::SBzobv, true);
     for (const Button button : kNeedFile)
         enable(button, hasFile());
     enable(Button::SBnr, hasFile() && fileExists(changeFileExtension(fileName_, ".ini")));

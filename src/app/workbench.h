@@ -40,10 +40,11 @@ enum class Button : int {
     SBVHDL,
     SBDot,
     SBbatch,
-    SBfiltr,  // page "Funkce"
+    SBfiltr,
+    SBzobv,   // page "Funkce"
     SBulset,  // page "Nastavení"
 };
-inline constexpr int kButtonCount = 20;
+inline constexpr int kButtonCount = 21;
 const char* buttonName(Button button);
 
 enum class MouseButton { Left, Middle, Right };
@@ -150,6 +151,9 @@ public:
     void generateDotClicked();         // SBDot
     void runScriptClicked();           // SBbatch
     void filterImageClicked();         // SBfiltr
+    // The chromosome line rewritten from the circuit in memory, so that "Uložit" saves what is drawn;
+    // nothing without a circuit.
+    void chromosomeFromCircuitClicked();  // SBzobv
     // The filter of SBfiltr between two BMP files: `source` filtered with the circuit as a 3x3 filter
     // into `target`. A circuit that is not a 3x3 filter raises an Error after the source is read.
     void filterPictureFile(const std::string& source, const std::string& target);
@@ -160,6 +164,9 @@ public:
     void savePicture(PictureFormat format, const std::string& path);
     void writeDot(const std::string& path);
     void writeVhdl(const std::string& path);
+    // The circuit as it is now as a .chr file at `path` (description and names kept) and its layout
+    // beside it (`path` with the extension ".ini"), replaced without a question.
+    void writeCircuitFiles(const std::string& path);
     // Runs a script into the result log (shown when `showLog`), the clipboard gets the results.
     void runScript(const std::string& path, bool showLog);
     // Runs a script unattended: its lines go to `results` as they come, the log and the clipboard stay.

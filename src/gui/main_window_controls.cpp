@@ -53,6 +53,8 @@ const std::array<ButtonControl, kButtonCount> kButtonControls{{
      &Workbench::runScriptClicked},
     {Button::SBfiltr, "Vyfiltrovat obraz 3x3", "Provede testovací skript csb",
      &Workbench::filterImageClicked},
+    {Button::SBzobv, "Chromozom z obvodu", "Přepíše řádek chromozomu podle obvodu v paměti",
+     &Workbench::chromosomeFromCircuitClicked},
     {Button::SBulset, "&Uložit", "Uložit nastavení jako výchozí", &Workbench::saveSettingsClicked},
 }};
 

@@ -32,6 +32,10 @@ struct Chromosome {
     std::int32_t columns = 0;
     std::int32_t rows = 0;
     std::int32_t arity = 0;
+    // The header's sixth and seventh values mean nothing here; they are kept as read so that a line
+    // written from the circuit carries them on (a .vrc conversion gives 1 and -1).
+    std::int32_t headerSixth = 1;
+    std::int32_t headerSeventh = -1;
     std::vector<Block> blocks;
     std::vector<std::string> inputNames;
     std::vector<std::string> outputNames;

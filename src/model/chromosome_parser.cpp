@@ -104,6 +104,8 @@ struct Header {
     std::int32_t columns = 0;
     std::int32_t rows = 0;
     std::int32_t arity = 0;
+    std::int32_t sixth = 0;
+    std::int32_t seventh = 0;
     std::int64_t blockTotal = 0;
 };
 
@@ -115,8 +117,8 @@ Header scanHeader(Scanner& scanner) {
     header.columns = scanner.field(Terminators::Header);
     header.rows = scanner.field(Terminators::Header);
     header.arity = scanner.field(Terminators::Header);
-    scanner.field(Terminators::Header);  // two fields checked for syntax only
-    scanner.field(Terminators::Header);
+    header.sixth = scanner.field(Terminators::Header);  // two fields with no meaning here, kept as read
+    header.seventh = scanner.field(Terminators::Header);
     if (header.inputCount < 0 || header.outputCount < 0 || header.columns < 1 || header.rows < 1 ||
         header.arity < 1 || header.inputCount > kMaxPrimaryInputs) {
         fail();
@@ -192,6 +194,8 @@ ParseMode parseChromosome(std::string_view text, ParseMode mode, Chromosome& cir
         circuit.columns = header.columns;
         circuit.rows = header.rows;
         circuit.arity = header.arity;
+        circuit.headerSixth = header.sixth;
+        circuit.headerSeventh = header.seventh;
         circuit.blocks = std::move(blocks);
         return mode;
     } catch (...) {

@@ -27,11 +27,20 @@ std::string joined(const std::vector<std::string>& names) {
     return text;
 }
 
+// The loader takes everything after '#' as the description, except a line starting "#%i" or "#%o",
+// which holds names: such a description keeps the blank in front.
+std::string descriptionLine(const std::string& description, DescriptionLine spelling) {
+    const bool readsAsNames = description.starts_with("%i") || description.starts_with("%o");
+    if (spelling == DescriptionLine::ReadBackAsIs && !readsAsNames) return "#" + oneLine(description);
+    return "# " + oneLine(description);
+}
+
 }  // namespace
 
 std::string chrFileText(const std::string& description, const std::vector<std::string>& inputNames,
-                        const std::vector<std::string>& outputNames, const std::string& chromosomeLine) {
-    std::string text = "# " + oneLine(description) + kLineEnd;
+                        const std::vector<std::string>& outputNames, const std::string& chromosomeLine,
+                        DescriptionLine spelling) {
+    std::string text = descriptionLine(description, spelling) + kLineEnd;
     if (!inputNames.empty()) text += "#%i " + joined(inputNames) + kLineEnd;
     if (!outputNames.empty()) text += "#%o " + joined(outputNames) + kLineEnd;
     text += chromosomeLine + kLineEnd;
@@ -40,8 +49,9 @@ std::string chrFileText(const std::string& description, const std::vector<std::s
 
 void saveChromosomeFile(const std::string& path, const std::string& description,
                         const std::vector<std::string>& inputNames,
-                        const std::vector<std::string>& outputNames, const std::string& chromosomeLine) {
-    writeFileAtomically(path, chrFileText(description, inputNames, outputNames, chromosomeLine));
+                        const std::vector<std::string>& outputNames, const std::string& chromosomeLine,
+                        DescriptionLine spelling) {
+    writeFileAtomically(path, chrFileText(description, inputNames, outputNames, chromosomeLine, spelling));
 }
 
 std::string proposedChromosomeName(const std::string& lastOpenedPath) {

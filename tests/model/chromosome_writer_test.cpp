@@ -2,6 +2,7 @@
 
 #include "model/chromosome_file.h"
 #include "model/error.h"
+#include "model/file_io.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -50,6 +51,22 @@ TEST(ChromosomeWriter, SaveThenLoadGivesTheTextsBack) {
         EXPECT_EQ(loaded->description, " " + c.description);
         EXPECT_EQ(circuit.inputNames, c.inputs);
         EXPECT_EQ(circuit.outputNames, c.outputs);
+    }
+}
+
+TEST(ChromosomeWriter, AWrittenOutCircuitReadsBackWithItsDescriptionAsItWas) {
+    // Descriptions as loads give them (a blank after '#') and as typed; one that would read as a names
+    // line keeps the blank in front.
+    for (const std::string description : {"", " popis", "popis", "  dvě", "%", "%x", "#", "%i a", "%o b"}) {
+        SCOPED_TRACE(description);
+        const std::string text =
+            chrFileText(description, {"a", "b"}, {"y"}, "L", DescriptionLine::ReadBackAsIs);
+        const ChrContent read = readChrText(textWithLineFeeds(text));
+        const bool namesLike = description.starts_with("%i") || description.starts_with("%o");
+        EXPECT_EQ(read.description, namesLike ? " " + description : description);
+        EXPECT_EQ(read.inputNames, (Names{"a", "b"}));
+        EXPECT_EQ(read.outputNames, Names{"y"});
+        EXPECT_EQ(read.chromosome, "L");
     }
 }
 

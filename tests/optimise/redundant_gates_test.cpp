@@ -1,12 +1,14 @@
 #include "optimise/redundant_gates.h"
 
 #include "eval/evaluator.h"
+#include "model/chromosome_line.h"
 #include "model/chromosome_parser.h"
 #include "support/random_circuit.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <tuple>
 
 namespace pellisor {
 namespace {
@@ -109,6 +111,29 @@ TEST(RedundantGates, EliminationKeepsEveryOutputValue) {
                     ASSERT_LT(k, s) << "entry " << k << " still reads redundant gate " << s;
                 }
             }
+        }
+    }
+}
+
+// The line written from an eliminated circuit redraws it: the same genes, every position and mark kept.
+TEST(RedundantGates, TheLineOfAnEliminatedCircuitRedrawsIt) {
+    std::mt19937 rng(12);
+    const FunctionAssignment assignment = passAssignment();
+    for (int round = 0; round < 200; ++round) {
+        Chromosome circuit = test::randomCircuit(rng, test::randomShape(rng), true, 7);
+        for (Block& block : circuit.blocks) {
+            block.x = std::int32_t(rng() % 900);
+            block.y = std::int32_t(rng() % 300);
+        }
+        eliminateRedundant(circuit, assignment);
+        Chromosome redrawn = circuit;
+        ASSERT_EQ(ParseMode::Redraw, parseChromosome(chromosomeLineOf(circuit), ParseMode::Redraw, redrawn));
+        for (std::size_t i = 0; i < circuit.blocks.size(); ++i) {
+            const Block& a = circuit.blocks[i];
+            const Block& b = redrawn.blocks[i];
+            ASSERT_EQ(std::tie(a.inputCount, a.inputs, a.function, a.x, a.y, a.mark),
+                      std::tie(b.inputCount, b.inputs, b.function, b.x, b.y, b.mark))
+                << "round " << round << " entry " << i;
         }
     }
 }
