@@ -65,7 +65,8 @@ protected:
         fs::create_directories(work_);
         for (const auto& entry : fs::directory_iterator(examples_)) {
             const std::string name = entry.path().filename().string();
-            if (name.find(".py") != std::string::npos) continue;
+            // The files only: the generators' folder and scripts are no input of the program.
+            if (!entry.is_regular_file() || name.find(".py") != std::string::npos) continue;
             fs::copy_file(entry.path(), work_ + "/" + name, fs::copy_options::overwrite_existing);
         }
         // A script of many vectors, so that its results file is larger than the smallest size limit.
