@@ -8,6 +8,7 @@
 #include "export/dot_writer.h"
 #include "export/eps_writer.h"
 #include "export/vhdl_writer.h"
+#include "model/cgp_file.h"
 #include "model/chromosome_file.h"
 #include "model/chromosome_parser.h"
 #include "model/chromosome_writer.h"
@@ -173,6 +174,7 @@ void Workbench::draw(bool placeByDepth) {
         enable(button, hasFile());
     enable(Button::SBnr, hasFile() && fileExists(changeFileExtension(fileName_, ".ini")));
     memo_.push_back(canvasSizeText(canvasSize_));
+    if (const auto hint = gateLevelHint(chromosomeLine_)) ui_.showInformation(*hint);
     ui_.stateChanged();
 }
 

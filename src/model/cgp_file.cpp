@@ -1,6 +1,7 @@
 #include "model/cgp_file.h"
 
 #include "model/dialect_scanner.h"
+#include "model/error.h"
 #include "model/function_table.h"
 
 #include <array>
@@ -168,6 +169,42 @@ private:
 
 ConvertedCircuit convertCgpText(std::string_view text) {
     return CgpConverter(text).convert();
+}
+
+namespace {
+
+// The integer that starts at `at` (blanks before it skipped); nothing when there is none.
+std::optional<std::int64_t> integerAt(std::string_view text, std::size_t at) {
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t'))
+        ++at;
+    std::int64_t value = 0;
+    std::size_t digits = 0;
+    for (; at < text.size() && text[at] >= '0' && text[at] <= '9' && digits < 10; ++at, ++digits)
+        value = value * 10 + (text[at] - '0');
+    if (digits == 0) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<std::string> gateLevelHint(std::string_view line) {
+    const auto open = line.find('{');
+    const auto close = line.find('}');
+    const auto label = line.find("([", close == std::string_view::npos ? 0 : close);
+    if (open == std::string_view::npos || close == std::string_view::npos || label == std::string_view::npos)
+        return std::nullopt;
+    const auto inputs = integerAt(line, open + 1);
+    const auto first = integerAt(line, label + 2);
+    if (!inputs || !first || *first != *inputs + 2) return std::nullopt;
+    try {
+        convertCgpText(line);
+    } catch (const Error&) {
+        return std::nullopt;
+    }
+    return "Chromozom vypadá jako hradlový obvod (.cgp): první blok má popisek [" + std::to_string(*first) +
+           "], ne [" + std::to_string(*inputs) +
+           "]. Jako chromozom se vstupy a hradla čtou posunutě; uložte jej do souboru s příponou .cgp a "
+           "načtěte jej, převede se správně.";
 }
 
 }  // namespace pellisor

@@ -2,6 +2,8 @@
 
 #include "model/converted_circuit.h"
 
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace pellisor {
@@ -16,5 +18,10 @@ inline constexpr std::int32_t kGateCodeCount = 10;
 // number. Gates 8 (true) and 9 (false) read the constant 0. Raises "Soubor cgp nelze převést: ..."
 // for anything the dialect does not allow.
 ConvertedCircuit convertCgpText(std::string_view text);
+
+// When a line read as a chromosome of our own is in fact a gate-level circuit (its first block bears
+// the label it has in the gate-level numbering, two past ours, and the line converts as one), the text
+// that tells the user so; nothing otherwise. Read as our own, such a line shifts every index by two.
+std::optional<std::string> gateLevelHint(std::string_view line);
 
 }  // namespace pellisor

@@ -73,5 +73,21 @@ TEST(WorkbenchImport, AGateLevelFileBringsItsFunctionsLabelsAndDepthPlacement) {
     EXPECT_EQ(nullptr, w.scene().functions.shownLabel("3"));
 }
 
+TEST(WorkbenchImport, AGateLevelLineDrawnAsOurOwnIsPointedOut) {
+    Bench bench;
+    Workbench& w = bench.workbench;
+    bench.drawTyped(kHalfAdder);  // read as our own dialect: every index two off
+    ASSERT_EQ(1u, bench.ui.informations.size());
+    EXPECT_NE(std::string::npos, bench.ui.informations[0].find("první blok má popisek [4], ne [2]"));
+    EXPECT_TRUE(w.circuit().hasCircuit());  // drawn as before: it is only told
+
+    // Lines of our own, and the line a converted file gets, draw without a word.
+    Bench own;
+    own.drawTyped();
+    test::writeBytes(own.dir.file("half.cgp"), kHalfAdder);
+    ASSERT_TRUE(own.workbench.loadAndDraw(own.dir.file("half.cgp")));
+    EXPECT_TRUE(own.ui.informations.empty());
+}
+
 }  // namespace
 }  // namespace pellisor
