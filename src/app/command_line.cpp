@@ -1,5 +1,6 @@
 #include "app/command_line.h"
 
+#include "app/measure_commands.h"
 #include "app/run_inputs.h"
 #include "app/workbench.h"
 #include "eval/script_result_sink.h"
@@ -21,6 +22,7 @@ namespace {
 
 constexpr const char* kFilterPrefix = "-f:";
 constexpr const char* kWritePrefix = "-w:";
+constexpr const char* kErrorPrefix = "-err:";
 
 bool contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -59,6 +61,7 @@ public:
             inputs_.noteRead(argument);
             if (workbench_.loadAndDraw(argument)) {
                 chromosomePath_ = chromosomePathOf(argument);
+                measures_.circuitLoaded();
             } else {
                 // The previous circuit is still drawn: outputs named after this file would lie.
                 failedCondition(loadCancelledMessage(argument));
@@ -98,10 +101,12 @@ public:
 
 private:
     static bool isCircuitOption(const std::string& option) {
-        static const std::vector<std::string> kOptions{"-o:jpg", "-o:bmp", "-o:ps", "-o:dot", "-o:vhd",
-                                                       "-next",  "-opt",   "-h",    "-i",     "-auto"};
+        static const std::vector<std::string> kOptions{"-o:jpg", "-o:bmp", "-o:ps", "-o:dot",
+                                                       "-o:vhd", "-o:lut", "-next", "-opt",
+                                                       "-h",     "-i",     "-auto", "-o:stats"};
         return std::find(kOptions.begin(), kOptions.end(), option) != kOptions.end() ||
-               option.starts_with(kFilterPrefix) || option.starts_with(kWritePrefix);
+               option.starts_with(kFilterPrefix) || option.starts_with(kWritePrefix) ||
+               option.starts_with(kErrorPrefix);
     }
 
     // An output file named after the chromosome; never one the run has read.
@@ -148,6 +153,13 @@ private:
             workbench_.autoPlaceClicked();
         } else if (option.starts_with(kWritePrefix)) {
             writeCircuit(option.substr(std::strlen(kWritePrefix)));
+        } else if (option.starts_with(kErrorPrefix)) {
+            measureError(option);
+        } else if (option == "-o:lut") {
+            measures_.writeLookupTable(workbench_.circuit(), workbench_.assignment(), output(".lut.bin"));
+        } else if (option == "-o:stats") {
+            MeasureCommands::writeStatistics(workbench_.circuit(), workbench_.assignment(),
+                                             output(".stats.json"));
         } else {
             const std::string source = option.substr(std::strlen(kFilterPrefix));
             inputs_.noteRead(source);
@@ -171,6 +183,16 @@ private:
         inputs_.refuseOverwrite(path);
         inputs_.refuseOverwrite(layout);
         workbench_.writeCircuitFiles(path);
+    }
+
+    void measureError(const std::string& option) {
+        const ErrorRequest request = errorRequestOf(option);
+        if (!request.spec) {
+            failedCondition(request.problem);
+            return;
+        }
+        measures_.writeError(*request.spec, workbench_.circuit(), workbench_.assignment(),
+                             output(".error.json"));
     }
 
     void runScript() {
@@ -206,6 +228,7 @@ private:
     ArgumentWalk walk_;
     std::string chromosomePath_;
     std::string scriptPath_;
+    MeasureCommands measures_;
 };
 
 }  // namespace
@@ -262,6 +285,12 @@ std::string usageText() {
            "  -auto           rozmístí bloky automaticky podle vzdálenosti od vstupů\n"
            "  -w:SOUBOR       zapíše obvod, jak je teď v paměti, jako chromozom SOUBOR\n"
            "                  a jeho rozmístění vedle něj (SOUBOR s příponou .ini)\n"
+           "  -err:OP:ŠÍŘKY   změří chybu aritmetického obvodu proti add, sub nebo mul s operandy\n"
+           "                  o ŠÍŘKY bitech, např. -err:mul:8,8 (chromozom.error.json)\n"
+           "  -err:OP         změří chybu obvodu nad bajty proti median, min, max nebo mean\n"
+           "                  (chromozom.error.json)\n"
+           "  -o:lut          zapíše výsledky pro všechny dvojice operandů (chromozom.lut.bin)\n"
+           "  -o:stats        zapíše statistiku aktivních bloků obvodu (chromozom.stats.json)\n"
            "  -x              bez okna: po posledním argumentu skončí\n"
            "  --help          vypíše tento text\n"
            "\n"

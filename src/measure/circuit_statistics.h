@@ -18,6 +18,9 @@ struct CircuitStatistics {
     std::int32_t columnsUsed = 0;                    // columns holding an active block
 };
 
+// Active means what "Skrýt nefunkční bloky" keeps: reached from an output through the connections the
+// blocks' functions read. A block whose gene has no row of the table counts under genes only. No
+// circuit gives all zeros.
 CircuitStatistics circuitStatistics(const Chromosome& circuit, const FunctionAssignment& assignment);
 
 }  // namespace pellisor

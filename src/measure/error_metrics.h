@@ -11,11 +11,17 @@
 
 namespace pellisor {
 
-// What an approximate circuit is compared with. Arithmetic operations take operands as bits (the first
-// primary inputs, operand by operand, least significant bit first; the outputs are the result's bits,
-// least significant first); word operations take every primary input as one value in 0..255 and
-// compare output 0.
+// What an approximate circuit is compared with. Arithmetic operations take two operands as bits (the
+// first primary inputs, operand by operand, least significant bit first; further inputs are 0) and read
+// the result from bit 0 of the first outputs, least significant first: max(wa, wb) + 1 of them for add
+// and sub, wa + wb for mul. The exact results are a + b, a * b and a - b; the circuit's difference is
+// read as two's complement over its max(wa, wb) + 1 bits. Word operations take every primary input as
+// one value in 0..255 and compare the low byte of output 0 (as the filter takes it) with the median
+// (the lower middle value for an even count), the minimum, the maximum or the mean rounded down.
 enum class ErrorOperation { Add, Sub, Mul, Median, Min, Max, Mean };
+
+// The widest operand of an arithmetic operation, so that every result fits 62 bits.
+inline constexpr std::int32_t kMostOperandBits = 31;
 
 struct ErrorSpec {
     ErrorOperation operation = ErrorOperation::Add;
@@ -41,9 +47,13 @@ struct ErrorFigures {
     std::map<std::int64_t, std::int64_t> histogram;  // count by e
 };
 
-// Exhaustive when all operand bits together are at most 24, else a seeded uniform sample of 2^24
-// vectors; word operations use a seeded sample of 2^20 vectors. Raises an Error when the circuit does
-// not fit the operation (too few inputs or outputs).
+// Exhaustive when all operand bits together are at most 24 (vector v has a = v's low wa bits, b the
+// next wb), else a seeded uniform sample of 2^24 vectors (vector v: a from draw 2v, b from draw 2v + 1
+// of sampleDraw, each the draw's top bits); word operations use a seeded sample of 2^20 vectors (input
+// k of vector v: the top byte of draw v * inputs + k). Runs through the compiled evaluator, on all
+// cores; a circuit it does not take runs through the plain evaluator, vector after vector. Raises an
+// Error when the circuit does not fit the operation (too few inputs or outputs, bad widths) or cannot
+// be evaluated.
 ErrorFigures measureError(const Chromosome& circuit, const FunctionAssignment& assignment,
                           const ErrorSpec& spec);
 
