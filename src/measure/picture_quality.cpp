@@ -53,11 +53,24 @@ QualityFigures differenceFigures(const RgbImage& picture, const RgbImage& refere
     return figures;
 }
 
-// Sorts the pair so that a holds the smaller value.
-inline void order(std::uint8_t& a, std::uint8_t& b) {
-    const std::uint8_t low = std::min(a, b);
-    b = std::max(a, b);
-    a = low;
+// The median of nine by 19 compare-exchange steps, for every lane of a row: lane j of row y reads byte
+// j of rows y-1, y and y+1, shifted by three bytes per column. Written over plain locals, the loop
+// becomes vector MIN/MAX instructions.
+void medianRow(const std::uint8_t* __restrict above, const std::uint8_t* __restrict middle,
+               const std::uint8_t* __restrict below, std::uint8_t* __restrict out, std::size_t lanes) {
+    for (std::size_t i = 0; i < lanes; ++i) {
+        std::uint8_t p[9] = {above[i],      above[i + 3], above[i + 6], middle[i],   middle[i + 3],
+                             middle[i + 6], below[i],     below[i + 3], below[i + 6]};
+        auto order = [&](int a, int b) {
+            const std::uint8_t low = std::min(p[a], p[b]);
+            p[b] = std::max(p[a], p[b]);
+            p[a] = low;
+        };
+        order(1, 2), order(4, 5), order(7, 8), order(0, 1), order(3, 4), order(6, 7), order(1, 2);
+        order(4, 5), order(7, 8), order(0, 3), order(5, 8), order(4, 7), order(3, 6), order(1, 4);
+        order(2, 5), order(4, 7), order(4, 2), order(6, 4), order(4, 2);
+        out[i] = p[4];
+    }
 }
 
 }  // namespace
@@ -91,28 +104,10 @@ RgbImage differencePicture(const RgbImage& a, const RgbImage& b) {
 RgbImage median3x3(const RgbImage& picture) {
     RgbImage result{picture.width, picture.height, std::vector<std::uint8_t>(picture.pixels.size())};
     if (picture.width < 1 || picture.height < 1) return result;
-    // A row at a time as lanes (red, green and blue of consecutive pixels side by side), through the
-    // 19 compare-exchange steps of the median of nine, which the compiler turns into vector MIN/MAX.
-    const std::size_t lanes = picture.width >= 3 ? std::size_t(picture.width - 2) * 3 : 0;
-    constexpr std::size_t kBlock = 256;
-    std::uint8_t p[9][kBlock];
-    for (std::int32_t y = 1; y + 1 < picture.height; ++y) {
-        for (std::size_t start = 0; start < lanes; start += kBlock) {
-            const std::size_t count = std::min(kBlock, lanes - start);
-            for (int k = 0; k < 9; ++k) {
-                const std::uint8_t* source = picture.row(y + k / 3 - 1) + start + std::size_t(k % 3) * 3;
-                std::copy(source, source + count, p[k]);
-            }
-            static constexpr int kSteps[19][2] = {{1, 2}, {4, 5}, {7, 8}, {0, 1}, {3, 4}, {6, 7}, {1, 2},
-                                                  {4, 5}, {7, 8}, {0, 3}, {5, 8}, {4, 7}, {3, 6}, {1, 4},
-                                                  {2, 5}, {4, 7}, {4, 2}, {6, 4}, {4, 2}};
-            for (const auto& step : kSteps) {
-                std::uint8_t* a = p[step[0]];
-                std::uint8_t* b = p[step[1]];
-                for (std::size_t i = 0; i < count; ++i)
-                    order(a[i], b[i]);
-            }
-            std::copy(p[4], p[4] + count, result.row(y) + 3 + start);
+    if (picture.width >= 3) {
+        for (std::int32_t y = 1; y + 1 < picture.height; ++y) {
+            medianRow(picture.row(y - 1), picture.row(y), picture.row(y + 1), result.row(y) + 3,
+                      std::size_t(picture.width - 2) * 3);
         }
     }
     paintFrameRed(result);
