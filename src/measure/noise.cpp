@@ -8,6 +8,7 @@
 #include "model/error.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <string>
 #include <thread>
@@ -46,25 +47,39 @@ double naturalLog(double x) {
     }
     const double t = (mantissa - 1.0) / (mantissa + 1.0);
     const double t2 = t * t;
-    double series = 1.0 / 25.0;
+    static constexpr auto kInverseOdd = [] {
+        std::array<double, 13> inverse{};
+        for (int k = 0; k < 13; ++k)
+            inverse[std::size_t(k)] = 1.0 / double(2 * k + 1);
+        return inverse;
+    }();
+    double series = kInverseOdd[12];
     for (int k = 11; k >= 0; --k)
-        series = 1.0 / double(2 * k + 1) + t2 * series;
+        series = kInverseOdd[std::size_t(k)] + t2 * series;
     return 2.0 * t * series + double(exponent) * 0.69314718055994530942;
 }
+
+// 1 / (m (m+1)) for m = 0 ... 19, the ratios of successive Taylor terms of cos and sin.
+constexpr std::array<double, 20> kInverseTermRatios = [] {
+    std::array<double, 20> inverse{};
+    for (int m = 1; m < 20; ++m)
+        inverse[std::size_t(m)] = 1.0 / double(m * (m + 1));
+    return inverse;
+}();
 
 // cos and sin of x in [0, pi/4] by their Taylor series (the first omitted term is below 1e-18).
 double cosSeries(double x) {
     const double x2 = x * x;
     double sum = 1.0;
     for (int k = 9; k >= 1; --k)
-        sum = 1.0 - x2 / double((2 * k - 1) * (2 * k)) * sum;
+        sum = 1.0 - x2 * kInverseTermRatios[std::size_t(2 * k - 1)] * sum;
     return sum;
 }
 double sinSeries(double x) {
     const double x2 = x * x;
     double sum = 1.0;
     for (int k = 9; k >= 1; --k)
-        sum = 1.0 - x2 / double((2 * k) * (2 * k + 1)) * sum;
+        sum = 1.0 - x2 * kInverseTermRatios[std::size_t(2 * k)] * sum;
     return x * sum;
 }
 
@@ -86,24 +101,27 @@ double standardNormal(std::uint64_t first, std::uint64_t second) {
     return std::sqrt(-2.0 * naturalLog(radiusSource)) * cosOfTurn(unitInterval(second));
 }
 
+template <NoiseKind kind>
 std::uint8_t noisySample(std::uint8_t clean, const NoiseSpec& spec, std::uint64_t sample) {
     const std::uint64_t first = splitMix64Output(spec.seed, 2 * sample);
-    switch (spec.kind) {
-        case NoiseKind::SaltAndPepper:
-            if (unitInterval(first) >= spec.level) return clean;
-            return (splitMix64Output(spec.seed, 2 * sample + 1) >> 63) != 0 ? 255 : 0;
-        case NoiseKind::RandomValued:
-            if (unitInterval(first) >= spec.level) return clean;
-            return static_cast<std::uint8_t>(splitMix64Output(spec.seed, 2 * sample + 1) >> 56);
-        case NoiseKind::Gaussian: {
-            const double z = standardNormal(first, splitMix64Output(spec.seed, 2 * sample + 1));
-            const double value = std::round(double(clean) + spec.level * z);  // halves away from zero
-            return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
-        }
-        case NoiseKind::None:
-            break;
+    if constexpr (kind == NoiseKind::SaltAndPepper) {
+        if (unitInterval(first) >= spec.level) return clean;
+        return (splitMix64Output(spec.seed, 2 * sample + 1) >> 63) != 0 ? 255 : 0;
+    } else if constexpr (kind == NoiseKind::RandomValued) {
+        if (unitInterval(first) >= spec.level) return clean;
+        return static_cast<std::uint8_t>(splitMix64Output(spec.seed, 2 * sample + 1) >> 56);
+    } else {
+        const double z = standardNormal(first, splitMix64Output(spec.seed, 2 * sample + 1));
+        const double value = std::round(double(clean) + spec.level * z);  // halves away from zero
+        return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
     }
-    return clean;
+}
+
+template <NoiseKind kind>
+void addNoiseTo(const RgbImage& clean, const NoiseSpec& spec, std::size_t first, std::size_t end,
+                RgbImage& noisy) {
+    for (std::size_t s = first; s < end; ++s)
+        noisy.pixels[s] = noisySample<kind>(clean.pixels[s], spec, s);
 }
 
 void requireValidLevel(const NoiseSpec& spec) {
@@ -149,9 +167,14 @@ RgbImage addNoise(const RgbImage& clean, const NoiseSpec& spec) {
     const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1,
                                                         std::max<std::size_t>(samples / 65536, 1));
     auto work = [&](std::size_t part) {
-        const std::size_t end = samples * (part + 1) / threads;
-        for (std::size_t s = samples * part / threads; s < end; ++s)
-            noisy.pixels[s] = noisySample(clean.pixels[s], spec, s);
+        const std::size_t first = samples * part / threads, end = samples * (part + 1) / threads;
+        if (spec.kind == NoiseKind::SaltAndPepper) {
+            addNoiseTo<NoiseKind::SaltAndPepper>(clean, spec, first, end, noisy);
+        } else if (spec.kind == NoiseKind::RandomValued) {
+            addNoiseTo<NoiseKind::RandomValued>(clean, spec, first, end, noisy);
+        } else {
+            addNoiseTo<NoiseKind::Gaussian>(clean, spec, first, end, noisy);
+        }
     };
     std::vector<std::thread> workers;
     for (std::size_t part = 1; part < threads; ++part)

@@ -30,7 +30,10 @@ constexpr double kSigma = 1.5;
 constexpr double kC1 = (0.01 * 255) * (0.01 * 255);
 constexpr double kC2 = (0.03 * 255) * (0.03 * 255);
 constexpr float kCentre = 128.0f;
+// A chunk of work is a band of output rows in a strip of lanes narrow enough that its ring of rows stays
+// in the core's cache.
 constexpr std::int32_t kRowsPerChunk = 64;
+constexpr std::size_t kLanesPerStrip = 1536;
 
 // exp(-x^2 / (2 sigma^2)) for x = -5 ... 5, normalised to sum 1.
 std::array<double, kWindow> windowWeights() {
@@ -60,17 +63,19 @@ void products(const float* __restrict a, const float* __restrict b, float* __res
         out[i] = a[i] * b[i];
 }
 
+// The window over 11 rows (or 11 positions of a row, three lanes apart) in one pass, summed in a fixed
+// order: the centre, then the pairs from the outside in.
 PELLISOR_VECTOR_CLONES
-void scaled(const float* __restrict a, float weight, float* __restrict out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = weight * a[i];
-}
-
-PELLISOR_VECTOR_CLONES
-void addWeightedPair(const float* __restrict a, const float* __restrict b, float weight,
-                     float* __restrict out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] += weight * (a[i] + b[i]);
+void windowSum(const float* __restrict t0, const float* __restrict t1, const float* __restrict t2,
+               const float* __restrict t3, const float* __restrict t4, const float* __restrict t5,
+               const float* __restrict t6, const float* __restrict t7, const float* __restrict t8,
+               const float* __restrict t9, const float* __restrict t10, const float* __restrict w,
+               float* __restrict out, std::size_t n) {
+    const float w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5];
+    for (std::size_t i = 0; i < n; ++i) {
+        out[i] = w5 * t5[i] + w0 * (t0[i] + t10[i]) + w1 * (t1[i] + t9[i]) + w2 * (t2[i] + t8[i]) +
+                 w3 * (t3[i] + t7[i]) + w4 * (t4[i] + t6[i]);
+    }
 }
 
 PELLISOR_VECTOR_CLONES
@@ -92,13 +97,9 @@ void addSimilarity(const float* __restrict meanX, const float* __restrict square
 }
 
 // out = the window applied to the 11 rows (or the 11 positions of a row) the taps point at.
-void applyWindow(const std::array<const float*, kWindow>& taps, const std::array<float, kWindow>& weights,
+void applyWindow(const std::array<const float*, kWindow>& t, const std::array<float, kWindow>& weights,
                  float* out, std::size_t n) {
-    scaled(taps[kRadius], weights[kRadius], out, n);
-    for (int k = 0; k < kRadius; ++k) {
-        addWeightedPair(taps[std::size_t(k)], taps[std::size_t(kWindow - 1 - k)], weights[std::size_t(k)],
-                        out, n);
-    }
+    windowSum(t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], t[9], t[10], weights.data(), out, n);
 }
 
 // --- the positions whose window lies inside the interior ---
@@ -119,7 +120,8 @@ public:
 
     std::vector<double> means() {
         const std::int32_t outputRows = interiorHeight_ - (kWindow - 1);
-        const std::int32_t chunks = (outputRows + kRowsPerChunk - 1) / kRowsPerChunk;
+        strips_ = std::int32_t((outputLanes_ + kLanesPerStrip - 1) / kLanesPerStrip);
+        const std::int32_t chunks = (outputRows + kRowsPerChunk - 1) / kRowsPerChunk * strips_;
         chunkSums_.assign(std::size_t(chunks), std::vector<double>(pictures_.size(), 0.0));
         const std::int32_t threads =
             std::clamp<std::int32_t>(std::int32_t(std::thread::hardware_concurrency()), 1, chunks);
@@ -156,23 +158,24 @@ private:
         return image.row(row + 1) + 3;
     }
 
-    // Filters interior row `row` along the row into its ring slot.
-    void filterRow(Scratch& s, std::int32_t row) const {
+    // Filters the lanes from `start` of interior row `row` along the row into its ring slot.
+    void filterRow(Scratch& s, std::int32_t row, std::size_t start, std::size_t lanes) const {
+        const std::size_t inputLanes = lanes + 3 * (kWindow - 1);
         const std::size_t slot = std::size_t(row % kWindow) * mapCount();
         auto filterInto = [&](const std::vector<float>& source, std::size_t map) {
             std::array<const float*, kWindow> taps{};
             for (int k = 0; k < kWindow; ++k)
                 taps[std::size_t(k)] = source.data() + 3 * std::size_t(k);
-            applyWindow(taps, weights_, s.ring[slot + map].data(), outputLanes_);
+            applyWindow(taps, weights_, s.ring[slot + map].data(), lanes);
         };
-        centredFloats(interiorRow(reference_, row), s.referenceRow.data(), rowLanes_);
-        products(s.referenceRow.data(), s.referenceRow.data(), s.referenceSquare.data(), rowLanes_);
+        centredFloats(interiorRow(reference_, row) + start, s.referenceRow.data(), inputLanes);
+        products(s.referenceRow.data(), s.referenceRow.data(), s.referenceSquare.data(), inputLanes);
         filterInto(s.referenceRow, 0);
         filterInto(s.referenceSquare, 1);
         for (std::size_t p = 0; p < pictures_.size(); ++p) {
-            centredFloats(interiorRow(*pictures_[p], row), s.pictureRow.data(), rowLanes_);
-            products(s.pictureRow.data(), s.pictureRow.data(), s.pictureSquare.data(), rowLanes_);
-            products(s.pictureRow.data(), s.referenceRow.data(), s.cross.data(), rowLanes_);
+            centredFloats(interiorRow(*pictures_[p], row) + start, s.pictureRow.data(), inputLanes);
+            products(s.pictureRow.data(), s.pictureRow.data(), s.pictureSquare.data(), inputLanes);
+            products(s.pictureRow.data(), s.referenceRow.data(), s.cross.data(), inputLanes);
             filterInto(s.pictureRow, 2 + 3 * p);
             filterInto(s.pictureSquare, 3 + 3 * p);
             filterInto(s.cross, 4 + 3 * p);
@@ -180,39 +183,42 @@ private:
     }
 
     // Sums the ring down the column for the output row centred on interior row `row`.
-    void addOutputRow(Scratch& s, std::int32_t row) const {
+    void addOutputRow(Scratch& s, std::int32_t row, std::size_t lanes) const {
         for (std::size_t map = 0; map < mapCount(); ++map) {
             std::array<const float*, kWindow> taps{};
             for (int k = 0; k < kWindow; ++k)
                 taps[std::size_t(k)] =
                     s.ring[std::size_t((row - kRadius + k) % kWindow) * mapCount() + map].data();
-            applyWindow(taps, weights_, s.columnSums[map].data(), outputLanes_);
+            applyWindow(taps, weights_, s.columnSums[map].data(), lanes);
         }
         for (std::size_t p = 0; p < pictures_.size(); ++p) {
             addSimilarity(s.columnSums[2 + 3 * p].data(), s.columnSums[3 + 3 * p].data(),
                           s.columnSums[4 + 3 * p].data(), s.columnSums[0].data(), s.columnSums[1].data(),
-                          s.similaritySums[p].data(), outputLanes_);
+                          s.similaritySums[p].data(), lanes);
         }
     }
 
     void work() {
         Scratch s;
-        s.ring.assign(std::size_t(kWindow) * mapCount(), std::vector<float>(outputLanes_));
+        const std::size_t stripLanes = std::min(kLanesPerStrip, outputLanes_);
+        s.ring.assign(std::size_t(kWindow) * mapCount(), std::vector<float>(stripLanes));
         for (auto* row : {&s.referenceRow, &s.referenceSquare, &s.pictureRow, &s.pictureSquare, &s.cross})
-            row->resize(rowLanes_);
-        s.columnSums.assign(mapCount(), std::vector<float>(outputLanes_));
+            row->resize(stripLanes + 3 * (kWindow - 1));
+        s.columnSums.assign(mapCount(), std::vector<float>(stripLanes));
         const std::int32_t lastOutput = interiorHeight_ - kRadius;
         for (;;) {
             const std::int32_t chunk = nextChunk_.fetch_add(1);
             if (std::size_t(chunk) >= chunkSums_.size()) return;
-            const std::int32_t first = kRadius + chunk * kRowsPerChunk;
+            const std::int32_t first = kRadius + chunk / strips_ * kRowsPerChunk;
             const std::int32_t last = std::min(first + kRowsPerChunk, lastOutput);
-            s.similaritySums.assign(pictures_.size(), std::vector<double>(outputLanes_, 0.0));
+            const std::size_t start = std::size_t(chunk % strips_) * kLanesPerStrip;
+            const std::size_t lanes = std::min(kLanesPerStrip, outputLanes_ - start);
+            s.similaritySums.assign(pictures_.size(), std::vector<double>(lanes, 0.0));
             for (std::int32_t row = first - kRadius; row < first + kRadius; ++row)
-                filterRow(s, row);
+                filterRow(s, row, start, lanes);
             for (std::int32_t row = first; row < last; ++row) {
-                filterRow(s, row + kRadius);
-                addOutputRow(s, row);
+                filterRow(s, row + kRadius, start, lanes);
+                addOutputRow(s, row, lanes);
             }
             for (std::size_t p = 0; p < pictures_.size(); ++p) {
                 double sum = 0.0;
@@ -230,6 +236,7 @@ private:
     const std::size_t rowLanes_;
     const std::size_t outputLanes_;
     std::array<float, kWindow> weights_{};
+    std::int32_t strips_ = 1;
     std::atomic<std::int32_t> nextChunk_{0};
     std::vector<std::vector<double>> chunkSums_;  // [chunk][picture], written by the chunk's thread
 };
