@@ -1,12 +1,15 @@
 // The 3x3 filter on a full-HD picture: the compiled, multi-core path against a plain per-pixel
 // evaluator that walks every block with the function identifiers resolved once, against OpenCV's
-// median filter and against copying the picture once.
+// median filter and against copying the picture once; and a whole quality measurement against the
+// filter alone.
 
 #include "bench_support.h"
 
 #include "eval/compiled_circuit.h"
 #include "eval/function_assignment.h"
 #include "eval/image_filter.h"
+#include "measure/noise.h"
+#include "measure/picture_quality.h"
 #include "model/chromosome_parser.h"
 #include "model/function_table.h"
 
@@ -204,6 +207,21 @@ void copyPicture(benchmark::State& state) {
     }
 }
 
+// What -q: does besides writing files: noise on the picture, the filter, the median baseline, the
+// difference picture and the figures of the three comparisons.
+void qualityRun(benchmark::State& state) {
+    Filter filter = medianOfNine();
+    for (auto _ : state) {
+        const RgbImage noisy = addNoise(picture(), {NoiseKind::SaltAndPepper, 0.1, 7});
+        const RgbImage filtered = *filterImage3x3(filter.circuit, filter.assignment, noisy);
+        const RgbImage median = median3x3(noisy);
+        const RgbImage difference = differencePicture(filtered, picture());
+        auto figures = compareInterior({&filtered, &noisy, &median}, picture());
+        benchmark::DoNotOptimize(figures);
+        benchmark::DoNotOptimize(difference.pixels.data());
+    }
+}
+
 BENCHMARK_CAPTURE(plainBenchmark, median_plain, medianOfNine)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2)
@@ -220,6 +238,7 @@ BENCHMARK_CAPTURE(compiledBenchmark, random8x8_compiled, random8x8Bytes)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(copyPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(qualityRun)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(plainBenchmark, wide8x8_plain, random8x8Wide)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2)
@@ -242,5 +261,7 @@ int main(int argc, char** argv) {
     // One copy of the picture against the whole filter (the filter at most 5 times as long: 0.2).
     reporter.printRatios({{"copyPicture", "compiledBenchmark/random8x8_compiled"}}, 0.2);
     reporter.printRatios({{"plainBenchmark/wide8x8_plain", "compiledBenchmark/wide8x8_compiled"}}, 50);
+    // The whole quality measurement at most 4 times as long as the filter alone (0.25).
+    reporter.printRatios({{"compiledBenchmark/median_compiled", "qualityRun"}}, 0.25);
     return 0;
 }

@@ -1,6 +1,7 @@
 #include "app/command_line.h"
 
 #include "app/measure_commands.h"
+#include "app/quality_commands.h"
 #include "app/run_inputs.h"
 #include "app/workbench.h"
 #include "eval/script_result_sink.h"
@@ -14,7 +15,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <ostream>
+#include <variant>
 
 namespace pellisor {
 
@@ -23,6 +26,8 @@ namespace {
 constexpr const char* kFilterPrefix = "-f:";
 constexpr const char* kWritePrefix = "-w:";
 constexpr const char* kErrorPrefix = "-err:";
+constexpr const char* kReferencePrefix = "-ref:";
+constexpr const char* kNoisePrefix = "-q:";
 
 bool contains(const std::string& text, const char* part) {
     return text.find(part) != std::string::npos;
@@ -51,7 +56,7 @@ std::string chromosomePathOf(const std::string& argument) {
 class ArgumentWalker {
 public:
     ArgumentWalker(Workbench& workbench, bool unattended, std::ostream& warnings)
-        : workbench_(workbench), unattended_(unattended), warnings_(warnings) {}
+        : workbench_(workbench), unattended_(unattended), warnings_(warnings), quality_(workbench) {}
 
     void fileArgument(const std::string& argument) {
         bool known = false;
@@ -88,6 +93,8 @@ public:
             walk_.endRequested = true;
         } else if (option == "-s") {
             runScript();
+        } else if (option.starts_with(kReferencePrefix)) {
+            setReference(option.substr(std::strlen(kReferencePrefix)));
         } else if (!isCircuitOption(option)) {
             warnings_ << "pellisor: neznámá volba ignorována: " << option << '\n';
         } else if (!chromosomePath_.empty()) {
@@ -101,12 +108,12 @@ public:
 
 private:
     static bool isCircuitOption(const std::string& option) {
-        static const std::vector<std::string> kOptions{"-o:jpg", "-o:bmp", "-o:ps", "-o:dot",
-                                                       "-o:vhd", "-o:lut", "-next", "-opt",
-                                                       "-h",     "-i",     "-auto", "-o:stats"};
+        static const std::vector<std::string> kOptions{"-o:jpg", "-o:bmp",   "-o:ps",    "-o:dot", "-o:vhd",
+                                                       "-o:lut", "-next",    "-opt",     "-h",     "-i",
+                                                       "-auto",  "-o:stats", "-o:blocks"};
         return std::find(kOptions.begin(), kOptions.end(), option) != kOptions.end() ||
                option.starts_with(kFilterPrefix) || option.starts_with(kWritePrefix) ||
-               option.starts_with(kErrorPrefix);
+               option.starts_with(kErrorPrefix) || option.starts_with(kNoisePrefix);
     }
 
     // An output file named after the chromosome; never one the run has read.
@@ -160,12 +167,72 @@ private:
         } else if (option == "-o:stats") {
             MeasureCommands::writeStatistics(workbench_.circuit(), workbench_.assignment(),
                                              output(".stats.json"));
+        } else if (option == "-o:blocks") {
+            writeBlockPictures();
+        } else if (option.starts_with(kNoisePrefix)) {
+            measureWithNoise(option);
         } else {
             const std::string source = option.substr(std::strlen(kFilterPrefix));
             inputs_.noteRead(source);
-            const std::string target = output(".flt.bmp");  // refused before the picture is read
-            workbench_.filterPictureFile(source, target);
+            filter(source, std::nullopt);
         }
+    }
+
+    // Filters `source` into chromosome.flt.bmp; with a reference also writes chromosome.quality.json
+    // and chromosome.diff.bmp. Every output is refused before the picture is read.
+    void filter(const std::string& source, const std::optional<NoiseSpec>& noise) {
+        const std::string target = output(".flt.bmp");
+        std::string report, difference;
+        if (quality_.hasReference()) {
+            report = output(".quality.json");
+            difference = output(".diff.bmp");
+        }
+        const auto run = workbench_.filterPictureFile(source, target);
+        if (!run) return;
+        if (const auto problem = quality_.noteFilterRun(source, *run)) {
+            failedCondition(*problem);
+        } else if (quality_.hasReference()) {
+            quality_.writeQuality(source, *run, noise, report, difference);
+        }
+    }
+
+    void setReference(const std::string& path) {
+        if (path.empty()) {
+            failedCondition("Volbu -ref: nelze provést: chybí jméno souboru (-ref:SOUBOR)");
+            return;
+        }
+        inputs_.noteRead(path);
+        quality_.setReference(path);
+    }
+
+    // "-q:KIND:LEVEL:SEED": the reference with noise as reference.noisy.bmp beside the chromosome's
+    // outputs, then filtered as "-f:" filters it. The noisy picture is the run's own output, so a later
+    // "-q:" may replace it.
+    void measureWithNoise(const std::string& option) {
+        const auto parsed = QualityCommands::parseNoise(option);
+        if (const auto* problem = std::get_if<std::string>(&parsed)) {
+            failedCondition(*problem);
+            return;
+        }
+        if (!quality_.hasReference()) {
+            failedCondition("Volbu " + option + " nelze provést: není zadán referenční obraz (-ref:SOUBOR)");
+            return;
+        }
+        const std::string noisy = fileDirectory(chromosomePath_) +
+                                  changeFileExtension(fileNamePart(quality_.referencePath()), ".noisy.bmp");
+        inputs_.refuseOverwrite(noisy);
+        quality_.writeNoisyReference(std::get<NoiseSpec>(parsed), noisy);
+        filter(noisy, std::get<NoiseSpec>(parsed));
+    }
+
+    // "-o:blocks": chromosome.blocks/blkN.png for every active block over the last filtered picture.
+    void writeBlockPictures() {
+        if (!quality_.hasFilterRun()) {
+            failedCondition(
+                "Volbu -o:blocks nelze provést: v tomto běhu nebyl filtrován žádný obraz (-f: nebo -q:)");
+            return;
+        }
+        quality_.writeBlockPictures(changeFileExtension(chromosomePath_, ".blocks"), inputs_);
     }
 
     // "-w:FILE": the circuit as it is now, and its layout beside it; neither may replace a file the run
@@ -225,6 +292,7 @@ private:
     const bool unattended_;  // "-x" is among the arguments: no window will show anything
     std::ostream& warnings_;
     RunInputs inputs_;
+    QualityCommands quality_;
     ArgumentWalk walk_;
     std::string chromosomePath_;
     std::string scriptPath_;
@@ -276,7 +344,15 @@ std::string usageText() {
            "  -o:ps           uloží schéma jako EPS     (chromozom.ps)\n"
            "  -o:dot          zapíše graf pro Graphviz  (chromozom.dot)\n"
            "  -o:vhd          zapíše strukturní VHDL    (chromozom.vhd)\n"
-           "  -f:OBRAZ        vyfiltruje obraz BMP obvodem s 9 vstupy (chromozom.flt.bmp)\n"
+           "  -f:OBRAZ        vyfiltruje obraz BMP obvodem s 9 vstupy (chromozom.flt.bmp);\n"
+           "                  po -ref: změří kvalitu (chromozom.quality.json, chromozom.diff.bmp)\n"
+           "  -ref:OBRAZ      čistý referenční obraz BMP pro měření kvality filtru\n"
+           "  -q:DRUH:ÚROVEŇ:SEMÍNKO\n"
+           "                  zašumí referenční obraz (reference.noisy.bmp vedle výstupů) a provede\n"
+           "                  s ním -f:; druh sp nebo rv (úroveň 0 až 1), gauss (směrodatná\n"
+           "                  odchylka) nebo none\n"
+           "  -o:blocks       uloží obraz každého aktivního bloku posledního filtrování\n"
+           "                  (chromozom.blocks/blkN.png)\n"
            "  -s              spustí poslední skript, výsledky uloží (chromozom.tst)\n"
            "  -opt            eliminuje zbytečná hradla\n"
            "  -h              skryje nefunkční bloky\n"
@@ -301,6 +377,7 @@ std::string usageText() {
            "  pellisor obvod.chr test.csd -s -x\n"
            "  pellisor obvod.chr obvod.ini -opt -w:obvod.opt.chr -x\n"
            "  pellisor filtr.chr filtr.ini -f:obraz.bmp -o:vhd -x\n"
+           "  pellisor filtr.chr -ref:cisty.bmp -q:sp:0.1:7 -o:blocks -x\n"
            "  pellisor obvod.chr              (otevře okno s obvodem)\n";
 }
 

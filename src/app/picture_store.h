@@ -19,6 +19,9 @@ public:
     virtual RgbImage loadBitmap(const std::string& path) = 0;
     // Writes the picture as a BMP; a failure raises an Error and leaves the old file.
     virtual void saveBitmap(const std::string& path, const RgbImage& image) = 0;
+    // Writes the picture as a PNG, replacing the file atomically; a failure raises an Error and leaves
+    // the old file.
+    virtual void savePng(const std::string& path, const RgbImage& image) = 0;
     // Draws the whole schematic of the scene and writes it as a BMP or JPEG picture; a failure raises
     // an Error. PostScript is not drawn here.
     virtual void saveSchematic(PictureFormat format, const std::string& path, const Scene& scene) = 0;

@@ -444,8 +444,16 @@ void Workbench::filterImageClicked() {
     pictures_.saveBitmap(*targetPath, *result);
 }
 
-void Workbench::filterPictureFile(const std::string& source, const std::string& target) {
-    if (const auto result = filterPicture(source)) pictures_.saveBitmap(target, *result);
+std::optional<Workbench::FilterRun> Workbench::filterPictureFile(const std::string& source,
+                                                                 const std::string& target) {
+    FilterRun run{pictures_.loadBitmap(source), {}};
+    auto result = ui_.runFilterJob([&](FilterProgress& progress) {
+        return filterImage3x3(circuit_, assignment_, run.source, &progress);
+    });
+    if (!result) return std::nullopt;
+    pictures_.saveBitmap(target, *result);
+    run.result = std::move(*result);
+    return run;
 }
 
 std::optional<RgbImage> Workbench::filterPicture(const std::string& sourcePath) {

@@ -156,10 +156,16 @@ public:
     void chromosomeFromCircuitClicked();  // SBzobv
     // The filter of SBfiltr between two BMP files: `source` filtered with the circuit as a 3x3 filter
     // into `target`. A circuit that is not a 3x3 filter raises an Error after the source is read.
-    void filterPictureFile(const std::string& source, const std::string& target);
+    // Returns the picture read and the result; nothing when the job was cancelled.
+    struct FilterRun {
+        RgbImage source;
+        RgbImage result;
+    };
+    std::optional<FilterRun> filterPictureFile(const std::string& source, const std::string& target);
 
     // --- what the buttons and the command line share ---
     void inform(const std::string& message);
+    PictureStore& pictures() { return pictures_; }
     void showSummary();
     void savePicture(PictureFormat format, const std::string& path);
     void writeDot(const std::string& path);

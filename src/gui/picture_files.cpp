@@ -4,6 +4,10 @@
 #include "export/bmp_reader.h"
 #include "export/bmp_writer.h"
 #include "gui/circuit_picture.h"
+#include "model/error.h"
+#include "model/file_io.h"
+
+#include <QBuffer>
 
 #include <exception>
 
@@ -17,6 +21,18 @@ RgbImage PictureFiles::loadBitmap(const std::string& path) {
 
 void PictureFiles::saveBitmap(const std::string& path, const RgbImage& image) {
     writeBmpFile(path, image);
+}
+
+void PictureFiles::savePng(const std::string& path, const RgbImage& image) {
+    const QImage view(image.pixels.data(), image.width, image.height, qsizetype(image.stride()),
+                      QImage::Format_RGB888);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (view.isNull() || !view.save(&buffer, "PNG")) {
+        throw Error("Obrázek " + path + " nelze zapsat jako PNG");
+    }
+    writeFileAtomically(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
 }
 
 void PictureFiles::saveSchematic(PictureFormat format, const std::string& path, const Scene& scene) {

@@ -22,6 +22,7 @@ public:
 
     RgbImage loadBitmap(const std::string& path) override;
     void saveBitmap(const std::string& path, const RgbImage& image) override;
+    void savePng(const std::string& path, const RgbImage& image) override;
     void saveSchematic(PictureFormat format, const std::string& path, const Scene& scene) override;
 
 private:

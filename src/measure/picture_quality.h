@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 namespace pellisor {
 
@@ -19,6 +20,10 @@ struct QualityFigures {
 
 // Both pictures must have the same size; pictures without an interior give all-zero figures.
 QualityFigures compareInterior(const RgbImage& picture, const RgbImage& reference);
+// The same for several pictures against one reference, in one pass: what the reference contributes is
+// computed once.
+std::vector<QualityFigures> compareInterior(const std::vector<const RgbImage*>& pictures,
+                                            const RgbImage& reference);
 
 // |a - b| per channel and pixel, the whole picture.
 RgbImage differencePicture(const RgbImage& a, const RgbImage& b);

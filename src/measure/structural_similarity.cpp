@@ -1,0 +1,307 @@
+// The window is separable: every input row is filtered along the row once into a ring of the last 11
+// rows, and every output row sums its 11 ring rows. The bytes of a row are the lanes, red, green and
+// blue of consecutive pixels side by side, so the three channels go through the same loops with a
+// column step of three lanes. Sums are in float over values centred on 0 (the variances then lose
+// little to cancellation) and the SSIM of each position is added up in double. The loops have a
+// second version for AVX2 chosen at run time; without fused multiply-adds both give the same bits.
+#include "measure/structural_similarity.h"
+
+#include "model/error.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cmath>
+#include <thread>
+
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
+#define PELLISOR_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
+#else
+#define PELLISOR_VECTOR_CLONES
+#endif
+
+namespace pellisor {
+
+namespace {
+
+constexpr int kRadius = 5;
+constexpr int kWindow = 2 * kRadius + 1;
+constexpr double kSigma = 1.5;
+constexpr double kC1 = (0.01 * 255) * (0.01 * 255);
+constexpr double kC2 = (0.03 * 255) * (0.03 * 255);
+constexpr float kCentre = 128.0f;
+// A chunk of work is a band of output rows in a strip of lanes narrow enough that its ring of rows stays
+// in the core's cache.
+constexpr std::int32_t kRowsPerChunk = 64;
+constexpr std::size_t kLanesPerStrip = 1536;
+
+// exp(-x^2 / (2 sigma^2)) for x = -5 ... 5, normalised to sum 1.
+std::array<double, kWindow> windowWeights() {
+    std::array<double, kWindow> weights{};
+    double sum = 0.0;
+    for (int k = 0; k < kWindow; ++k) {
+        const double x = k - kRadius;
+        weights[std::size_t(k)] = std::exp(-0.5 / (kSigma * kSigma) * x * x);
+        sum += weights[std::size_t(k)];
+    }
+    for (double& weight : weights)
+        weight /= sum;
+    return weights;
+}
+
+// --- the vector loops ---
+
+PELLISOR_VECTOR_CLONES
+void centredFloats(const std::uint8_t* __restrict bytes, float* __restrict out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = float(bytes[i]) - kCentre;
+}
+
+PELLISOR_VECTOR_CLONES
+void products(const float* __restrict a, const float* __restrict b, float* __restrict out, std::size_t n) {
+    for (std::size_t i = 0; i < n; ++i)
+        out[i] = a[i] * b[i];
+}
+
+// The window over 11 rows (or 11 positions of a row, three lanes apart) in one pass, summed in a fixed
+// order: the centre, then the pairs from the outside in.
+PELLISOR_VECTOR_CLONES
+void windowSum(const float* __restrict t0, const float* __restrict t1, const float* __restrict t2,
+               const float* __restrict t3, const float* __restrict t4, const float* __restrict t5,
+               const float* __restrict t6, const float* __restrict t7, const float* __restrict t8,
+               const float* __restrict t9, const float* __restrict t10, const float* __restrict w,
+               float* __restrict out, std::size_t n) {
+    const float w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5];
+    for (std::size_t i = 0; i < n; ++i) {
+        out[i] = w5 * t5[i] + w0 * (t0[i] + t10[i]) + w1 * (t1[i] + t9[i]) + w2 * (t2[i] + t8[i]) +
+                 w3 * (t3[i] + t7[i]) + w4 * (t4[i] + t6[i]);
+    }
+}
+
+PELLISOR_VECTOR_CLONES
+void addSimilarity(const float* __restrict meanX, const float* __restrict squareX,
+                   const float* __restrict crossXY, const float* __restrict meanY,
+                   const float* __restrict squareY, double* __restrict sums, std::size_t n) {
+    const float c1 = float(kC1);
+    const float c2 = float(kC2);
+    for (std::size_t i = 0; i < n; ++i) {
+        const float varianceX = squareX[i] - meanX[i] * meanX[i];
+        const float varianceY = squareY[i] - meanY[i] * meanY[i];
+        const float covariance = crossXY[i] - meanX[i] * meanY[i];
+        const float ux = meanX[i] + kCentre;
+        const float uy = meanY[i] + kCentre;
+        const float similarity = ((2.0f * ux * uy + c1) * (2.0f * covariance + c2)) /
+                                 ((ux * ux + uy * uy + c1) * (varianceX + varianceY + c2));
+        sums[i] += double(similarity);
+    }
+}
+
+// out = the window applied to the 11 rows (or the 11 positions of a row) the taps point at.
+void applyWindow(const std::array<const float*, kWindow>& t, const std::array<float, kWindow>& weights,
+                 float* out, std::size_t n) {
+    windowSum(t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], t[9], t[10], weights.data(), out, n);
+}
+
+// --- the positions whose window lies inside the interior ---
+
+class CroppedSimilarity {
+public:
+    CroppedSimilarity(const std::vector<const RgbImage*>& pictures, const RgbImage& reference)
+        : pictures_(pictures),
+          reference_(reference),
+          interiorWidth_(reference.width - 2),
+          interiorHeight_(reference.height - 2),
+          rowLanes_(std::size_t(interiorWidth_) * 3),
+          outputLanes_(rowLanes_ - 3 * (kWindow - 1)) {
+        const auto weights = windowWeights();
+        for (std::size_t k = 0; k < weights.size(); ++k)
+            weights_[k] = float(weights[k]);
+    }
+
+    std::vector<double> means() {
+        const std::int32_t outputRows = interiorHeight_ - (kWindow - 1);
+        strips_ = std::int32_t((outputLanes_ + kLanesPerStrip - 1) / kLanesPerStrip);
+        const std::int32_t chunks = (outputRows + kRowsPerChunk - 1) / kRowsPerChunk * strips_;
+        chunkSums_.assign(std::size_t(chunks), std::vector<double>(pictures_.size(), 0.0));
+        const std::int32_t threads =
+            std::clamp<std::int32_t>(std::int32_t(std::thread::hardware_concurrency()), 1, chunks);
+        std::vector<std::thread> workers;
+        for (std::int32_t t = 1; t < threads; ++t)
+            workers.emplace_back([this] { work(); });
+        work();
+        for (std::thread& worker : workers)
+            worker.join();
+        // Added up in chunk order, so that the result does not depend on which thread took which chunk.
+        const double positions = double(outputRows) * double(outputLanes_);
+        std::vector<double> result(pictures_.size(), 0.0);
+        for (std::size_t p = 0; p < pictures_.size(); ++p) {
+            for (const auto& sums : chunkSums_)
+                result[p] += sums[p];
+            result[p] /= positions;
+        }
+        return result;
+    }
+
+private:
+    // Maps of one filtered row: the reference's mean and square, then per picture mean, square and
+    // product with the reference.
+    std::size_t mapCount() const { return 2 + 3 * pictures_.size(); }
+
+    struct Scratch {
+        std::vector<std::vector<float>> ring;  // [row slot * mapCount + map]
+        std::vector<float> referenceRow, referenceSquare, pictureRow, pictureSquare, cross;
+        std::vector<std::vector<float>> columnSums;  // one output row, per map
+        std::vector<std::vector<double>> similaritySums;
+    };
+
+    const std::uint8_t* interiorRow(const RgbImage& image, std::int32_t row) const {
+        return image.row(row + 1) + 3;
+    }
+
+    // Filters the lanes from `start` of interior row `row` along the row into its ring slot.
+    void filterRow(Scratch& s, std::int32_t row, std::size_t start, std::size_t lanes) const {
+        const std::size_t inputLanes = lanes + 3 * (kWindow - 1);
+        const std::size_t slot = std::size_t(row % kWindow) * mapCount();
+        auto filterInto = [&](const std::vector<float>& source, std::size_t map) {
+            std::array<const float*, kWindow> taps{};
+            for (int k = 0; k < kWindow; ++k)
+                taps[std::size_t(k)] = source.data() + 3 * std::size_t(k);
+            applyWindow(taps, weights_, s.ring[slot + map].data(), lanes);
+        };
+        centredFloats(interiorRow(reference_, row) + start, s.referenceRow.data(), inputLanes);
+        products(s.referenceRow.data(), s.referenceRow.data(), s.referenceSquare.data(), inputLanes);
+        filterInto(s.referenceRow, 0);
+        filterInto(s.referenceSquare, 1);
+        for (std::size_t p = 0; p < pictures_.size(); ++p) {
+            centredFloats(interiorRow(*pictures_[p], row) + start, s.pictureRow.data(), inputLanes);
+            products(s.pictureRow.data(), s.pictureRow.data(), s.pictureSquare.data(), inputLanes);
+            products(s.pictureRow.data(), s.referenceRow.data(), s.cross.data(), inputLanes);
+            filterInto(s.pictureRow, 2 + 3 * p);
+            filterInto(s.pictureSquare, 3 + 3 * p);
+            filterInto(s.cross, 4 + 3 * p);
+        }
+    }
+
+    // Sums the ring down the column for the output row centred on interior row `row`.
+    void addOutputRow(Scratch& s, std::int32_t row, std::size_t lanes) const {
+        for (std::size_t map = 0; map < mapCount(); ++map) {
+            std::array<const float*, kWindow> taps{};
+            for (int k = 0; k < kWindow; ++k)
+                taps[std::size_t(k)] =
+                    s.ring[std::size_t((row - kRadius + k) % kWindow) * mapCount() + map].data();
+            applyWindow(taps, weights_, s.columnSums[map].data(), lanes);
+        }
+        for (std::size_t p = 0; p < pictures_.size(); ++p) {
+            addSimilarity(s.columnSums[2 + 3 * p].data(), s.columnSums[3 + 3 * p].data(),
+                          s.columnSums[4 + 3 * p].data(), s.columnSums[0].data(), s.columnSums[1].data(),
+                          s.similaritySums[p].data(), lanes);
+        }
+    }
+
+    void work() {
+        Scratch s;
+        const std::size_t stripLanes = std::min(kLanesPerStrip, outputLanes_);
+        s.ring.assign(std::size_t(kWindow) * mapCount(), std::vector<float>(stripLanes));
+        for (auto* row : {&s.referenceRow, &s.referenceSquare, &s.pictureRow, &s.pictureSquare, &s.cross})
+            row->resize(stripLanes + 3 * (kWindow - 1));
+        s.columnSums.assign(mapCount(), std::vector<float>(stripLanes));
+        const std::int32_t lastOutput = interiorHeight_ - kRadius;
+        for (;;) {
+            const std::int32_t chunk = nextChunk_.fetch_add(1);
+            if (std::size_t(chunk) >= chunkSums_.size()) return;
+            const std::int32_t first = kRadius + chunk / strips_ * kRowsPerChunk;
+            const std::int32_t last = std::min(first + kRowsPerChunk, lastOutput);
+            const std::size_t start = std::size_t(chunk % strips_) * kLanesPerStrip;
+            const std::size_t lanes = std::min(kLanesPerStrip, outputLanes_ - start);
+            s.similaritySums.assign(pictures_.size(), std::vector<double>(lanes, 0.0));
+            for (std::int32_t row = first - kRadius; row < first + kRadius; ++row)
+                filterRow(s, row, start, lanes);
+            for (std::int32_t row = first; row < last; ++row) {
+                filterRow(s, row + kRadius, start, lanes);
+                addOutputRow(s, row, lanes);
+            }
+            for (std::size_t p = 0; p < pictures_.size(); ++p) {
+                double sum = 0.0;
+                for (const double value : s.similaritySums[p])
+                    sum += value;
+                chunkSums_[std::size_t(chunk)][p] = sum;
+            }
+        }
+    }
+
+    const std::vector<const RgbImage*>& pictures_;
+    const RgbImage& reference_;
+    const std::int32_t interiorWidth_;
+    const std::int32_t interiorHeight_;
+    const std::size_t rowLanes_;
+    const std::size_t outputLanes_;
+    std::array<float, kWindow> weights_{};
+    std::int32_t strips_ = 1;
+    std::atomic<std::int32_t> nextChunk_{0};
+    std::vector<std::vector<double>> chunkSums_;  // [chunk][picture], written by the chunk's thread
+};
+
+// --- interiors smaller than the window: every position, reflected at the edges ---
+
+// Index i of the array extended by reflection about the edge of the last element.
+std::int32_t reflected(std::int32_t i, std::int32_t size) {
+    const std::int32_t period = 2 * size;
+    i %= period;
+    if (i < 0) i += period;
+    return i < size ? i : period - 1 - i;
+}
+
+double reflectedSimilarity(const RgbImage& picture, const RgbImage& reference) {
+    const auto weights = windowWeights();
+    const std::int32_t width = reference.width - 2;
+    const std::int32_t height = reference.height - 2;
+    auto sample = [](const RgbImage& image, std::int32_t x, std::int32_t y, int channel) {
+        return double(image.row(y + 1)[std::size_t(x + 1) * 3 + std::size_t(channel)]);
+    };
+    double sum = 0.0;
+    for (int channel = 0; channel < 3; ++channel) {
+        for (std::int32_t y = 0; y < height; ++y) {
+            for (std::int32_t x = 0; x < width; ++x) {
+                double mx = 0, my = 0, xx = 0, yy = 0, xy = 0;
+                for (int j = 0; j < kWindow; ++j) {
+                    for (int i = 0; i < kWindow; ++i) {
+                        const double w = weights[std::size_t(j)] * weights[std::size_t(i)];
+                        const std::int32_t sx = reflected(x + i - kRadius, width);
+                        const std::int32_t sy = reflected(y + j - kRadius, height);
+                        const double a = sample(picture, sx, sy, channel);
+                        const double b = sample(reference, sx, sy, channel);
+                        mx += w * a;
+                        my += w * b;
+                        xx += w * a * a;
+                        yy += w * b * b;
+                        xy += w * a * b;
+                    }
+                }
+                sum += ((2 * mx * my + kC1) * (2 * (xy - mx * my) + kC2)) /
+                       ((mx * mx + my * my + kC1) * (xx - mx * mx + yy - my * my + kC2));
+            }
+        }
+    }
+    return sum / (3.0 * double(width) * double(height));
+}
+
+}  // namespace
+
+std::vector<double> structuralSimilarity(const std::vector<const RgbImage*>& pictures,
+                                         const RgbImage& reference) {
+    for (const RgbImage* picture : pictures) {
+        if (picture->width != reference.width || picture->height != reference.height) {
+            throw Error("Obrázky k porovnání mají různou velikost");
+        }
+    }
+    if (reference.width < 3 || reference.height < 3) return std::vector<double>(pictures.size(), 0.0);
+    if (reference.width - 2 >= kWindow && reference.height - 2 >= kWindow) {
+        return CroppedSimilarity(pictures, reference).means();
+    }
+    std::vector<double> result;
+    for (const RgbImage* picture : pictures)
+        result.push_back(reflectedSimilarity(*picture, reference));
+    return result;
+}
+
+}  // namespace pellisor
