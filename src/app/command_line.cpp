@@ -179,8 +179,10 @@ private:
     }
 
     // Filters `source` into chromosome.flt.bmp; with a reference also writes chromosome.quality.json
-    // and chromosome.diff.bmp. Every output is refused before the picture is read.
-    void filter(const std::string& source, const std::optional<NoiseSpec>& noise) {
+    // and chromosome.diff.bmp. Every output is refused before the picture is read. The report names the
+    // input as `shownName`, by default as it was given.
+    void filter(const std::string& source, const std::optional<NoiseSpec>& noise,
+                const std::string& shownName = {}) {
         const std::string target = output(".flt.bmp");
         std::string report, difference;
         if (quality_.hasReference()) {
@@ -192,7 +194,7 @@ private:
         if (const auto problem = quality_.noteFilterRun(source, *run)) {
             failedCondition(*problem);
         } else if (quality_.hasReference()) {
-            quality_.writeQuality(source, *run, noise, report, difference);
+            quality_.writeQuality(shownName.empty() ? source : shownName, *run, noise, report, difference);
         }
     }
 
@@ -222,7 +224,8 @@ private:
                                   changeFileExtension(fileNamePart(quality_.referencePath()), ".noisy.bmp");
         inputs_.refuseOverwrite(noisy);
         quality_.writeNoisyReference(std::get<NoiseSpec>(parsed), noisy);
-        filter(noisy, std::get<NoiseSpec>(parsed));
+        // The report lies beside the noisy picture, so it names it without a directory.
+        filter(noisy, std::get<NoiseSpec>(parsed), fileNamePart(noisy));
     }
 
     // "-o:blocks": chromosome.blocks/blkN.png for every active block over the last filtered picture.

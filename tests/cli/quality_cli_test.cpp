@@ -23,7 +23,7 @@ assert list(r) == ['reference_picture', 'input_picture', 'noise', 'width', 'heig
 assert r['region'] == 'interior' and r['width'] == 48 and r['height'] == 40
 for part in ('filtered', 'input', 'median3x3'):
     assert list(r[part]) == ['mdpp', 'psnr', 'ssim', 'max_error', 'changed'], r[part]
-print(json.dumps(r['noise']))
+print(r['input_picture'], json.dumps(r['noise']))
 f, i = r['filtered'], r['input']
 if f['mdpp'] < i['mdpp'] and f['psnr'] > i['psnr'] and f['ssim'] > i['ssim'] and f['changed'] < i['changed']:
     print('better')
@@ -95,7 +95,7 @@ TEST_F(QualityCli, NoiseFilterAndBlocksWriteTheirFiles) {
     for (const char* name :
          {"clean.noisy.bmp", "median9.flt.bmp", "median9.quality.json", "median9.diff.bmp"})
         EXPECT_TRUE(exists(name)) << name;
-    EXPECT_EQ("{\"kind\": \"sp\", \"level\": 0.1, \"seed\": 7}\nbetter\nmedian\n",
+    EXPECT_EQ("clean.noisy.bmp {\"kind\": \"sp\", \"level\": 0.1, \"seed\": 7}\nbetter\nmedian\n",
               python("report.py", "median9.quality.json"));
     const std::string noisy = readBytes(workFile("clean.noisy.bmp"));
 
@@ -132,7 +132,7 @@ TEST_F(QualityCli, NoiseFilterAndBlocksWriteTheirFiles) {
     EXPECT_EQ(noisy, readBytes(workFile("clean.noisy.bmp")));
     fs::copy_file(workFile("clean.noisy.bmp"), workFile("given.bmp"));
     ASSERT_EQ(0, run({"-ref:clean.bmp", "median9.cha", "-f:given.bmp", "-x"}).status);
-    EXPECT_EQ("null\nbetter\nmedian\n", python("report.py", "median9.quality.json"));
+    EXPECT_EQ("given.bmp null\nbetter\nmedian\n", python("report.py", "median9.quality.json"));
 }
 
 TEST_F(QualityCli, BadRequestsEndTheRunWithAReason) {
