@@ -1,7 +1,9 @@
 // Building the controls of the main window, page by page, and connecting them to the workbench.
 #include "gui/canvas_view.h"
+#include "gui/circuit_error_dialog.h"
 #include "gui/function_dialog.h"
 #include "gui/main_window_parts.h"
+#include "gui/quality_dialog.h"
 #include "gui/result_log.h"
 
 #include <QAction>
@@ -112,6 +114,11 @@ void MainWindow::buildControls() {
     // The dialogs live as long as the window.
     p.functionDialog = new FunctionDialog(p.workbench, this);
     p.resultLog = new ResultLog(this);
+    p.qualityDialog = new QualityDialog(p.workbench, this);
+    p.circuitErrorDialog = new CircuitErrorDialog(p.workbench, this);
+    // A press on a block shows its picture in the quality dialog once the press has done its own work.
+    connect(p.canvas, &CanvasView::blockPressed, p.qualityDialog, &QualityDialog::showBlock,
+            Qt::QueuedConnection);
 }
 
 void MainWindow::buildTopBar(QWidget* central, QVBoxLayout& column) {
