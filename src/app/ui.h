@@ -42,6 +42,10 @@ public:
     virtual void showLog(const std::vector<std::string>& lines) = 0;
     // Shows the function assignment dialog modally; returns when it is closed.
     virtual void showFunctionDialog() = 0;
+    // Shows the dialogs of the measurements beside the window (not modally: the canvas stays usable).
+    // Without a window there is nothing to show.
+    virtual void showQualityDialog() {}
+    virtual void showCircuitErrorDialog() {}
 
     // The picture changed: repaint the canvas from the workbench's scene.
     virtual void repaint() = 0;

@@ -27,9 +27,10 @@ namespace pellisor {
 namespace {
 
 constexpr std::array<const char*, kButtonCount> kButtonNames{
-    "SBdt",         "SBok",         "SBuloz", "SBsnb",      "SBur",    "SBnr",         "SpeedButton3",
-    "SpeedButton1", "SpeedButton2", "SBautv", "SBnextcomb", "SBev",    "SpeedButton4", "SBoptimize",
-    "SBevf",        "SBVHDL",       "SBDot",  "SBbatch",    "SBfiltr", "SBzobv",       "SBulset"};
+    "SBdt",         "SBok",         "SBuloz",       "SBsnb",   "SBur",       "SBnr",
+    "SpeedButton3", "SpeedButton1", "SpeedButton2", "SBautv",  "SBnextcomb", "SBev",
+    "SpeedButton4", "SBoptimize",   "SBevf",        "SBVHDL",  "SBDot",      "SBbatch",
+    "SBfiltr",      "SBzobv",       "SBkvalita",    "SBchyba", "SBulset"};
 
 // Enabled at start; every other button waits for a draw.
 constexpr std::array<Button, 8> kEnabledAtStart{
@@ -170,6 +171,8 @@ void Workbench::draw(bool placeByDepth) {
     enable(Button::SBnextcomb, true);
     enable(Button::SBsnb, true);
     enable(Button::SBzobv, true);
+    enable(Button::SBkvalita, true);
+    enable(Button::SBchyba, true);
     for (const Button button : kNeedFile)
         enable(button, hasFile());
     enable(Button::SBnr, hasFile() && fileExists(changeFileExtension(fileName_, ".ini")));

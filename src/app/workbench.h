@@ -1,8 +1,10 @@
 #pragma once
 
 #include "app/picture_store.h"
+#include "app/quality_measurement.h"
 #include "app/ui.h"
 #include "eval/function_assignment.h"
+#include "measure/error_metrics.h"
 #include "model/chromosome.h"
 #include "model/layout_file.h"
 #include "model/settings_file.h"
@@ -41,10 +43,12 @@ enum class Button : int {
     SBDot,
     SBbatch,
     SBfiltr,
-    SBzobv,   // page "Funkce"
+    SBzobv,
+    SBkvalita,
+    SBchyba,  // page "Funkce"
     SBulset,  // page "Nastavení"
 };
-inline constexpr int kButtonCount = 21;
+inline constexpr int kButtonCount = 23;
 const char* buttonName(Button button);
 
 enum class MouseButton { Left, Middle, Right };
@@ -162,6 +166,28 @@ public:
         RgbImage result;
     };
     std::optional<FilterRun> filterPictureFile(const std::string& source, const std::string& target);
+
+    // --- the measurement dialogs ---
+    void filterQualityClicked();  // SBkvalita: the dialog "Kvalita filtru"
+    void circuitErrorClicked();   // SBchyba: the dialog "Chyba obvodu"
+    // The reference picture chosen in a file dialog; nothing when cancelled.
+    std::optional<std::string> chooseReferencePicture();
+    // Reads the reference and measures the circuit as a filter of its noisy copy, as the filter job
+    // runs; nothing when the job was cancelled. A circuit that is no 3x3 filter raises an Error.
+    std::optional<QualityRun> measureFilterQuality(const std::string& referencePath, const NoiseSpec& noise);
+    // Asks for the name of the report and writes it with the noisy, filtered and difference pictures.
+    void saveQualityClicked(const QualityRun& run);
+    // The report and the pictures of a run under the names `files` gives; none may replace the
+    // reference.
+    void saveQualityRun(const QualityRun& run, const QualityFiles& files);
+    // What a function block computes over the run's noisy picture, as 8-bit values per channel;
+    // nothing for an entry that is no function block of the circuit.
+    std::optional<RgbImage> blockPictureOf(const QualityRun& run, std::int32_t block) const;
+    // The error statistics of the circuit against an operation; a circuit that does not fit raises
+    // an Error.
+    ErrorFigures measureCircuitError(const ErrorSpec& spec) const;
+    // Asks for the name of the report and writes NAME.error.json.
+    void saveErrorClicked(const ErrorSpec& spec, const ErrorFigures& figures);
 
     // --- what the buttons and the command line share ---
     void inform(const std::string& message);

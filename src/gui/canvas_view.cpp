@@ -206,12 +206,15 @@ void CanvasView::press(QMouseEvent* event, bool doubleClick) {
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     const bool ctrl = event->modifiers().testFlag(Qt::ControlModifier);
     MousePressResult result;
+    std::int32_t pressed = -1;
     runner_([&] {
         // No move may have come since the last release or menu (a double click's second press).
         if (!workbench_.dragging()) workbench_.mouseMoved(at.x(), at.y(), shift);
+        pressed = workbench_.currentBlock();
         result = workbench_.mousePressed(*button, at.x(), at.y(), shift, ctrl, doubleClick);
     });
     if (result.openPopup) emit popupRequested(mapToGlobal(at), result.changeValueEnabled);
+    if (*button == MouseButton::Left && !doubleClick && pressed >= 0) emit blockPressed(pressed);
 }
 
 void CanvasView::mouseReleaseEvent(QMouseEvent* event) {

@@ -48,6 +48,8 @@ public:
 signals:
     // A right press on an entry asks for the popup menu at this screen position.
     void popupRequested(const QPoint& globalPosition, bool changeValueEnabled);
+    // A left press hit this entry of the circuit (after the workbench has taken the press).
+    void blockPressed(std::int32_t block);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

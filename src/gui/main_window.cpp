@@ -4,9 +4,11 @@
 
 #include "app/settings.h"
 #include "gui/canvas_view.h"
+#include "gui/circuit_error_dialog.h"
 #include "gui/function_dialog.h"
 #include "gui/picture_files.h"
 #include "gui/qt_ui.h"
+#include "gui/quality_dialog.h"
 #include "gui/result_log.h"
 #include "model/error.h"
 
@@ -44,6 +46,7 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
     buildControls();
     Parts& p = *parts_;
     p.ui.attach(*p.canvas, *p.scrollArea, *p.functionDialog, *p.resultLog);
+    p.ui.attachMeasurementDialogs(*p.qualityDialog, *p.circuitErrorDialog);
     p.ready = true;
 
     resize(1007, 661);
@@ -72,6 +75,8 @@ MainWindow::~MainWindow() {
     parts_->ready = false;
     delete parts_->functionDialog;
     delete parts_->resultLog;
+    delete parts_->qualityDialog;
+    delete parts_->circuitErrorDialog;
     delete takeCentralWidget();
 }
 

@@ -1,7 +1,9 @@
 // Building the controls of the main window, page by page, and connecting them to the workbench.
 #include "gui/canvas_view.h"
+#include "gui/circuit_error_dialog.h"
 #include "gui/function_dialog.h"
 #include "gui/main_window_parts.h"
+#include "gui/quality_dialog.h"
 #include "gui/result_log.h"
 
 #include <QAction>
@@ -55,6 +57,10 @@ const std::array<ButtonControl, kButtonCount> kButtonControls{{
      &Workbench::filterImageClicked},
     {Button::SBzobv, "Chromozom z obvodu", "Přepíše řádek chromozomu podle obvodu v paměti",
      &Workbench::chromosomeFromCircuitClicked},
+    {Button::SBkvalita, "Kvalita filtru", "Změří filtr na zašuměném obraze: MDPP, PSNR, SSIM",
+     &Workbench::filterQualityClicked},
+    {Button::SBchyba, "Chyba obvodu", "Chyba přibližného obvodu proti přesné operaci: MAE, WCE, EP, MRE",
+     &Workbench::circuitErrorClicked},
     {Button::SBulset, "&Uložit", "Uložit nastavení jako výchozí", &Workbench::saveSettingsClicked},
 }};
 
@@ -108,6 +114,11 @@ void MainWindow::buildControls() {
     // The dialogs live as long as the window.
     p.functionDialog = new FunctionDialog(p.workbench, this);
     p.resultLog = new ResultLog(this);
+    p.qualityDialog = new QualityDialog(p.workbench, this);
+    p.circuitErrorDialog = new CircuitErrorDialog(p.workbench, this);
+    // A press on a block shows its picture in the quality dialog once the press has done its own work.
+    connect(p.canvas, &CanvasView::blockPressed, p.qualityDialog, &QualityDialog::showBlock,
+            Qt::QueuedConnection);
 }
 
 void MainWindow::buildTopBar(QWidget* central, QVBoxLayout& column) {
@@ -165,14 +176,28 @@ void MainWindow::buildFunctionPage() {
     functionGrid->setContentsMargins(8, 6, 8, 6);
     functionGrid->setSpacing(2);
     constexpr int kColumns = 4;
+    // The measurement buttons stand beside the page tabs, reachable from every page.
+    auto* measurements = new QWidget(p.pages);
+    measurements->setObjectName(QStringLiteral("pMereni"));
+    auto* measurementRow = new QHBoxLayout(measurements);
+    measurementRow->setContentsMargins(0, 0, 4, 0);
+    measurementRow->setSpacing(2);
+    int place = 0;
     for (std::size_t i = 3; i + 1 < kButtonControls.size(); ++i) {
+        const Button which = kButtonControls[i].button;
+        if (which == Button::SBkvalita || which == Button::SBchyba) {
+            p.buttons[i] = flatButton(kButtonControls[i], measurements);
+            measurementRow->addWidget(p.buttons[i]);
+            continue;
+        }
         QToolButton* button = flatButton(kButtonControls[i], functions);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        const int place = int(i) - 3;
         functionGrid->addWidget(button, place / kColumns, place % kColumns);
         p.buttons[i] = button;
+        ++place;
     }
     p.pages->addTab(functions, QStringLiteral("Funkce"));
+    p.pages->setCornerWidget(measurements, Qt::TopRightCorner);
 }
 
 void MainWindow::buildInformationPage() {

@@ -29,7 +29,9 @@ class QWidget;
 namespace pellisor {
 
 class CanvasView;
+class CircuitErrorDialog;
 class FunctionDialog;
+class QualityDialog;
 class ResultLog;
 
 inline QString text(const std::string& value) {
@@ -79,6 +81,8 @@ struct MainWindow::Parts {
     QAction* changeValue = nullptr;
     FunctionDialog* functionDialog = nullptr;
     ResultLog* resultLog = nullptr;
+    QualityDialog* qualityDialog = nullptr;
+    CircuitErrorDialog* circuitErrorDialog = nullptr;
 
     // What the controls show of texts the user may also edit, as last taken from the workbench.
     std::string shownLine;

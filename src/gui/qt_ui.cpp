@@ -1,8 +1,10 @@
 #include "gui/qt_ui.h"
 
 #include "gui/canvas_view.h"
+#include "gui/circuit_error_dialog.h"
 #include "gui/circuit_picture.h"
 #include "gui/function_dialog.h"
+#include "gui/quality_dialog.h"
 #include "gui/result_log.h"
 #include "model/file_names.h"
 
@@ -94,6 +96,11 @@ void QtUi::attach(CanvasView& canvas, QScrollArea& scrollArea, FunctionDialog& f
     resultLog_ = &resultLog;
 }
 
+void QtUi::attachMeasurementDialogs(QualityDialog& quality, CircuitErrorDialog& circuitError) {
+    qualityDialog_ = &quality;
+    circuitErrorDialog_ = &circuitError;
+}
+
 void QtUi::showError(const std::string& message) {
     QMessageBox::critical(&window_, kTitle, text(message));
 }
@@ -165,6 +172,26 @@ void QtUi::showFunctionDialog() {
     if (!functionDialog_) return;
     functionDialog_->refresh();
     functionDialog_->exec();
+}
+
+namespace {
+
+// A dialog beside the window: shown, or brought to the front when it is already open.
+void showBeside(QDialog* dialog) {
+    if (!dialog) return;
+    dialog->show();
+    dialog->raise();
+    dialog->activateWindow();
+}
+
+}  // namespace
+
+void QtUi::showQualityDialog() {
+    showBeside(qualityDialog_);
+}
+
+void QtUi::showCircuitErrorDialog() {
+    showBeside(circuitErrorDialog_);
 }
 
 void QtUi::repaint() {

@@ -13,7 +13,9 @@ class QWidget;
 namespace pellisor {
 
 class CanvasView;
+class CircuitErrorDialog;
 class FunctionDialog;
+class QualityDialog;
 class ResultLog;
 
 // The workbench's requests answered with Qt dialogs and the main window's widgets.
@@ -25,6 +27,7 @@ public:
     // The parts the requests reach, once they exist; until then they are not shown.
     void attach(CanvasView& canvas, QScrollArea& scrollArea, FunctionDialog& functionDialog,
                 ResultLog& resultLog);
+    void attachMeasurementDialogs(QualityDialog& quality, CircuitErrorDialog& circuitError);
 
     void showError(const std::string& message) override;
     void showInformation(const std::string& message) override;
@@ -36,6 +39,8 @@ public:
     void setClipboard(const std::string& text) override;
     void showLog(const std::vector<std::string>& lines) override;
     void showFunctionDialog() override;
+    void showQualityDialog() override;
+    void showCircuitErrorDialog() override;
     void repaint() override;
     void stateChanged() override;
     void showDragFrame(bool rerender) override;
@@ -53,6 +58,8 @@ private:
     QScrollArea* scrollArea_ = nullptr;
     FunctionDialog* functionDialog_ = nullptr;
     ResultLog* resultLog_ = nullptr;
+    QualityDialog* qualityDialog_ = nullptr;
+    CircuitErrorDialog* circuitErrorDialog_ = nullptr;
 };
 
 // "Name|*.ext|Name|*.ext" as Qt's name filters "Name (*.ext)"; a name that already ends in its
