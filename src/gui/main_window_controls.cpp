@@ -176,28 +176,14 @@ void MainWindow::buildFunctionPage() {
     functionGrid->setContentsMargins(8, 6, 8, 6);
     functionGrid->setSpacing(2);
     constexpr int kColumns = 4;
-    // The measurement buttons stand beside the page tabs, reachable from every page.
-    auto* measurements = new QWidget(p.pages);
-    measurements->setObjectName(QStringLiteral("pMereni"));
-    auto* measurementRow = new QHBoxLayout(measurements);
-    measurementRow->setContentsMargins(0, 0, 4, 0);
-    measurementRow->setSpacing(2);
-    int place = 0;
     for (std::size_t i = 3; i + 1 < kButtonControls.size(); ++i) {
-        const Button which = kButtonControls[i].button;
-        if (which == Button::SBkvalita || which == Button::SBchyba) {
-            p.buttons[i] = flatButton(kButtonControls[i], measurements);
-            measurementRow->addWidget(p.buttons[i]);
-            continue;
-        }
+        const int place = int(i) - 3;
         QToolButton* button = flatButton(kButtonControls[i], functions);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         functionGrid->addWidget(button, place / kColumns, place % kColumns);
         p.buttons[i] = button;
-        ++place;
     }
     p.pages->addTab(functions, QStringLiteral("Funkce"));
-    p.pages->setCornerWidget(measurements, Qt::TopRightCorner);
 }
 
 void MainWindow::buildInformationPage() {
