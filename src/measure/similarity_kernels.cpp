@@ -52,7 +52,8 @@ HWY_INLINE hn::Vec<D> foldedWindow(D d, const float* weights, Tap tap) {
 template <class D>
 HWY_INLINE void windowAlongRow(D d, const float* row, const float* weights, float* out, std::size_t lanes) {
     for (std::size_t i = 0; i < lanes; i += hn::Lanes(d)) {
-        const auto sum = foldedWindow(d, weights, [&](int k) { return hn::LoadU(d, row + i + 3 * std::size_t(k)); });
+        const auto sum =
+            foldedWindow(d, weights, [&](int k) { return hn::LoadU(d, row + i + 3 * std::size_t(k)); });
         hn::StoreU(sum, d, out + i);
     }
 }
@@ -83,22 +84,13 @@ void WindowAlongRows(const float* reference, const float* const* pictures, std::
     }
 }
 
-void AddSimilarityDownColumns(const float* const* rows, std::size_t pictureCount, const float* weights,
-                              float* scratch, std::size_t lanes, double* sums) {
-    const hn::ScalableTag<float> d;
+namespace {
+
+// The SSIM of every lane from the maps of one output row, each picture's sum added to sums[p].
+template <class D>
+HWY_INLINE void addSimilarity(D d, const float* scratch, std::size_t mapStride, std::size_t pictureCount,
+                              std::size_t lanes, double* sums) {
     const std::size_t step = hn::Lanes(d);
-    const std::size_t mapCount = 2 + 3 * pictureCount;
-    const std::size_t mapStride = lanes + kSimilarityPadding;
-    // One map at a time, so that its 11 row pointers stay in registers.
-    for (std::size_t map = 0; map < mapCount; ++map) {
-        const float* column[kSimilarityWindow];
-        for (int k = 0; k < kSimilarityWindow; ++k)
-            column[k] = rows[std::size_t(k) * mapCount + map];
-        float* out = scratch + map * mapStride;
-        for (std::size_t i = 0; i < lanes; i += step) {
-            hn::StoreU(foldedWindow(d, weights, [&](int k) { return hn::LoadU(d, column[k] + i); }), d, out + i);
-        }
-    }
     const auto centre = hn::Set(d, kCentre);
     const auto two = hn::Set(d, 2.0f);
     const auto c1 = hn::Set(d, kC1);
@@ -130,6 +122,40 @@ void AddSimilarityDownColumns(const float* const* rows, std::size_t pictureCount
     }
 }
 
+}  // namespace
+
+void AddSimilarityDownColumns(const float* const* rows, std::size_t pictureCount, const float* weights,
+                              float* scratch, std::size_t lanes, std::size_t outputRows, double* sums) {
+    const hn::ScalableTag<float> d;
+    const std::size_t step = hn::Lanes(d);
+    const std::size_t mapCount = 2 + 3 * pictureCount;
+    const std::size_t mapStride = lanes + kSimilarityPadding;
+    // One map at a time, so that its row pointers stay in registers; two output rows share 10 of their
+    // 11 rows, so they are summed together and each row is loaded once for both.
+    for (std::size_t map = 0; map < mapCount; ++map) {
+        const float* column[kSimilarityWindow + 1];
+        for (std::size_t k = 0; k < kSimilarityWindow - 1 + outputRows; ++k)
+            column[k] = rows[k * mapCount + map];
+        float* out = scratch + map * mapStride;
+        float* secondOut = out + mapCount * mapStride;
+        if (outputRows == 2) {
+            for (std::size_t i = 0; i < lanes; i += step) {
+                hn::StoreU(foldedWindow(d, weights, [&](int k) { return hn::LoadU(d, column[k] + i); }), d,
+                           out + i);
+                hn::StoreU(foldedWindow(d, weights, [&](int k) { return hn::LoadU(d, column[k + 1] + i); }),
+                           d, secondOut + i);
+            }
+        } else {
+            for (std::size_t i = 0; i < lanes; i += step) {
+                hn::StoreU(foldedWindow(d, weights, [&](int k) { return hn::LoadU(d, column[k] + i); }), d,
+                           out + i);
+            }
+        }
+    }
+    for (std::size_t row = 0; row < outputRows; ++row)
+        addSimilarity(d, scratch + row * mapCount * mapStride, mapStride, pictureCount, lanes, sums);
+}
+
 }  // namespace HWY_NAMESPACE
 }  // namespace pellisor
 HWY_AFTER_NAMESPACE();
@@ -151,8 +177,9 @@ void windowAlongRows(const float* reference, const float* const* pictures, std::
 }
 
 void addSimilarityDownColumns(const float* const* rows, std::size_t pictureCount, const float* weights,
-                              float* scratch, std::size_t lanes, double* sums) {
-    HWY_DYNAMIC_DISPATCH(AddSimilarityDownColumns)(rows, pictureCount, weights, scratch, lanes, sums);
+                              float* scratch, std::size_t lanes, std::size_t outputRows, double* sums) {
+    HWY_DYNAMIC_DISPATCH(AddSimilarityDownColumns)
+    (rows, pictureCount, weights, scratch, lanes, outputRows, sums);
 }
 
 }  // namespace pellisor

@@ -20,10 +20,11 @@ void centredRow(const std::uint8_t* bytes, float* out, std::size_t n);
 void windowAlongRows(const float* reference, const float* const* pictures, std::size_t pictureCount,
                      const float* weights, float* const* maps, float* scratch, std::size_t lanes);
 
-// The window down the columns of the maps of 11 rows (rows[k * mapCount + map]) and the SSIM of every
-// lane from it; adds each picture's sum over the lanes to sums[p]. `scratch` has room for
-// 2 + 3 * pictureCount maps of lanes + kSimilarityPadding floats.
+// The window down the columns of the maps of 10 + outputRows rows (rows[k * mapCount + map]) for one
+// or two output rows, and the SSIM of every lane from it; adds each picture's sum over the lanes to
+// sums[p]. `scratch` has room for outputRows * (2 + 3 * pictureCount) maps of lanes + kSimilarityPadding
+// floats.
 void addSimilarityDownColumns(const float* const* rows, std::size_t pictureCount, const float* weights,
-                              float* scratch, std::size_t lanes, double* sums);
+                              float* scratch, std::size_t lanes, std::size_t outputRows, double* sums);
 
 }  // namespace pellisor

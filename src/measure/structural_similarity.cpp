@@ -22,6 +22,8 @@ namespace {
 constexpr int kRadius = 5;
 constexpr int kWindow = 2 * kRadius + 1;
 static_assert(kWindow == kSimilarityWindow);
+// The ring holds the rows of two output rows' windows, which are summed together.
+constexpr int kRingRows = kWindow + 1;
 constexpr double kSigma = 1.5;
 constexpr double kC1 = (0.01 * 255) * (0.01 * 255);
 constexpr double kC2 = (0.03 * 255) * (0.03 * 255);
@@ -103,7 +105,7 @@ private:
     // Filters the lanes from `start` of interior row `row` along the row into its ring slot.
     void filterRow(Scratch& s, std::int32_t row, std::size_t start, std::size_t lanes) const {
         const std::size_t inputLanes = lanes + 3 * (kWindow - 1);
-        const std::size_t slot = std::size_t(row % kWindow) * mapCount();
+        const std::size_t slot = std::size_t(row % kRingRows) * mapCount();
         centredRow(interiorRow(reference_, row) + start, s.referenceRow.data(), inputLanes);
         std::vector<const float*> pictureRows(pictures_.size());
         for (std::size_t p = 0; p < pictures_.size(); ++p) {
@@ -117,28 +119,31 @@ private:
                         maps.data(), s.rowScratch.data(), lanes);
     }
 
-    // Sums the ring down the column for the output row centred on interior row `row`.
-    void addOutputRow(Scratch& s, std::int32_t row, std::size_t lanes, double* sums) const {
-        std::vector<const float*> rows(std::size_t(kWindow) * mapCount());
-        for (int k = 0; k < kWindow; ++k) {
+    // Sums the ring down the columns for the `count` (1 or 2) output rows from the one centred on
+    // interior row `row`.
+    void addOutputRows(Scratch& s, std::int32_t row, std::int32_t count, std::size_t lanes,
+                       double* sums) const {
+        std::vector<const float*> rows(std::size_t(kWindow - 1 + count) * mapCount());
+        for (int k = 0; k < kWindow - 1 + count; ++k) {
             for (std::size_t map = 0; map < mapCount(); ++map) {
                 rows[std::size_t(k) * mapCount() + map] =
-                    s.ring[std::size_t((row - kRadius + k) % kWindow) * mapCount() + map].data();
+                    s.ring[std::size_t((row - kRadius + k) % kRingRows) * mapCount() + map].data();
             }
         }
         addSimilarityDownColumns(rows.data(), pictures_.size(), weights_.data(), s.columnScratch.data(),
-                                 lanes, sums);
+                                 lanes, std::size_t(count), sums);
     }
 
     void work() {
         Scratch s;
         const std::size_t stripLanes = std::min(kLanesPerStrip, outputLanes_);
         const std::size_t inputLanes = stripLanes + 3 * (kWindow - 1) + kSimilarityPadding;
-        s.ring.assign(std::size_t(kWindow) * mapCount(), std::vector<float>(stripLanes + kSimilarityPadding));
+        s.ring.assign(std::size_t(kRingRows) * mapCount(),
+                      std::vector<float>(stripLanes + kSimilarityPadding));
         s.referenceRow.resize(inputLanes);
         s.pictureRows.assign(pictures_.size(), std::vector<float>(inputLanes));
         s.rowScratch.resize(2 * inputLanes);
-        s.columnScratch.resize(mapCount() * (stripLanes + kSimilarityPadding));
+        s.columnScratch.resize(2 * mapCount() * (stripLanes + kSimilarityPadding));
         const std::int32_t lastOutput = interiorHeight_ - kRadius;
         for (;;) {
             const std::int32_t chunk = nextChunk_.fetch_add(1);
@@ -149,9 +154,11 @@ private:
             const std::size_t lanes = std::min(kLanesPerStrip, outputLanes_ - start);
             for (std::int32_t row = first - kRadius; row < first + kRadius; ++row)
                 filterRow(s, row, start, lanes);
-            for (std::int32_t row = first; row < last; ++row) {
-                filterRow(s, row + kRadius, start, lanes);
-                addOutputRow(s, row, lanes, chunkSums_[std::size_t(chunk)].data());
+            for (std::int32_t row = first; row < last; row += 2) {
+                const std::int32_t count = std::min(2, last - row);
+                for (std::int32_t k = 0; k < count; ++k)
+                    filterRow(s, row + kRadius + k, start, lanes);
+                addOutputRows(s, row, count, lanes, chunkSums_[std::size_t(chunk)].data());
             }
         }
     }
