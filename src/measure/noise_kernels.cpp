@@ -43,13 +43,15 @@ HWY_INLINE hn::Vec<D> splitMix64Finish(D d, hn::Vec<D> z) {
 }  // namespace
 
 std::size_t AddImpulseNoise(bool saltAndPepper, const std::uint8_t* clean, std::uint8_t* noisy,
-                            std::uint64_t seed, std::uint64_t threshold, std::uint64_t first, std::size_t count) {
+                            std::uint64_t seed, std::uint64_t threshold, std::uint64_t first,
+                            std::size_t count) {
     const hn::ScalableTag<std::uint64_t> d;
     const hn::Rebind<std::int64_t, decltype(d)> di;
     const hn::Rebind<std::uint8_t, decltype(d)> d8;
     const std::size_t step = hn::Lanes(d);
     // The state before output 2s is seed + (2s + 1) gamma; output 2s + 1 adds one gamma more.
-    auto state = hn::Add(hn::Set(d, seed + (2 * first + 1) * kGoldenGamma), multiply(d, hn::Iota(d, 0), 2 * kGoldenGamma));
+    auto state = hn::Add(hn::Set(d, seed + (2 * first + 1) * kGoldenGamma),
+                         multiply(d, hn::Iota(d, 0), 2 * kGoldenGamma));
     const auto advance = hn::Set(d, 2 * kGoldenGamma * step);
     const auto gamma = hn::Set(d, kGoldenGamma);
     const auto limit = hn::Set(di, std::int64_t(threshold));
@@ -65,7 +67,8 @@ std::size_t AddImpulseNoise(bool saltAndPepper, const std::uint8_t* clean, std::
         }
         const auto mask = hn::TruncateTo(d8, hn::BitCast(d, hn::VecFromMask(di, isNoisy)));
         const auto bytes = hn::LoadU(d8, clean + i);
-        hn::StoreU(hn::Or(hn::And(mask, hn::TruncateTo(d8, newValue)), hn::AndNot(mask, bytes)), d8, noisy + i);
+        hn::StoreU(hn::Or(hn::And(mask, hn::TruncateTo(d8, newValue)), hn::AndNot(mask, bytes)), d8,
+                   noisy + i);
         state = hn::Add(state, advance);
     }
     return i;
@@ -81,7 +84,8 @@ namespace pellisor {
 HWY_EXPORT(AddImpulseNoise);
 
 std::size_t addImpulseNoise(bool saltAndPepper, const std::uint8_t* clean, std::uint8_t* noisy,
-                            std::uint64_t seed, std::uint64_t threshold, std::uint64_t first, std::size_t count) {
+                            std::uint64_t seed, std::uint64_t threshold, std::uint64_t first,
+                            std::size_t count) {
     return HWY_DYNAMIC_DISPATCH(AddImpulseNoise)(saltAndPepper, clean, noisy, seed, threshold, first, count);
 }
 

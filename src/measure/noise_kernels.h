@@ -11,6 +11,7 @@ namespace pellisor {
 // multiple of 2^-53, rounded up); its new value comes from output 2s + 1. Does whole vectors only and
 // returns how many samples it did.
 std::size_t addImpulseNoise(bool saltAndPepper, const std::uint8_t* clean, std::uint8_t* noisy,
-                            std::uint64_t seed, std::uint64_t threshold, std::uint64_t first, std::size_t count);
+                            std::uint64_t seed, std::uint64_t threshold, std::uint64_t first,
+                            std::size_t count);
 
 }  // namespace pellisor

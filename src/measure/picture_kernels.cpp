@@ -41,10 +41,11 @@ void MedianOfRows(const std::uint8_t* above, const std::uint8_t* middle, const s
     using V = hn::Vec<decltype(d)>;
     const std::size_t step = hn::Lanes(d);
     auto vectorAt = [&](std::size_t i) {
-        V p[9] = {hn::LoadU(d, above + i),      hn::LoadU(d, above + i + 3),  hn::LoadU(d, above + i + 6),
-                  hn::LoadU(d, middle + i),     hn::LoadU(d, middle + i + 3), hn::LoadU(d, middle + i + 6),
-                  hn::LoadU(d, below + i),      hn::LoadU(d, below + i + 3),  hn::LoadU(d, below + i + 6)};
-        hn::StoreU(medianOfNine(p, [](V a, V b) { return hn::Min(a, b); }, [](V a, V b) { return hn::Max(a, b); }),
+        V p[9] = {hn::LoadU(d, above + i),  hn::LoadU(d, above + i + 3),  hn::LoadU(d, above + i + 6),
+                  hn::LoadU(d, middle + i), hn::LoadU(d, middle + i + 3), hn::LoadU(d, middle + i + 6),
+                  hn::LoadU(d, below + i),  hn::LoadU(d, below + i + 3),  hn::LoadU(d, below + i + 6)};
+        hn::StoreU(medianOfNine(
+                       p, [](V a, V b) { return hn::Min(a, b); }, [](V a, V b) { return hn::Max(a, b); }),
                    d, out + i);
     };
     if (lanes < step) {
