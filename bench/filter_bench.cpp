@@ -222,6 +222,42 @@ void qualityRun(benchmark::State& state) {
     }
 }
 
+// The parts of the quality run one by one, so that each one's share can be read off.
+const RgbImage& noisyPicture() {
+    static const RgbImage noisy = addNoise(picture(), {NoiseKind::SaltAndPepper, 0.1, 7});
+    return noisy;
+}
+
+void qualityNoise(benchmark::State& state) {
+    for (auto _ : state) {
+        const RgbImage noisy = addNoise(picture(), {NoiseKind::SaltAndPepper, 0.1, 7});
+        benchmark::DoNotOptimize(noisy.pixels.data());
+    }
+}
+
+void qualityMedian(benchmark::State& state) {
+    for (auto _ : state) {
+        const RgbImage median = median3x3(noisyPicture());
+        benchmark::DoNotOptimize(median.pixels.data());
+    }
+}
+
+void qualityDifference(benchmark::State& state) {
+    for (auto _ : state) {
+        const RgbImage difference = differencePicture(noisyPicture(), picture());
+        benchmark::DoNotOptimize(difference.pixels.data());
+    }
+}
+
+// The three comparisons (SSIM and the difference figures) of the quality run.
+void qualityCompare(benchmark::State& state) {
+    const RgbImage median = median3x3(noisyPicture());
+    for (auto _ : state) {
+        auto figures = compareInterior({&median, &noisyPicture(), &median}, picture());
+        benchmark::DoNotOptimize(figures);
+    }
+}
+
 BENCHMARK_CAPTURE(plainBenchmark, median_plain, medianOfNine)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2)
@@ -238,7 +274,11 @@ BENCHMARK_CAPTURE(compiledBenchmark, random8x8_compiled, random8x8Bytes)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(copyPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
-BENCHMARK(qualityRun)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(qualityRun)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(qualityNoise)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(qualityMedian)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(qualityDifference)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(qualityCompare)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK_CAPTURE(plainBenchmark, wide8x8_plain, random8x8Wide)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(2)

@@ -5,6 +5,8 @@
 // differ in the last bit between machines, which could move a rounded sample.
 #include "measure/noise.h"
 
+#include "measure/noise_kernels.h"
+
 #include "model/error.h"
 
 #include <algorithm>
@@ -120,6 +122,12 @@ std::uint8_t noisySample(std::uint8_t clean, const NoiseSpec& spec, std::uint64_
 template <NoiseKind kind>
 void addNoiseTo(const RgbImage& clean, const NoiseSpec& spec, std::size_t first, std::size_t end,
                 RgbImage& noisy) {
+    if constexpr (kind != NoiseKind::Gaussian) {
+        // unitInterval(draw) < level exactly when (draw >> 11) < level 2^53, which is exact, rounded up.
+        const auto threshold = static_cast<std::uint64_t>(std::ceil(std::ldexp(spec.level, 53)));
+        first += addImpulseNoise(kind == NoiseKind::SaltAndPepper, clean.pixels.data() + first,
+                                 noisy.pixels.data() + first, spec.seed, threshold, first, end - first);
+    }
     for (std::size_t s = first; s < end; ++s)
         noisy.pixels[s] = noisySample<kind>(clean.pixels[s], spec, s);
 }

@@ -1,13 +1,17 @@
 #include "measure/picture_quality.h"
 
+#include "measure/picture_kernels.h"
 #include "measure/red_frame.h"
+#include "measure/split_across_threads.h"
 #include "measure/structural_similarity.h"
 #include "model/error.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <utility>
 
 namespace pellisor {
@@ -22,55 +26,32 @@ void requireSameSize(const RgbImage& a, const RgbImage& b) {
     }
 }
 
-// The sums behind MDPP, PSNR, max_error and changed, exact in integers.
+// The sums behind MDPP, PSNR, max_error and changed, exact in integers, rows split over threads.
 QualityFigures differenceFigures(const RgbImage& picture, const RgbImage& reference) {
     QualityFigures figures;
     const std::size_t lanes = std::size_t(reference.width - 2) * 3;
-    std::uint64_t absoluteSum = 0;
-    std::uint64_t squareSum = 0;
-    for (std::int32_t y = 1; y + 1 < reference.height; ++y) {
-        const std::uint8_t* a = picture.row(y) + 3;
-        const std::uint8_t* b = reference.row(y) + 3;
-        std::uint64_t rowAbsolute = 0;
-        std::uint64_t rowSquare = 0;
-        std::uint64_t rowChanged = 0;
-        std::int32_t rowMax = 0;
-        for (std::size_t i = 0; i < lanes; ++i) {
-            const std::int32_t difference = std::abs(std::int32_t(a[i]) - std::int32_t(b[i]));
-            rowAbsolute += std::uint64_t(difference);
-            rowSquare += std::uint32_t(difference * difference);
-            rowChanged += difference != 0 ? 1u : 0u;
-            rowMax = std::max(rowMax, difference);
-        }
-        absoluteSum += rowAbsolute;
-        squareSum += rowSquare;
-        figures.changed += rowChanged;
-        figures.maxError = std::max(figures.maxError, rowMax);
+    const std::size_t rows = std::size_t(reference.height - 2);
+    std::vector<DifferenceSums> shares(std::max<unsigned>(std::thread::hardware_concurrency(), 1));
+    std::atomic<std::size_t> nextShare{0};
+    splitAcrossThreads(rows, 64, [&](std::size_t first, std::size_t end) {
+        DifferenceSums& sums = shares[nextShare.fetch_add(1)];
+        for (std::size_t y = first + 1; y < end + 1; ++y)
+            addDifferenceSums(picture.row(std::int32_t(y)) + 3, reference.row(std::int32_t(y)) + 3, lanes,
+                              sums);
+    });
+    DifferenceSums total;
+    for (const DifferenceSums& sums : shares) {
+        total.absolute += sums.absolute;
+        total.square += sums.square;
+        total.changed += sums.changed;
+        total.largest = std::max(total.largest, sums.largest);
     }
-    const double samples = double(lanes) * double(reference.height - 2);
-    figures.mdpp = double(absoluteSum) / samples;
-    if (squareSum != 0) figures.psnr = 10.0 * std::log10(255.0 * 255.0 / (double(squareSum) / samples));
+    const double samples = double(lanes) * double(rows);
+    figures.mdpp = double(total.absolute) / samples;
+    if (total.square != 0) figures.psnr = 10.0 * std::log10(255.0 * 255.0 / (double(total.square) / samples));
+    figures.changed = std::int64_t(total.changed);
+    figures.maxError = std::int32_t(total.largest);
     return figures;
-}
-
-// The median of nine by 19 compare-exchange steps, for every lane of a row: lane j of row y reads byte
-// j of rows y-1, y and y+1, shifted by three bytes per column. Written over plain locals, the loop
-// becomes vector MIN/MAX instructions.
-void medianRow(const std::uint8_t* __restrict above, const std::uint8_t* __restrict middle,
-               const std::uint8_t* __restrict below, std::uint8_t* __restrict out, std::size_t lanes) {
-    for (std::size_t i = 0; i < lanes; ++i) {
-        std::uint8_t p[9] = {above[i],      above[i + 3], above[i + 6], middle[i],   middle[i + 3],
-                             middle[i + 6], below[i],     below[i + 3], below[i + 6]};
-        auto order = [&](int a, int b) {
-            const std::uint8_t low = std::min(p[a], p[b]);
-            p[b] = std::max(p[a], p[b]);
-            p[a] = low;
-        };
-        order(1, 2), order(4, 5), order(7, 8), order(0, 1), order(3, 4), order(6, 7), order(1, 2);
-        order(4, 5), order(7, 8), order(0, 3), order(5, 8), order(4, 7), order(3, 6), order(1, 4);
-        order(2, 5), order(4, 7), order(4, 2), order(6, 4), order(4, 2);
-        out[i] = p[4];
-    }
 }
 
 }  // namespace
@@ -96,19 +77,23 @@ QualityFigures compareInterior(const RgbImage& picture, const RgbImage& referenc
 RgbImage differencePicture(const RgbImage& a, const RgbImage& b) {
     requireSameSize(a, b);
     RgbImage difference{a.width, a.height, std::vector<std::uint8_t>(a.pixels.size())};
-    for (std::size_t i = 0; i < a.pixels.size(); ++i)
-        difference.pixels[i] = std::uint8_t(std::abs(std::int32_t(a.pixels[i]) - std::int32_t(b.pixels[i])));
+    splitAcrossThreads(a.pixels.size(), 1 << 18, [&](std::size_t first, std::size_t end) {
+        absoluteDifference(a.pixels.data() + first, b.pixels.data() + first, difference.pixels.data() + first,
+                           end - first);
+    });
     return difference;
 }
 
 RgbImage median3x3(const RgbImage& picture) {
     RgbImage result{picture.width, picture.height, std::vector<std::uint8_t>(picture.pixels.size())};
     if (picture.width < 1 || picture.height < 1) return result;
-    if (picture.width >= 3) {
-        for (std::int32_t y = 1; y + 1 < picture.height; ++y) {
-            medianRow(picture.row(y - 1), picture.row(y), picture.row(y + 1), result.row(y) + 3,
-                      std::size_t(picture.width - 2) * 3);
-        }
+    if (picture.width >= 3 && picture.height >= 3) {
+        splitAcrossThreads(std::size_t(picture.height - 2), 64, [&](std::size_t first, std::size_t end) {
+            for (std::int32_t y = std::int32_t(first) + 1; y < std::int32_t(end) + 1; ++y) {
+                medianOfRows(picture.row(y - 1), picture.row(y), picture.row(y + 1), result.row(y) + 3,
+                             std::size_t(picture.width - 2) * 3);
+            }
+        });
     }
     paintFrameRed(result);
     return result;

@@ -2,9 +2,10 @@
 // rows, and every output row sums its 11 ring rows. The bytes of a row are the lanes, red, green and
 // blue of consecutive pixels side by side, so the three channels go through the same loops with a
 // column step of three lanes. Sums are in float over values centred on 0 (the variances then lose
-// little to cancellation) and the SSIM of each position is added up in double. The loops have a
-// second version for AVX2 chosen at run time; without fused multiply-adds both give the same bits.
+// little to cancellation); the SSIM of the positions of a row is added up in float, the rows in double.
 #include "measure/structural_similarity.h"
+
+#include "measure/similarity_kernels.h"
 
 #include "model/error.h"
 
@@ -14,26 +15,22 @@
 #include <cmath>
 #include <thread>
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__SANITIZE_ADDRESS__)
-#define PELLISOR_VECTOR_CLONES __attribute__((target_clones("avx2", "default")))
-#else
-#define PELLISOR_VECTOR_CLONES
-#endif
-
 namespace pellisor {
 
 namespace {
 
 constexpr int kRadius = 5;
 constexpr int kWindow = 2 * kRadius + 1;
+static_assert(kWindow == kSimilarityWindow);
+// The ring holds the rows of two output rows' windows, which are summed together.
+constexpr int kRingRows = kWindow + 1;
 constexpr double kSigma = 1.5;
 constexpr double kC1 = (0.01 * 255) * (0.01 * 255);
 constexpr double kC2 = (0.03 * 255) * (0.03 * 255);
-constexpr float kCentre = 128.0f;
 // A chunk of work is a band of output rows in a strip of lanes narrow enough that its ring of rows stays
 // in the core's cache.
-constexpr std::int32_t kRowsPerChunk = 64;
-constexpr std::size_t kLanesPerStrip = 1536;
+constexpr std::int32_t kRowsPerChunk = 128;
+constexpr std::size_t kLanesPerStrip = 1024;
 
 // exp(-x^2 / (2 sigma^2)) for x = -5 ... 5, normalised to sum 1.
 std::array<double, kWindow> windowWeights() {
@@ -47,59 +44,6 @@ std::array<double, kWindow> windowWeights() {
     for (double& weight : weights)
         weight /= sum;
     return weights;
-}
-
-// --- the vector loops ---
-
-PELLISOR_VECTOR_CLONES
-void centredFloats(const std::uint8_t* __restrict bytes, float* __restrict out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = float(bytes[i]) - kCentre;
-}
-
-PELLISOR_VECTOR_CLONES
-void products(const float* __restrict a, const float* __restrict b, float* __restrict out, std::size_t n) {
-    for (std::size_t i = 0; i < n; ++i)
-        out[i] = a[i] * b[i];
-}
-
-// The window over 11 rows (or 11 positions of a row, three lanes apart) in one pass, summed in a fixed
-// order: the centre, then the pairs from the outside in.
-PELLISOR_VECTOR_CLONES
-void windowSum(const float* __restrict t0, const float* __restrict t1, const float* __restrict t2,
-               const float* __restrict t3, const float* __restrict t4, const float* __restrict t5,
-               const float* __restrict t6, const float* __restrict t7, const float* __restrict t8,
-               const float* __restrict t9, const float* __restrict t10, const float* __restrict w,
-               float* __restrict out, std::size_t n) {
-    const float w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5];
-    for (std::size_t i = 0; i < n; ++i) {
-        out[i] = w5 * t5[i] + w0 * (t0[i] + t10[i]) + w1 * (t1[i] + t9[i]) + w2 * (t2[i] + t8[i]) +
-                 w3 * (t3[i] + t7[i]) + w4 * (t4[i] + t6[i]);
-    }
-}
-
-PELLISOR_VECTOR_CLONES
-void addSimilarity(const float* __restrict meanX, const float* __restrict squareX,
-                   const float* __restrict crossXY, const float* __restrict meanY,
-                   const float* __restrict squareY, double* __restrict sums, std::size_t n) {
-    const float c1 = float(kC1);
-    const float c2 = float(kC2);
-    for (std::size_t i = 0; i < n; ++i) {
-        const float varianceX = squareX[i] - meanX[i] * meanX[i];
-        const float varianceY = squareY[i] - meanY[i] * meanY[i];
-        const float covariance = crossXY[i] - meanX[i] * meanY[i];
-        const float ux = meanX[i] + kCentre;
-        const float uy = meanY[i] + kCentre;
-        const float similarity = ((2.0f * ux * uy + c1) * (2.0f * covariance + c2)) /
-                                 ((ux * ux + uy * uy + c1) * (varianceX + varianceY + c2));
-        sums[i] += double(similarity);
-    }
-}
-
-// out = the window applied to the 11 rows (or the 11 positions of a row) the taps point at.
-void applyWindow(const std::array<const float*, kWindow>& t, const std::array<float, kWindow>& weights,
-                 float* out, std::size_t n) {
-    windowSum(t[0], t[1], t[2], t[3], t[4], t[5], t[6], t[7], t[8], t[9], t[10], weights.data(), out, n);
 }
 
 // --- the positions whose window lies inside the interior ---
@@ -149,9 +93,9 @@ private:
 
     struct Scratch {
         std::vector<std::vector<float>> ring;  // [row slot * mapCount + map]
-        std::vector<float> referenceRow, referenceSquare, pictureRow, pictureSquare, cross;
-        std::vector<std::vector<float>> columnSums;  // one output row, per map
-        std::vector<std::vector<double>> similaritySums;
+        std::vector<float> referenceRow;
+        std::vector<std::vector<float>> pictureRows;
+        std::vector<float> rowScratch, columnScratch;
     };
 
     const std::uint8_t* interiorRow(const RgbImage& image, std::int32_t row) const {
@@ -161,50 +105,45 @@ private:
     // Filters the lanes from `start` of interior row `row` along the row into its ring slot.
     void filterRow(Scratch& s, std::int32_t row, std::size_t start, std::size_t lanes) const {
         const std::size_t inputLanes = lanes + 3 * (kWindow - 1);
-        const std::size_t slot = std::size_t(row % kWindow) * mapCount();
-        auto filterInto = [&](const std::vector<float>& source, std::size_t map) {
-            std::array<const float*, kWindow> taps{};
-            for (int k = 0; k < kWindow; ++k)
-                taps[std::size_t(k)] = source.data() + 3 * std::size_t(k);
-            applyWindow(taps, weights_, s.ring[slot + map].data(), lanes);
-        };
-        centredFloats(interiorRow(reference_, row) + start, s.referenceRow.data(), inputLanes);
-        products(s.referenceRow.data(), s.referenceRow.data(), s.referenceSquare.data(), inputLanes);
-        filterInto(s.referenceRow, 0);
-        filterInto(s.referenceSquare, 1);
+        const std::size_t slot = std::size_t(row % kRingRows) * mapCount();
+        centredRow(interiorRow(reference_, row) + start, s.referenceRow.data(), inputLanes);
+        std::vector<const float*> pictureRows(pictures_.size());
         for (std::size_t p = 0; p < pictures_.size(); ++p) {
-            centredFloats(interiorRow(*pictures_[p], row) + start, s.pictureRow.data(), inputLanes);
-            products(s.pictureRow.data(), s.pictureRow.data(), s.pictureSquare.data(), inputLanes);
-            products(s.pictureRow.data(), s.referenceRow.data(), s.cross.data(), inputLanes);
-            filterInto(s.pictureRow, 2 + 3 * p);
-            filterInto(s.pictureSquare, 3 + 3 * p);
-            filterInto(s.cross, 4 + 3 * p);
+            centredRow(interiorRow(*pictures_[p], row) + start, s.pictureRows[p].data(), inputLanes);
+            pictureRows[p] = s.pictureRows[p].data();
         }
+        std::vector<float*> maps(mapCount());
+        for (std::size_t map = 0; map < mapCount(); ++map)
+            maps[map] = s.ring[slot + map].data();
+        windowAlongRows(s.referenceRow.data(), pictureRows.data(), pictures_.size(), weights_.data(),
+                        maps.data(), s.rowScratch.data(), lanes);
     }
 
-    // Sums the ring down the column for the output row centred on interior row `row`.
-    void addOutputRow(Scratch& s, std::int32_t row, std::size_t lanes) const {
-        for (std::size_t map = 0; map < mapCount(); ++map) {
-            std::array<const float*, kWindow> taps{};
-            for (int k = 0; k < kWindow; ++k)
-                taps[std::size_t(k)] =
-                    s.ring[std::size_t((row - kRadius + k) % kWindow) * mapCount() + map].data();
-            applyWindow(taps, weights_, s.columnSums[map].data(), lanes);
+    // Sums the ring down the columns for the `count` (1 or 2) output rows from the one centred on
+    // interior row `row`.
+    void addOutputRows(Scratch& s, std::int32_t row, std::int32_t count, std::size_t lanes,
+                       double* sums) const {
+        std::vector<const float*> rows(std::size_t(kWindow - 1 + count) * mapCount());
+        for (int k = 0; k < kWindow - 1 + count; ++k) {
+            for (std::size_t map = 0; map < mapCount(); ++map) {
+                rows[std::size_t(k) * mapCount() + map] =
+                    s.ring[std::size_t((row - kRadius + k) % kRingRows) * mapCount() + map].data();
+            }
         }
-        for (std::size_t p = 0; p < pictures_.size(); ++p) {
-            addSimilarity(s.columnSums[2 + 3 * p].data(), s.columnSums[3 + 3 * p].data(),
-                          s.columnSums[4 + 3 * p].data(), s.columnSums[0].data(), s.columnSums[1].data(),
-                          s.similaritySums[p].data(), lanes);
-        }
+        addSimilarityDownColumns(rows.data(), pictures_.size(), weights_.data(), s.columnScratch.data(),
+                                 lanes, std::size_t(count), sums);
     }
 
     void work() {
         Scratch s;
         const std::size_t stripLanes = std::min(kLanesPerStrip, outputLanes_);
-        s.ring.assign(std::size_t(kWindow) * mapCount(), std::vector<float>(stripLanes));
-        for (auto* row : {&s.referenceRow, &s.referenceSquare, &s.pictureRow, &s.pictureSquare, &s.cross})
-            row->resize(stripLanes + 3 * (kWindow - 1));
-        s.columnSums.assign(mapCount(), std::vector<float>(stripLanes));
+        const std::size_t inputLanes = stripLanes + 3 * (kWindow - 1) + kSimilarityPadding;
+        s.ring.assign(std::size_t(kRingRows) * mapCount(),
+                      std::vector<float>(stripLanes + kSimilarityPadding));
+        s.referenceRow.resize(inputLanes);
+        s.pictureRows.assign(pictures_.size(), std::vector<float>(inputLanes));
+        s.rowScratch.resize(2 * inputLanes);
+        s.columnScratch.resize(2 * mapCount() * (stripLanes + kSimilarityPadding));
         const std::int32_t lastOutput = interiorHeight_ - kRadius;
         for (;;) {
             const std::int32_t chunk = nextChunk_.fetch_add(1);
@@ -213,18 +152,13 @@ private:
             const std::int32_t last = std::min(first + kRowsPerChunk, lastOutput);
             const std::size_t start = std::size_t(chunk % strips_) * kLanesPerStrip;
             const std::size_t lanes = std::min(kLanesPerStrip, outputLanes_ - start);
-            s.similaritySums.assign(pictures_.size(), std::vector<double>(lanes, 0.0));
             for (std::int32_t row = first - kRadius; row < first + kRadius; ++row)
                 filterRow(s, row, start, lanes);
-            for (std::int32_t row = first; row < last; ++row) {
-                filterRow(s, row + kRadius, start, lanes);
-                addOutputRow(s, row, lanes);
-            }
-            for (std::size_t p = 0; p < pictures_.size(); ++p) {
-                double sum = 0.0;
-                for (const double value : s.similaritySums[p])
-                    sum += value;
-                chunkSums_[std::size_t(chunk)][p] = sum;
+            for (std::int32_t row = first; row < last; row += 2) {
+                const std::int32_t count = std::min(2, last - row);
+                for (std::int32_t k = 0; k < count; ++k)
+                    filterRow(s, row + kRadius + k, start, lanes);
+                addOutputRows(s, row, count, lanes, chunkSums_[std::size_t(chunk)].data());
             }
         }
     }

@@ -1,6 +1,8 @@
 #include "measure/noise.h"
+#include "measure/picture_quality.h"
 
 #include <gtest/gtest.h>
+#include <hwy/targets.h>
 
 #include <algorithm>
 #include <cmath>
@@ -132,6 +134,29 @@ TEST(Noise, KindsByNameAndLevelsOutOfRange) {
     EXPECT_THROW(addNoise(clean, {NoiseKind::Gaussian, NAN, 1}), std::runtime_error);
     for (const std::uint8_t byte : addNoise(grey(4, 4, 7), {NoiseKind::SaltAndPepper, 1.0, 2}).pixels)
         EXPECT_TRUE(byte == 0 || byte == 255);
+}
+
+// The vector code is chosen per processor; every instruction set this one runs must give the same bytes.
+TEST(Noise, EveryInstructionSetGivesTheSameBytes) {
+    const RgbImage clean = randomImage(5, 331, 7);
+    auto run = [&] {
+        std::vector<std::uint8_t> bytes;
+        for (const NoiseKind kind : {NoiseKind::SaltAndPepper, NoiseKind::RandomValued}) {
+            const RgbImage noisy = addNoise(clean, {kind, 0.37, 11});
+            bytes.insert(bytes.end(), noisy.pixels.begin(), noisy.pixels.end());
+            const RgbImage median = median3x3(noisy);
+            bytes.insert(bytes.end(), median.pixels.begin(), median.pixels.end());
+        }
+        return bytes;
+    };
+    const std::vector<std::uint8_t> expected = run();
+    const std::vector<std::int64_t> targets = hwy::SupportedAndGeneratedTargets();
+    for (const std::int64_t target : targets) {
+        hwy::SetSupportedTargetsForTest(target);
+        EXPECT_EQ(expected, run()) << hwy::TargetName(target);
+    }
+    hwy::SetSupportedTargetsForTest(0);
+    EXPECT_GE(targets.size(), 2u);
 }
 
 }  // namespace

@@ -128,6 +128,44 @@ TEST(PictureQuality, SsimAgreesWithScikitImage) {
     }
 }
 
+// A picture wide and tall enough to be cut into several strips and bands of rows, three pictures at
+// once, against scikit-image.
+TEST(PictureQuality, SsimOfAWidePictureInStripsAgreesWithScikitImage) {
+    if (test::runCommand("/usr/bin/python3 -c 'import skimage.metrics' 2>/dev/null").status != 0)
+        GTEST_SKIP() << "python3-skimage is not installed (scripts/setup installs it)";
+    test::TempDir dir;
+    std::mt19937 rng(77);
+    const std::int32_t width = 1400, height = 291;  // the last band has an odd number of rows
+    const RgbImage reference = smoothImage(rng, width, height);
+    const RgbImage pictures[3] = {disturbed(rng, reference, 5), disturbed(rng, reference, 40),
+                                  randomImage(rng, width, height)};
+    const std::vector<QualityFigures> ours =
+        compareInterior({&pictures[0], &pictures[1], &pictures[2]}, reference);
+    std::ostringstream script;
+    script << "import numpy as np\nfrom skimage.metrics import structural_similarity as ssim\n"
+           << "r = np.fromfile('" << dir.file("r") << "', np.uint8).reshape(" << height << ", " << width
+           << ", 3)[1:-1, 1:-1]\n";
+    test::writeBytes(dir.file("r"), std::string(reference.pixels.begin(), reference.pixels.end()));
+    for (int p = 0; p < 3; ++p) {
+        const std::string name = dir.file("p" + std::to_string(p));
+        test::writeBytes(name, std::string(pictures[p].pixels.begin(), pictures[p].pixels.end()));
+        script << "print(repr(ssim(np.fromfile('" << name << "', np.uint8).reshape(" << height << ", "
+               << width
+               << ", 3)[1:-1, 1:-1], r, gaussian_weights=True, sigma=1.5, use_sample_covariance=False, "
+                  "data_range=255, channel_axis=2)))\n";
+    }
+    test::writeBytes(dir.file("ssim.py"), script.str());
+    const test::CommandResult result =
+        test::runCommand("/usr/bin/python3 " + test::shellQuoted(dir.file("ssim.py")));
+    ASSERT_EQ(0, result.status) << result.output;
+    std::istringstream lines(result.output);
+    for (const QualityFigures& figures : ours) {
+        double expected = 0;
+        ASSERT_TRUE(lines >> expected) << result.output;
+        EXPECT_NEAR(expected, figures.ssim, 1e-4);
+    }
+}
+
 TEST(PictureQuality, SeveralPicturesAtOnceGiveWhatEachGivesAlone) {
     std::mt19937 rng(7);
     const RgbImage reference = randomImage(rng, 150, 90);
