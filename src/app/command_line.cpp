@@ -207,8 +207,8 @@ private:
         quality_.setReference(path);
     }
 
-    // "-q:KIND:LEVEL:SEED": the reference with noise as reference.noisy.bmp beside the chromosome's
-    // outputs, then filtered as "-f:" filters it. The noisy picture is the run's own output, so a later
+    // "-q:KIND:LEVEL:SEED": the reference with noise as chromosome.noisy.bmp, then filtered as "-f:"
+    // filters it. The noisy picture is the run's own output, so a later
     // "-q:" may replace it.
     void measureWithNoise(const std::string& option) {
         const auto parsed = QualityCommands::parseNoise(option);
@@ -220,9 +220,7 @@ private:
             failedCondition("Volbu " + option + " nelze provést: není zadán referenční obraz (-ref:SOUBOR)");
             return;
         }
-        const std::string noisy = fileDirectory(chromosomePath_) +
-                                  changeFileExtension(fileNamePart(quality_.referencePath()), ".noisy.bmp");
-        inputs_.refuseOverwrite(noisy);
+        const std::string noisy = output(".noisy.bmp");
         quality_.writeNoisyReference(std::get<NoiseSpec>(parsed), noisy);
         // The report lies beside the noisy picture, so it names it without a directory.
         filter(noisy, std::get<NoiseSpec>(parsed), fileNamePart(noisy));
@@ -351,7 +349,7 @@ std::string usageText() {
            "                  po -ref: změří kvalitu (chromozom.quality.json, chromozom.diff.bmp)\n"
            "  -ref:OBRAZ      čistý referenční obraz BMP pro měření kvality filtru\n"
            "  -q:DRUH:ÚROVEŇ:SEMÍNKO\n"
-           "                  zašumí referenční obraz (reference.noisy.bmp vedle výstupů) a provede\n"
+           "                  zašumí referenční obraz (chromozom.noisy.bmp) a provede\n"
            "                  s ním -f:; druh sp nebo rv (úroveň 0 až 1), gauss (směrodatná\n"
            "                  odchylka) nebo none\n"
            "  -o:blocks       uloží obraz každého aktivního bloku posledního filtrování\n"

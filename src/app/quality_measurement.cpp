@@ -67,10 +67,9 @@ std::optional<QualityRun> measureQuality(Chromosome& circuit, const FunctionAssi
     return run;
 }
 
-QualityFiles qualityFilesFor(const std::string& chosenPath, const std::string& referencePath) {
+QualityFiles qualityFilesFor(const std::string& chosenPath) {
     const std::string base = reportBase(chosenPath, ".quality.json");
-    return {base + ".quality.json", base + ".flt.bmp", base + ".diff.bmp",
-            fileDirectory(chosenPath) + changeFileExtension(fileNamePart(referencePath), ".noisy.bmp")};
+    return {base + ".quality.json", base + ".flt.bmp", base + ".diff.bmp", base + ".noisy.bmp"};
 }
 
 QualityReport qualityReportOf(const QualityRun& run, const std::string& inputPicture) {

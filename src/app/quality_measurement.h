@@ -54,17 +54,16 @@ std::optional<QualityRun> measureQuality(Chromosome& circuit, const FunctionAssi
                                          const NoiseSpec& noise, FilterProgress* progress = nullptr);
 
 // The files a saved measurement consists of, named as the command line names them: the report, the
-// filtered picture and the difference after the chosen base, the noisy picture after the reference,
-// all in the chosen directory.
+// filtered picture, the difference and the noisy picture after the chosen base.
 struct QualityFiles {
     std::string report;      // BASE.quality.json
     std::string filtered;    // BASE.flt.bmp
     std::string difference;  // BASE.diff.bmp
-    std::string noisy;       // REFERENCE.noisy.bmp
+    std::string noisy;       // BASE.noisy.bmp
 };
 
 // The files for a chosen name: "BASE.quality.json", "BASE.json" and "BASE" all give BASE.
-QualityFiles qualityFilesFor(const std::string& chosenPath, const std::string& referencePath);
+QualityFiles qualityFilesFor(const std::string& chosenPath);
 
 // What the report of a run tells; `inputPicture` is the path of the noisy picture as saved.
 QualityReport qualityReportOf(const QualityRun& run, const std::string& inputPicture);

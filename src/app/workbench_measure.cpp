@@ -45,7 +45,7 @@ void Workbench::saveQualityClicked(const QualityRun& run) {
     const auto path = ui_.chooseSaveFile(
         {"", "Kvalita filtru|*.quality.json", ".json", fileDirectory(fileName_), proposed, true});
     if (!path || path->empty()) return;
-    saveQualityRun(run, qualityFilesFor(*path, run.referencePath));
+    saveQualityRun(run, qualityFilesFor(*path));
 }
 
 void Workbench::saveQualityRun(const QualityRun& run, const QualityFiles& files) {
@@ -57,7 +57,7 @@ void Workbench::saveQualityRun(const QualityRun& run, const QualityFiles& files)
     pictures_.saveBitmap(files.noisy, run.noisy);
     pictures_.saveBitmap(files.filtered, run.filtered);
     pictures_.saveBitmap(files.difference, run.difference);
-    writeFileAtomically(files.report, qualityReportJson(qualityReportOf(run, files.noisy)));
+    writeFileAtomically(files.report, qualityReportJson(qualityReportOf(run, fileNamePart(files.noisy))));
 }
 
 std::optional<RgbImage> Workbench::blockPictureOf(const QualityRun& run, std::int32_t block) const {

@@ -93,11 +93,11 @@ TEST_F(QualityCli, NoiseFilterAndBlocksWriteTheirFiles) {
     const Outcome first = run({"median9.cha", "-ref:clean.bmp", "-q:sp:0.1:7", "-o:blocks", "-x"});
     ASSERT_EQ(0, first.status) << first.err;
     for (const char* name :
-         {"clean.noisy.bmp", "median9.flt.bmp", "median9.quality.json", "median9.diff.bmp"})
+         {"median9.noisy.bmp", "median9.flt.bmp", "median9.quality.json", "median9.diff.bmp"})
         EXPECT_TRUE(exists(name)) << name;
-    EXPECT_EQ("clean.noisy.bmp {\"kind\": \"sp\", \"level\": 0.1, \"seed\": 7}\nbetter\nmedian\n",
+    EXPECT_EQ("median9.noisy.bmp {\"kind\": \"sp\", \"level\": 0.1, \"seed\": 7}\nbetter\nmedian\n",
               python("report.py", "median9.quality.json"));
-    const std::string noisy = readBytes(workFile("clean.noisy.bmp"));
+    const std::string noisy = readBytes(workFile("median9.noisy.bmp"));
 
     // The difference picture is |filtered - reference| per channel.
     const Bitmap clean(readBytes(workFile("clean.bmp"))), filtered(readBytes(workFile("median9.flt.bmp")));
@@ -129,8 +129,8 @@ TEST_F(QualityCli, NoiseFilterAndBlocksWriteTheirFiles) {
 
     // The same seed gives the same noisy picture; a given picture reports no noise.
     ASSERT_EQ(0, run({"median9.cha", "-ref:clean.bmp", "-q:sp:0.1:7", "-x"}).status);
-    EXPECT_EQ(noisy, readBytes(workFile("clean.noisy.bmp")));
-    fs::copy_file(workFile("clean.noisy.bmp"), workFile("given.bmp"));
+    EXPECT_EQ(noisy, readBytes(workFile("median9.noisy.bmp")));
+    fs::copy_file(workFile("median9.noisy.bmp"), workFile("given.bmp"));
     ASSERT_EQ(0, run({"-ref:clean.bmp", "median9.cha", "-f:given.bmp", "-x"}).status);
     EXPECT_EQ("given.bmp null\nbetter\nmedian\n", python("report.py", "median9.quality.json"));
 }

@@ -130,12 +130,12 @@ TEST_F(MeasurementDialogs, QualityRunShowsTheCoreFiguresSavesThemAndShowsClicked
 
     answerFileDialog(dir.file("run"));
     QTest::mouseClick(child<QPushButton>(dialog, "save"), Qt::LeftButton);
-    EXPECT_EQ(readBmpFile(dir.file("ref.noisy.bmp")).pixels, noisy.pixels);
+    EXPECT_EQ(readBmpFile(dir.file("run.noisy.bmp")).pixels, noisy.pixels);
     EXPECT_EQ(readBmpFile(dir.file("run.flt.bmp")).pixels, filtered.pixels);
     EXPECT_EQ(readBmpFile(dir.file("run.diff.bmp")).pixels, differencePicture(filtered, reference).pixels);
     EXPECT_EQ(test::readBytes(dir.file("run.quality.json")),
-              qualityReportJson({dir.file("ref.bmp"), dir.file("ref.noisy.bmp"), noise, 48, 36, figures[0],
-                                 figures[1], figures[2]}));
+              qualityReportJson(
+                  {dir.file("ref.bmp"), "run.noisy.bmp", noise, 48, 36, figures[0], figures[1], figures[2]}));
 
     // Closed, the dialog no longer follows the canvas.
     dialog->close();
