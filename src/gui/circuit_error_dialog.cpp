@@ -2,6 +2,7 @@
 
 #include "app/error_measurement.h"
 #include "gui/busy_cursor.h"
+#include "gui/error_box.h"
 #include "gui/histogram_view.h"
 
 #include <QCheckBox>
@@ -9,7 +10,6 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -153,11 +153,7 @@ void CircuitErrorDialog::showFigures() {
 }
 
 void CircuitErrorDialog::run(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const std::exception& error) {
-        QMessageBox::critical(this, QStringLiteral("Pellisor"), QString::fromUtf8(error.what()));
-    }
+    runShowingErrors(this, command);
 }
 
 }  // namespace pellisor

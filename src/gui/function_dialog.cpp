@@ -1,12 +1,13 @@
 #include "gui/function_dialog.h"
 
+#include "gui/error_box.h"
+
 #include <QAbstractItemView>
 #include <QColor>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPalette>
 #include <QPushButton>
 #include <QShowEvent>
@@ -212,11 +213,7 @@ void FunctionDialog::showEvent(QShowEvent* event) {
 }
 
 void FunctionDialog::run(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const std::exception& error) {
-        QMessageBox::critical(this, QStringLiteral("Pellisor"), QString::fromUtf8(error.what()));
-    }
+    runShowingErrors(this, command);
 }
 
 }  // namespace pellisor

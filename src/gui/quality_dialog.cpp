@@ -2,6 +2,7 @@
 
 #include "gui/busy_cursor.h"
 #include "gui/circuit_picture.h"
+#include "gui/error_box.h"
 #include "gui/picture_pane.h"
 
 #include <QComboBox>
@@ -11,7 +12,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -274,11 +274,7 @@ void QualityDialog::showBlockPicture() {
 }
 
 void QualityDialog::run(const std::function<void()>& command) {
-    try {
-        command();
-    } catch (const std::exception& error) {
-        QMessageBox::critical(this, QStringLiteral("Pellisor"), QString::fromUtf8(error.what()));
-    }
+    runShowingErrors(this, command);
 }
 
 }  // namespace pellisor

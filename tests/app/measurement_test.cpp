@@ -7,6 +7,7 @@
 #include "measure/measure_json.h"
 #include "model/error.h"
 #include "support/random_circuit.h"
+#include "support/random_picture.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -17,13 +18,6 @@ namespace pellisor {
 namespace {
 
 using test::Bench;
-
-RgbImage randomPicture(std::mt19937& rng, std::int32_t width, std::int32_t height) {
-    RgbImage picture = *RgbImage::blank(width, height);
-    for (std::uint8_t& sample : picture.pixels)
-        sample = static_cast<std::uint8_t>(rng());
-    return picture;
-}
 
 // A random nine-input filter with the default function assignment.
 std::string randomFilterLine(std::mt19937& rng) {
@@ -112,7 +106,7 @@ TEST(QualityMeasurement, TheWorkbenchRunIsTheCoreFunctionsInOrderAndSavesWhatItS
         Workbench& w = bench.workbench;
         const std::string line = randomFilterLine(rng);
         w.loadAndDraw(bench.writeChromosome("f.chr", line));
-        bench.pictures.bitmap = randomPicture(rng, 3 + int(rng() % 40), 3 + int(rng() % 30));
+        bench.pictures.bitmap = test::randomPicture(rng, 3 + int(rng() % 40), 3 + int(rng() % 30));
         const NoiseSpec noise{kNoiseKinds[std::size_t(round % 4)], round % 4 == 2 ? 12.5 : 0.2,
                               std::uint64_t(rng())};
         const auto run = w.measureFilterQuality("ref.bmp", noise);

@@ -5,6 +5,7 @@
 #include "eval/evaluator.h"
 #include "model/function_table.h"
 #include "support/random_circuit.h"
+#include "support/random_picture.h"
 
 #include <gtest/gtest.h>
 
@@ -14,13 +15,6 @@
 
 namespace pellisor {
 namespace {
-
-RgbImage randomImage(std::mt19937& rng, std::int32_t width, std::int32_t height) {
-    RgbImage image{width, height, std::vector<std::uint8_t>(std::size_t(width) * 3 * std::size_t(height))};
-    for (auto& byte : image.pixels)
-        byte = static_cast<std::uint8_t>(rng());
-    return image;
-}
 
 // Every block's picture against the plain evaluator run pixel by pixel in the filter's order, on
 // random filter circuits, history-dependent ones among them.
@@ -39,7 +33,8 @@ TEST(BlockPictures, EveryActiveBlockShowsThePlainEvaluatorsValueModulo256) {
             assignment.setIdentifier(gene, id);
         }
         compiled += !CompiledCircuit::dependsOnHistory(circuit, assignment);
-        const RgbImage input = randomImage(rng, 1 + std::int32_t(rng() % 30), 1 + std::int32_t(rng() % 8));
+        const RgbImage input =
+            test::randomPicture(rng, 1 + std::int32_t(rng() % 30), 1 + std::int32_t(rng() % 8));
 
         std::vector<RgbImage> expected(circuit.blocks.size(), RgbImage{input.width, input.height, {}});
         for (auto& picture : expected)

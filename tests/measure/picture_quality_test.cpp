@@ -1,5 +1,6 @@
 #include "measure/picture_quality.h"
 
+#include "support/random_picture.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -13,17 +14,10 @@
 namespace pellisor {
 namespace {
 
-RgbImage randomImage(std::mt19937& rng, std::int32_t width, std::int32_t height) {
-    RgbImage image{width, height, std::vector<std::uint8_t>(std::size_t(width) * 3 * std::size_t(height))};
-    for (auto& byte : image.pixels)
-        byte = static_cast<std::uint8_t>(rng());
-    return image;
-}
-
 // A smooth picture near black and white, where the variances are small beside the squared means: the
 // case that cancellation in the sums would spoil.
 RgbImage smoothImage(std::mt19937& rng, std::int32_t width, std::int32_t height) {
-    RgbImage image = randomImage(rng, width, height);
+    RgbImage image = test::randomPicture(rng, width, height);
     for (std::int32_t y = 0; y < height; ++y) {
         for (std::int32_t x = 0; x < width; ++x) {
             for (int c = 0; c < 3; ++c) {
@@ -48,7 +42,7 @@ TEST(PictureQuality, DifferenceFiguresEqualAPlainComputationOverTheInterior) {
     for (int round = 0; round < 40; ++round) {
         const std::int32_t width = 3 + std::int32_t(rng() % 60);
         const std::int32_t height = 3 + std::int32_t(rng() % 40);
-        const RgbImage reference = randomImage(rng, width, height);
+        const RgbImage reference = test::randomPicture(rng, width, height);
         const RgbImage picture = round % 5 == 0 ? reference : disturbed(rng, reference, int(rng() % 100));
         double absolute = 0, square = 0, samples = 0, changed = 0;
         int largest = 0;
@@ -105,8 +99,9 @@ TEST(PictureQuality, SsimAgreesWithScikitImage) {
     for (std::size_t i = 0; i < sizes.size() * 3; ++i) {
         const auto [width, height] = sizes[i % sizes.size()];
         const RgbImage reference =
-            i % 3 == 2 ? smoothImage(rng, width, height) : randomImage(rng, width, height);
-        const RgbImage picture = i % 3 == 0 ? randomImage(rng, width, height) : disturbed(rng, reference, 20);
+            i % 3 == 2 ? smoothImage(rng, width, height) : test::randomPicture(rng, width, height);
+        const RgbImage picture =
+            i % 3 == 0 ? test::randomPicture(rng, width, height) : disturbed(rng, reference, 20);
         const std::string a = dir.file("a" + std::to_string(i)), b = dir.file("b" + std::to_string(i));
         test::writeBytes(a, std::string(picture.pixels.begin(), picture.pixels.end()));
         test::writeBytes(b, std::string(reference.pixels.begin(), reference.pixels.end()));
@@ -138,7 +133,7 @@ TEST(PictureQuality, SsimOfAWidePictureInStripsAgreesWithScikitImage) {
     const std::int32_t width = 1400, height = 291;  // the last band has an odd number of rows
     const RgbImage reference = smoothImage(rng, width, height);
     const RgbImage pictures[3] = {disturbed(rng, reference, 5), disturbed(rng, reference, 40),
-                                  randomImage(rng, width, height)};
+                                  test::randomPicture(rng, width, height)};
     const std::vector<QualityFigures> ours =
         compareInterior({&pictures[0], &pictures[1], &pictures[2]}, reference);
     std::ostringstream script;
@@ -168,24 +163,24 @@ TEST(PictureQuality, SsimOfAWidePictureInStripsAgreesWithScikitImage) {
 
 TEST(PictureQuality, SeveralPicturesAtOnceGiveWhatEachGivesAlone) {
     std::mt19937 rng(7);
-    const RgbImage reference = randomImage(rng, 150, 90);
-    const RgbImage first = disturbed(rng, reference, 10), second = randomImage(rng, 150, 90);
+    const RgbImage reference = test::randomPicture(rng, 150, 90);
+    const RgbImage first = disturbed(rng, reference, 10), second = test::randomPicture(rng, 150, 90);
     const std::vector<QualityFigures> both = compareInterior({&first, &second, &reference}, reference);
     EXPECT_EQ(compareInterior(first, reference).ssim, both[0].ssim);
     EXPECT_EQ(compareInterior(second, reference).ssim, both[1].ssim);
     EXPECT_NEAR(1.0, both[2].ssim, 1e-6);
     EXPECT_LT(both[1].ssim, both[0].ssim);
     // An interior narrower than the window is averaged with reflected edges; equal pictures give 1.
-    const RgbImage small = randomImage(rng, 9, 30);
+    const RgbImage small = test::randomPicture(rng, 9, 30);
     EXPECT_NEAR(1.0, compareInterior(small, small).ssim, 1e-12);
-    EXPECT_LT(compareInterior(randomImage(rng, 9, 30), small).ssim, 0.5);
+    EXPECT_LT(compareInterior(test::randomPicture(rng, 9, 30), small).ssim, 0.5);
 }
 
 TEST(PictureQuality, MedianEqualsTheMiddleOfTheSortedNeighbourhood) {
     std::mt19937 rng(33);
     for (int round = 0; round < 30; ++round) {
         const std::int32_t width = 1 + std::int32_t(rng() % 300), height = 1 + std::int32_t(rng() % 9);
-        const RgbImage picture = randomImage(rng, width, height);
+        const RgbImage picture = test::randomPicture(rng, width, height);
         const RgbImage median = median3x3(picture);
         ASSERT_EQ(picture.pixels.size(), median.pixels.size());
         for (std::int32_t y = 0; y < height; ++y) {
@@ -210,12 +205,12 @@ TEST(PictureQuality, MedianEqualsTheMiddleOfTheSortedNeighbourhood) {
 
 TEST(PictureQuality, DifferencePictureIsTheAbsoluteDifferencePerSample) {
     std::mt19937 rng(4);
-    const RgbImage a = randomImage(rng, 17, 5), b = randomImage(rng, 17, 5);
+    const RgbImage a = test::randomPicture(rng, 17, 5), b = test::randomPicture(rng, 17, 5);
     const RgbImage difference = differencePicture(a, b);
     for (std::size_t i = 0; i < a.pixels.size(); ++i)
         ASSERT_EQ(std::abs(int(a.pixels[i]) - int(b.pixels[i])), int(difference.pixels[i]));
-    EXPECT_THROW(differencePicture(a, randomImage(rng, 16, 5)), std::exception);
-    EXPECT_THROW(compareInterior(a, randomImage(rng, 17, 6)), std::exception);
+    EXPECT_THROW(differencePicture(a, test::randomPicture(rng, 16, 5)), std::exception);
+    EXPECT_THROW(compareInterior(a, test::randomPicture(rng, 17, 6)), std::exception);
 }
 
 }  // namespace
