@@ -1,5 +1,7 @@
 #include "export/svg_canvas.h"
 
+#include "export/utf8_text.h"
+
 #include <array>
 #include <charconv>
 #include <cstdio>
@@ -24,43 +26,12 @@ std::string halves(std::int64_t twice) {
 
 std::string decimal(double value) {
     std::array<char, 32> text{};
-    const auto end = std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 3);
+    const auto end =
+        std::to_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed, 3);
     std::string result(text.data(), end.ptr);
     while (result.find('.') != std::string::npos && (result.back() == '0' || result.back() == '.'))
         result.pop_back();
     return result;
-}
-
-// The length of the UTF-8 sequence at `at` and its code point, or 0 when the bytes there are no
-// well-formed sequence (overlong forms and surrogates included).
-std::size_t utf8Sequence(const std::string& text, std::size_t at, char32_t& code) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[at + i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    if (lead < 0x80) {
-        code = lead;
-        return 1;
-    }
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1F;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0F;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07;
-    } else {
-        return 0;
-    }
-    if (at + length > text.size()) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0) != 0x80) return 0;
-        code = (code << 6) | (byte(i) & 0x3F);
-    }
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    if (overlong || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return 0;
-    return length;
 }
 
 bool allowedInXml(char32_t code) {
@@ -164,9 +135,9 @@ void SvgCanvas::rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std
 }
 
 void SvgCanvas::text(std::int32_t x, std::int32_t y, const std::string& value) {
-    out_ << "<text x=\"" << x << "\" y=\"" << std::int64_t{y} + metrics_.ascent(fontSize_) << "\" font-size=\""
-         << decimal(metrics_.pixelSize(fontSize_)) << "\" fill=\"" << hexColor(fontColor_) << "\">"
-         << xmlText(value) << "</text>\n";
+    out_ << "<text x=\"" << x << "\" y=\"" << std::int64_t{y} + metrics_.ascent(fontSize_)
+         << "\" font-size=\"" << decimal(metrics_.pixelSize(fontSize_)) << "\" fill=\""
+         << hexColor(fontColor_) << "\">" << xmlText(value) << "</text>\n";
 }
 
 std::int32_t SvgCanvas::textWidth(const std::string& value) {
@@ -182,8 +153,8 @@ void SvgCanvas::copySymbol(std::int32_t cellX, std::int32_t cellY, std::int32_t 
         const std::string image = symbols_(cellX, cellY, width, height);
         found = symbolCache_.emplace(cellX, image.empty() ? "" : "symbol" + std::to_string(cellX)).first;
         if (!image.empty()) {
-            out_ << "<defs><image id=\"" << found->second << "\" width=\"" << width << "\" height=\"" << height
-                 << "\" xlink:href=\"" << image << "\"/></defs>\n";
+            out_ << "<defs><image id=\"" << found->second << "\" width=\"" << width << "\" height=\""
+                 << height << "\" xlink:href=\"" << image << "\"/></defs>\n";
         }
     }
     if (found->second.empty()) return;

@@ -29,7 +29,8 @@ QFont QtTextMetrics::font(std::int32_t pointSize) const {
 
 const QFontMetrics& QtTextMetrics::metrics(std::int32_t pointSize) {
     auto found = metrics_.find(pointSize);
-    if (found == metrics_.end()) found = metrics_.emplace(pointSize, QFontMetrics(font(pointSize), &device_)).first;
+    if (found == metrics_.end())
+        found = metrics_.emplace(pointSize, QFontMetrics(font(pointSize), &device_)).first;
     return found->second;
 }
 
