@@ -28,7 +28,9 @@ void EpsTextBox::add(std::string_view text, double size, double x, double y, Tex
     }
     if (inkLeft > inkRight) return;  // nothing shows
     const double scale = size / 1000.0;
-    const double start = align == TextAlign::Start ? x : align == TextAlign::End ? x - pen * scale : x - pen * scale / 2;
+    const double start = align == TextAlign::Start ? x
+                         : align == TextAlign::End ? x - pen * scale
+                                                   : x - pen * scale / 2;
     // The box is whole units around the ink.
     left_ = std::min(left_, static_cast<std::int64_t>(std::floor(start + inkLeft * scale)));
     right_ = std::max(right_, static_cast<std::int64_t>(std::ceil(start + inkRight * scale)));
