@@ -237,8 +237,10 @@ public:
             return isAscii(text);
         });
         const EpsTextBox box = textBox(description);
-        out << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: " << box.left() << " " << box.bottom() << " "
-            << box.right() << " " << box.top() << "\n";
+        // The box's lower-left corner stays at (0, 0): texts reaching left of or below it move the drawing.
+        out << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 " << box.right() - box.left() << " "
+            << box.top() - box.bottom() << "\n";
+        if (box.left() < 0 || box.bottom() < 0) out << -box.left() << " " << -box.bottom() << " translate\n";
         if (latin2_) out << latin2FontDefinition(kFont.substr(1, kFont.size() - 2), kLatin2FontName);
         out << "/elw { " << kBlockWidth << " } def %sirka elementu\n";
         out << "/elh { " << kBlockHeight << " } def %vyska elementu\n";

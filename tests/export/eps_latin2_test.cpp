@@ -23,8 +23,9 @@ std::int32_t between(std::mt19937& rng, std::int32_t low, std::int32_t high) {
     return std::uniform_int_distribution<std::int32_t>(low, high)(rng);
 }
 
-const std::vector<std::string> kWords{"Pseudomedián", "výstup", "ŽLUŤOUČKÝ", "kůň", "ďábelské", "ódy", "Łódź",
-                                      "Ő", "(x)", "WWW", "maximum", "j", "Ť", "yq"};
+const std::vector<std::string> kWords{"Pseudomedián", "výstup", "ŽLUŤOUČKÝ", "kůň", "ďábelské",
+                                      "ódy",          "Łódź",   "Ő",         "(x)", "WWW",
+                                      "maximum",      "j",      "Ť",         "yq"};
 
 std::string words(std::mt19937& rng, std::int32_t count) {
     std::string text;
@@ -47,7 +48,9 @@ Picture randomPicture(std::mt19937& rng, const SettingsFile& settings, bool asci
     placeOnGrid(circuit, defaultSpacingTexts());
     for (Block& block : circuit.blocks)
         block.visible = between(rng, 0, 4) > 0;
-    const auto name = [&] { return ascii ? std::string(std::size_t(between(rng, 1, 40)), 'W') : words(rng, between(rng, 1, 5)); };
+    const auto name = [&] {
+        return ascii ? std::string(std::size_t(between(rng, 1, 40)), 'W') : words(rng, between(rng, 1, 5));
+    };
     for (std::int32_t n = between(rng, 0, circuit.inputCount); n > 0; --n)
         circuit.inputNames.push_back(name());
     for (std::int32_t n = between(rng, 0, circuit.outputCount); n > 0; --n)
@@ -63,8 +66,8 @@ Picture randomPicture(std::mt19937& rng, const SettingsFile& settings, bool asci
     Picture picture;
     picture.eps = buildEps(circuit, assignment, options, ascii ? "Popis" : words(rng, between(rng, 1, 30)),
                            readFunctionLabels(settings, assignment));
-    std::sscanf(picture.eps.c_str(), "%%!PS-Adobe-3.0 EPSF-3.0\n%%%%BoundingBox: %lf %lf %lf %lf", &picture.box[0],
-                &picture.box[1], &picture.box[2], &picture.box[3]);
+    std::sscanf(picture.eps.c_str(), "%%!PS-Adobe-3.0 EPSF-3.0\n%%%%BoundingBox: %lf %lf %lf %lf",
+                &picture.box[0], &picture.box[1], &picture.box[2], &picture.box[3]);
     return picture;
 }
 
@@ -82,14 +85,15 @@ TEST(EpsLatin2, CzechTextsReadBackAsTypedAndOthersBecomeQuestionMarks) {
     DisplayOptions options;
     options.functionLabels = true;
     const std::string description = "Pseudomedián 3×3: žluťoučký kůň úpěl ďábelské ódy";
-    const std::string eps = buildEps(circuit, assignment, options, description, readFunctionLabels(settings, assignment));
+    const std::string eps =
+        buildEps(circuit, assignment, options, description, readFunctionLabels(settings, assignment));
     test::writeBytes(dir.file("c.eps"), eps);
 
     const test::CommandResult text =
         test::runCommand(kGs + std::string("-sDEVICE=txtwrite -sOutputFile=- ") + dir.file("c.eps"));
     ASSERT_EQ(0, text.status) << text.output;
-    for (const char* shown : {"Pseudomedián 3×3: žluťoučký kůň úpěl ďábelské ódy", "vstup ř", "Ďábel", "výsledek ? ?",
-                              "Součet"}) {
+    for (const char* shown : {"Pseudomedián 3×3: žluťoučký kůň úpěl ďábelské ódy", "vstup ř", "Ďábel",
+                              "výsledek ? ?", "Součet"}) {
         EXPECT_NE(std::string::npos, text.output.find(shown)) << shown << " in\n" << text.output;
     }
     // ASCII texts keep the plain font.
@@ -107,7 +111,8 @@ TEST(EpsLatin2, TheDrawnAreaOfRandomPicturesWithLongNamesLiesInsideTheBoundingBo
     TempDir dir;
     std::string labels = "[DOT]\n";
     for (int id = 1; id <= 51; id += 2)
-        labels += "f" + std::to_string(id) + "_label=" + kWords[std::size_t(id) % kWords.size()] + " " + std::to_string(id) + "\n";
+        labels += "f" + std::to_string(id) + "_label=" + kWords[std::size_t(id) % kWords.size()] + " " +
+                  std::to_string(id) + "\n";
     test::writeBytes(dir.file("set.ini"), labels);
     const SettingsFile settings(dir.file("set.ini"));
     std::mt19937 rng(2016);
@@ -118,7 +123,8 @@ TEST(EpsLatin2, TheDrawnAreaOfRandomPicturesWithLongNamesLiesInsideTheBoundingBo
         driver += "save 1000 1000 translate\n" + pictures.back().eps + "restore showpage\n";
     }
     test::writeBytes(dir.file("all.ps"), driver);
-    const test::CommandResult result = test::runCommand(kGs + std::string("-r7200 -sDEVICE=bbox ") + dir.file("all.ps"));
+    const test::CommandResult result =
+        test::runCommand(kGs + std::string("-r7200 -sDEVICE=bbox ") + dir.file("all.ps"));
     ASSERT_EQ(0, result.status) << result.output;
 
     std::istringstream lines(result.output);
@@ -127,7 +133,8 @@ TEST(EpsLatin2, TheDrawnAreaOfRandomPicturesWithLongNamesLiesInsideTheBoundingBo
     constexpr double kCaptionDescent = 2.2;
     for (std::string line; std::getline(lines, line);) {
         double x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-        if (std::sscanf(line.c_str(), "%%%%HiResBoundingBox: %lf %lf %lf %lf", &x0, &y0, &x1, &y1) != 4) continue;
+        if (std::sscanf(line.c_str(), "%%%%HiResBoundingBox: %lf %lf %lf %lf", &x0, &y0, &x1, &y1) != 4)
+            continue;
         ASSERT_LT(page, pictures.size());
         const double* box = pictures[page].box;
         const std::string where = "picture " + std::to_string(page) + ": " + line + "\n" + pictures[page].eps;

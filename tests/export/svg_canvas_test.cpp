@@ -33,8 +33,8 @@ public:
     double pixelSize(std::int32_t pointSize) override { return pointSize; }
 };
 
-const std::vector<std::string> kNames{"a",          "Výstup č. 1", "<a&b>\"x\"", "bad \xff\xc3 byte",
-                                      "tab\there",  "x\x01y",      "]]>",        "long name of an output"};
+const std::vector<std::string> kNames{"a",         "Výstup č. 1", "<a&b>\"x\"", "bad \xff\xc3 byte",
+                                      "tab\there", "x\x01y",      "]]>",        "long name of an output"};
 
 struct Drawing {
     Chromosome circuit;
@@ -44,7 +44,14 @@ struct Drawing {
     bool dragging = false;
     CanvasSize size;
     Scene scene() const {
-        return Scene{circuit, assignment, options, {}, size, description, "1.2.2026 3:04:05", dragging,
+        return Scene{circuit,
+                     assignment,
+                     options,
+                     {},
+                     size,
+                     description,
+                     "1.2.2026 3:04:05",
+                     dragging,
                      SymbolSheet{kSymbolWidth * 30, kSymbolHeight}};
     }
 };
@@ -88,7 +95,8 @@ std::string svgOf(const Drawing& drawing) {
     const SymbolImage symbols = [](std::int32_t cellX, std::int32_t, std::int32_t, std::int32_t) {
         return "data:image/png;base64,AAAA" + std::to_string(cellX);
     };
-    return collectText([&](const ByteSink& sink) { writeSvgSchematic(sink, drawing.scene(), metrics, symbols); });
+    return collectText(
+        [&](const ByteSink& sink) { writeSvgSchematic(sink, drawing.scene(), metrics, symbols); });
 }
 
 std::string hex(Color c) {
@@ -104,9 +112,12 @@ std::int32_t canvasCoordinate(const std::string& value, std::int32_t penWidth) {
 }
 
 // The primitive an element of the document stands for, in the recording canvas's terms.
-Primitive primitiveOf(const std::string& element, std::map<std::string, std::string> a, const std::string& body) {
+Primitive primitiveOf(const std::string& element, std::map<std::string, std::string> a,
+                      const std::string& body) {
     Primitive p;
-    const auto coordinate = [&](const char* name, std::int32_t width) { return canvasCoordinate(a[name], width); };
+    const auto coordinate = [&](const char* name, std::int32_t width) {
+        return canvasCoordinate(a[name], width);
+    };
     if (element == "line") {
         p.kind = "line";
         p.penWidth = std::stoi(a["stroke-width"]);
@@ -144,7 +155,8 @@ Primitive expectedOf(const Primitive& r) {
         p.text = hex(r.pen);
     } else if (r.kind == "rect" || r.kind == "fill") {
         p.penWidth = r.kind == "rect" ? r.penWidth : 0;
-        p.text = (r.kind == "rect" ? hex(r.pen) : "") + "/" + (r.brushSolid || r.kind == "fill" ? hex(r.brush) : "none");
+        p.text = (r.kind == "rect" ? hex(r.pen) : "") + "/" +
+                 (r.brushSolid || r.kind == "fill" ? hex(r.brush) : "none");
     } else if (r.kind == "text") {
         p.fontSize = r.fontSize;
         p.x2 = r.x1, p.y2 = r.y1;
@@ -158,8 +170,8 @@ Primitive expectedOf(const Primitive& r) {
 
 std::string describe(const Primitive& p) {
     std::ostringstream text;
-    text << p.kind << " (" << p.x1 << "," << p.y1 << ")-(" << p.x2 << "," << p.y2 << ") '" << p.text << "' pen "
-         << p.penWidth << " font " << p.fontSize;
+    text << p.kind << " (" << p.x1 << "," << p.y1 << ")-(" << p.x2 << "," << p.y2 << ") '" << p.text
+         << "' pen " << p.penWidth << " font " << p.fontSize;
     return text.str();
 }
 
@@ -191,16 +203,18 @@ TEST(SvgCanvas, EveryElementIsThePrimitiveOfTheRecordingCanvasAtItsCoordinates) 
         ASSERT_EQ(expected.size(), found.size()) << "round " << round;
         for (std::size_t i = 0; i < expected.size(); ++i)
             ASSERT_EQ(describe(expected[i]), describe(found[i])) << "round " << round << ", element " << i;
-        EXPECT_NE(std::string::npos,
-                  svg.find("width=\"" + std::to_string(drawing.size.width) + "\" height=\"" +
-                           std::to_string(drawing.size.height) + "\" viewBox=\"0 0 " +
-                           std::to_string(drawing.size.width) + " " + std::to_string(drawing.size.height) + "\""));
+        EXPECT_NE(std::string::npos, svg.find("width=\"" + std::to_string(drawing.size.width) +
+                                              "\" height=\"" + std::to_string(drawing.size.height) +
+                                              "\" viewBox=\"0 0 " + std::to_string(drawing.size.width) + " " +
+                                              std::to_string(drawing.size.height) + "\""));
     }
 }
 
 TEST(SvgCanvas, TextsOfAnyBytesGiveWellFormedDocumentsThatReadersDraw) {
-    EXPECT_EQ("a&lt;b&gt;&amp;&quot;\xEF\xBF\xBD\xC4\x8D&#9;\xEF\xBF\xBD", xmlText("a<b>&\"\xff\xc4\x8d\t\x01"));
-    EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD", xmlText("\xed\xa0\x80"));  // a surrogate: three bad bytes
+    EXPECT_EQ("a&lt;b&gt;&amp;&quot;\xEF\xBF\xBD\xC4\x8D&#9;\xEF\xBF\xBD",
+              xmlText("a<b>&\"\xff\xc4\x8d\t\x01"));
+    EXPECT_EQ("\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD",
+              xmlText("\xed\xa0\x80"));  // a surrogate: three bad bytes
     if (!test::haveProgram("xmllint") || !test::haveProgram("rsvg-convert"))
         GTEST_SKIP() << "xmllint or rsvg-convert is not installed";
     test::TempDir dir;
@@ -215,7 +229,8 @@ TEST(SvgCanvas, TextsOfAnyBytesGiveWellFormedDocumentsThatReadersDraw) {
     EXPECT_EQ(0, lint.status) << lint.output;
     for (int i = 0; i < 40; i += 8) {
         const std::string path = dir.file("c" + std::to_string(i));
-        const test::CommandResult drawn = test::runCommand("rsvg-convert -o " + path + ".png " + path + ".svg");
+        const test::CommandResult drawn =
+            test::runCommand("rsvg-convert -o " + path + ".png " + path + ".svg");
         EXPECT_EQ(0, drawn.status) << drawn.output;
         EXPECT_GT(test::readBytes(path + ".png").size(), 100u);
     }

@@ -1,7 +1,7 @@
 // The schematic as PDF, SVG and PNG, read back by real readers: pdftotext and pdfinfo, xmllint, and Qt's
 // PNG and our BMP decoders.
-#include "gui/circuit_picture.h"
 #include "gui/vector_pictures.h"
+#include "gui/circuit_picture.h"
 
 #include "export/bmp_reader.h"
 #include "support/random_circuit.h"
@@ -25,7 +25,9 @@ struct Drawing {
     CanvasSize size;
     std::string description = "Pseudomedián 3×3: žluťoučký kůň";
 
-    Scene scene() const { return Scene{circuit, assignment, options, {}, size, description, "1. 2. 2026 3:04:05", false, {}}; }
+    Scene scene() const {
+        return Scene{circuit, assignment, options, {}, size, description, "1. 2. 2026 3:04:05", false, {}};
+    }
 };
 
 // One row of `columns` blocks, named in Czech, with every display option that adds pixels.
@@ -55,12 +57,13 @@ std::string pdfPageSize(const std::string& path) {
 }
 
 TEST(VectorPictures, PdfPagesAreTheCanvasAndHoldEveryNameAsText) {
-    if (!test::haveProgram("pdftotext") || !test::haveProgram("pdfinfo")) GTEST_SKIP() << "poppler-utils missing";
+    if (!test::haveProgram("pdftotext") || !test::haveProgram("pdfinfo"))
+        GTEST_SKIP() << "poppler-utils missing";
     TempDir dir;
     const Drawing small = rowOfBlocks(4);
     savePdfSchematic(dir.file("small.pdf"), small.scene(), nullptr);
-    EXPECT_EQ("Page size:       " + std::to_string(small.size.width) + " x " + std::to_string(small.size.height) +
-                  " pts",
+    EXPECT_EQ("Page size:       " + std::to_string(small.size.width) + " x " +
+                  std::to_string(small.size.height) + " pts",
               pdfPageSize(dir.file("small.pdf")));
     // A canvas beyond the largest page is scaled down to it; every text stays text.
     const Drawing large = rowOfBlocks(3000);
@@ -73,9 +76,11 @@ TEST(VectorPictures, PdfPagesAreTheCanvasAndHoldEveryNameAsText) {
         const std::string shown = test::readBytes(dir.file(file + ".txt"));
         for (const std::string& name : {small.description, std::string("vstup č. 1"), std::string("Ďábel"),
                                         std::string("x<&>y"), std::string("výsledek"), std::string("průměr")})
-            EXPECT_NE(std::string::npos, shown.find(name)) << name << " in " << file << ":\n" << shown.substr(0, 2000);
+            EXPECT_NE(std::string::npos, shown.find(name)) << name << " in " << file << ":\n"
+                                                           << shown.substr(0, 2000);
     }
-    EXPECT_NE(std::string::npos, test::readBytes(dir.file("large.txt")).find("3002"));  // the last block's number
+    EXPECT_NE(std::string::npos,
+              test::readBytes(dir.file("large.txt")).find("3002"));  // the last block's number
 }
 
 TEST(VectorPictures, PngHasThePixelsOfTheBitmapAndSvgHasNoSizeLimit) {
