@@ -108,9 +108,9 @@ public:
 
 private:
     static bool isCircuitOption(const std::string& option) {
-        static const std::vector<std::string> kOptions{"-o:jpg", "-o:bmp",   "-o:ps",    "-o:dot", "-o:vhd",
-                                                       "-o:lut", "-next",    "-opt",     "-h",     "-i",
-                                                       "-auto",  "-o:stats", "-o:blocks"};
+        static const std::vector<std::string> kOptions{
+            "-o:jpg", "-o:bmp", "-o:ps", "-o:dot",   "-o:vhd",    "-o:lut", "-next",  "-opt",
+            "-h",     "-i",     "-auto", "-o:stats", "-o:blocks", "-o:svg", "-o:pdf", "-o:png"};
         return std::find(kOptions.begin(), kOptions.end(), option) != kOptions.end() ||
                option.starts_with(kFilterPrefix) || option.starts_with(kWritePrefix) ||
                option.starts_with(kErrorPrefix) || option.starts_with(kNoisePrefix);
@@ -143,6 +143,12 @@ private:
             workbench_.savePicture(PictureFormat::Bitmap, output(".bmp"));
         } else if (option == "-o:ps") {
             workbench_.savePicture(PictureFormat::PostScript, output(".ps"));
+        } else if (option == "-o:svg") {
+            workbench_.savePicture(PictureFormat::Svg, output(".svg"));
+        } else if (option == "-o:pdf") {
+            workbench_.savePicture(PictureFormat::Pdf, output(".pdf"));
+        } else if (option == "-o:png") {
+            workbench_.savePicture(PictureFormat::Png, output(".png"));
         } else if (option == "-o:dot") {
             workbench_.writeDot(output(".dot"));
         } else if (option == "-o:vhd") {
@@ -343,6 +349,9 @@ std::string usageText() {
            "  -o:bmp          uloží schéma jako BMP     (chromozom.bmp)\n"
            "  -o:jpg          uloží schéma jako JPEG    (chromozom.jpg)\n"
            "  -o:ps           uloží schéma jako EPS     (chromozom.ps)\n"
+           "  -o:svg          uloží schéma jako SVG     (chromozom.svg)\n"
+           "  -o:pdf          uloží schéma jako PDF     (chromozom.pdf)\n"
+           "  -o:png          uloží schéma jako PNG     (chromozom.png)\n"
            "  -o:dot          zapíše graf pro Graphviz  (chromozom.dot)\n"
            "  -o:vhd          zapíše strukturní VHDL    (chromozom.vhd)\n"
            "  -f:OBRAZ        vyfiltruje obraz BMP obvodem s 9 vstupy (chromozom.flt.bmp);\n"

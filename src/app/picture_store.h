@@ -22,8 +22,8 @@ public:
     // Writes the picture as a PNG, replacing the file atomically; a failure raises an Error and leaves
     // the old file.
     virtual void savePng(const std::string& path, const RgbImage& image) = 0;
-    // Draws the whole schematic of the scene and writes it as a BMP or JPEG picture; a failure raises
-    // an Error. PostScript is not drawn here.
+    // Draws the whole schematic of the scene and writes it as a BMP, JPEG, PNG, SVG or PDF picture; a
+    // failure raises an Error. PostScript is not drawn here.
     virtual void saveSchematic(PictureFormat format, const std::string& path, const Scene& scene) = 0;
 };
 

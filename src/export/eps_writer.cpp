@@ -1,6 +1,8 @@
 #include "export/eps_writer.h"
 
 #include "export/buffered_sink.h"
+#include "export/eps_text_box.h"
+#include "export/latin2_helvetica.h"
 #include "model/usage_mask.h"
 #include "render/geometry.h"
 
@@ -144,9 +146,44 @@ void appendWireProcedure(BufferedSink& out, std::int32_t inputs, std::int32_t in
            "\n";
 }
 
+// The font the texts are set in; texts beyond ASCII need it in ISO Latin-2.
+constexpr std::string_view kFont = "/Helvetica ";
+constexpr std::string_view kLatin2FontName = "Helvetica-Latin2";
+
+// The sizes and places of the texts, relative to the point the procedures are given.
+constexpr double kTextSize = 10;
+constexpr double kLabelEndX = kBlockWidth - 2;  // a block's label ends here, its baseline 12 under the top
+constexpr double kLabelBaseline = kBlockHeight - 12;
+constexpr double kIndexX = kBlockWidth + 3;  // a block's index, above its output pin
+constexpr double kIndexBaseline = kBlockHeight / 2 + 3;
+constexpr double kNameBaseline = kBlockHeight + 5;  // a terminal's name, above its stub
+
+// A piece of the prolog, its font renamed to the Latin-2 one when the texts need it.
+void appendProlog(BufferedSink& out, std::string_view piece, bool latin2) {
+    if (!latin2) {
+        out << piece;
+        return;
+    }
+    for (std::size_t at = 0;;) {
+        const std::size_t found = piece.find(kFont, at);
+        out << piece.substr(at, found - at);
+        if (found == std::string_view::npos) return;
+        out << "/" << kLatin2FontName << " ";
+        at = found + kFont.size();
+    }
+}
+
+bool isAscii(std::string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char ch) { return static_cast<unsigned char>(ch) < 0x80; });
+}
+
 // A PostScript string literal. Parentheses and backslashes are escaped so that any text stays one string;
-// control bytes are written as escapes so that they cannot break the line structure.
-void appendString(BufferedSink& out, std::string_view text) {
+// control bytes are written as escapes so that they cannot break the line structure. With the Latin-2
+// font the text is converted to it first.
+void appendString(BufferedSink& out, std::string_view utf8, bool latin2 = false) {
+    const std::string converted = latin2 ? latin2Bytes(utf8) : std::string();
+    const std::string_view text = latin2 ? std::string_view(converted) : utf8;
     out << '(';
     for (const char ch : text) {
         const auto byte = static_cast<unsigned char>(ch);
@@ -196,12 +233,22 @@ public:
     void write(BufferedSink& out, const std::string& description) {
         // The prolog names every procedure the lines use, so one pass over the lines finds them first.
         collectShapes();
-        out << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 " << width_ << " " << height_ << "\n";
+        latin2_ = !forEachText(description, [](std::string_view text, double, double, TextAlign, bool) {
+            return isAscii(text);
+        });
+        const EpsTextBox box = textBox(description);
+        // The box's lower-left corner stays at (0, 0): texts reaching left of or below it move the drawing.
+        out << "%!PS-Adobe-3.0 EPSF-3.0\n%%BoundingBox: 0 0 " << box.right() - box.left() << " "
+            << box.top() - box.bottom() << "\n";
+        if (box.left() < 0 || box.bottom() < 0) out << -box.left() << " " << -box.bottom() << " translate\n";
+        if (latin2_) out << latin2FontDefinition(kFont.substr(1, kFont.size() - 2), kLatin2FontName);
         out << "/elw { " << kBlockWidth << " } def %sirka elementu\n";
         out << "/elh { " << kBlockHeight << " } def %vyska elementu\n";
-        out << kSizes << kBoxHead << "2" << kBoxBody << kLabel;
-        if (options_.blockNumbers) out << kIndex;
-        out << kPinsAndWires << kTextProcedures;
+        out << kSizes << kBoxHead << "2" << kBoxBody;
+        appendProlog(out, kLabel, latin2_);
+        if (options_.blockNumbers) appendProlog(out, kIndex, latin2_);
+        out << kPinsAndWires;
+        appendProlog(out, kTextProcedures, latin2_);
         // Procedures for other input counts follow the fixed prolog, so that of two inputs stays as it is.
         for (const std::int32_t inputs : blockShapes_)
             appendBlockProcedure(out, inputs, options_.blockNumbers);
@@ -218,11 +265,60 @@ public:
         if (options_.wiring != WiringMode::DirectOpt) appendWires(out);
         out << kBlackColour;
         appendTerminals(out);
-        appendString(out, description);
+        appendString(out, description, latin2_);
         out << width_ / 2 << " 0 clabel\n";
     }
 
 private:
+    // Every text the picture shows, with where it stands: visit(text, x, baseline, align, below) until
+    // visit returns false; false then. Texts of entries off the page (at negative positions, whose boxes
+    // are cut as well) are left out, and so is the caption's ink under its baseline at the page's edge.
+    template <typename Visit>
+    bool forEachText(const std::string& description, Visit visit) {
+        const auto onPage = [](const Block& block) { return block.x >= 0 && block.y >= 0; };
+        bool more = true;
+        const auto visitBlock = [&](std::int32_t index, const Block& block) {
+            if (!more || !onPage(block)) return;
+            const double x = double(block.x);
+            const double y = double(flipped(block));
+            if (options_.blockNumbers)
+                more = visit(std::to_string(index), x + kIndexX, y + kIndexBaseline, TextAlign::Start, true);
+            if (more)
+                more = visit(label(block.function), x + kLabelEndX, y + kLabelBaseline, TextAlign::End, true);
+        };
+        if (options_.hiddenBlocks) forEachBlock(false, visitBlock);
+        forEachBlock(true, visitBlock);
+        forEachTerminal([&](const std::string& name, std::int32_t index) {
+            const Block& block = entry(index);
+            if (more && onPage(block))
+                more = visit(name, double(block.x), double(flipped(block)) + kNameBaseline, TextAlign::Start,
+                             true);
+        });
+        return more && visit(description, double(width_ / 2), 0.0, TextAlign::Centre, false);
+    }
+
+    EpsTextBox textBox(const std::string& description) {
+        EpsTextBox box(width_, height_);
+        forEachText(description, [&](std::string_view text, double x, double y, TextAlign align, bool below) {
+            box.add(latin2_ ? latin2Bytes(text) : std::string(text), kTextSize, x, y, align, below);
+            return true;
+        });
+        return box;
+    }
+
+    // The name of every primary input and output, and its index.
+    template <typename Visit>
+    void forEachTerminal(Visit visit) {
+        const auto name = [this](const std::vector<std::string>& names, std::int32_t n) {
+            const auto slot = static_cast<std::size_t>(n);
+            return slot < names.size() ? names[slot] : std::to_string(n);
+        };
+        for (std::int32_t n = 0; n < inputEnd(); ++n)
+            visit(name(circuit_.inputNames, n), n);
+        for (std::int32_t n = 0; n < circuit_.outputCount && firstOutput() + n < circuit_.blockTotal(); ++n)
+            visit(name(circuit_.outputNames, n), firstOutput() + n);
+    }
+
     std::int64_t flipped(const Block& block) const { return height_ - kFlipShift - block.y; }
     const Block& entry(std::int32_t index) const { return circuit_.blocks[static_cast<std::size_t>(index)]; }
     std::int32_t firstOutput() const {
@@ -272,7 +368,7 @@ private:
     void appendBlocks(BufferedSink& out, bool visible) {
         forEachBlock(visible, [&](std::int32_t index, const Block& block) {
             if (options_.blockNumbers) appendString(out, std::to_string(index));
-            appendString(out, label(block.function));
+            appendString(out, label(block.function), latin2_);
             out << block.x << " " << flipped(block) << " blk" << block.inputCount << " \n";
         });
     }
@@ -300,20 +396,12 @@ private:
         });
     }
 
-    void appendTerminal(BufferedSink& out, const std::vector<std::string>& names, std::int32_t n,
-                        std::int32_t index) {
-        const auto slot = static_cast<std::size_t>(n);
-        appendString(out, slot < names.size() ? names[slot] : std::to_string(n));
-        const Block& block = entry(index);
-        out << block.x << " " << flipped(block) << " inout \n";
-    }
-
     void appendTerminals(BufferedSink& out) {
-        for (std::int32_t n = 0; n < inputEnd(); ++n)
-            appendTerminal(out, circuit_.inputNames, n, n);
-        for (std::int32_t n = 0; n < circuit_.outputCount && firstOutput() + n < circuit_.blockTotal(); ++n) {
-            appendTerminal(out, circuit_.outputNames, n, firstOutput() + n);
-        }
+        forEachTerminal([&](const std::string& name, std::int32_t index) {
+            appendString(out, name, latin2_);
+            const Block& block = entry(index);
+            out << block.x << " " << flipped(block) << " inout \n";
+        });
     }
 
     const Chromosome& circuit_;
@@ -323,6 +411,7 @@ private:
     std::int64_t width_ = 0;
     std::int64_t height_ = 0;
     std::string geneText_;
+    bool latin2_ = false;  // some text is not ASCII: the font is re-encoded and texts converted
     std::set<std::int32_t> blockShapes_;  // input counts other than 2 that block lines use
     std::set<std::pair<std::int32_t, std::int32_t>> wireShapes_;  // (input count, input) of those wires
 };

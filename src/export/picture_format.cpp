@@ -9,11 +9,16 @@ std::optional<PictureFormat> pictureFormatForName(const std::string& path) {
     if (extension == ".bmp") return PictureFormat::Bitmap;
     if (extension == ".jpg") return PictureFormat::Jpeg;
     if (extension == ".ps" || extension == ".eps") return PictureFormat::PostScript;
+    if (extension == ".svg") return PictureFormat::Svg;
+    if (extension == ".pdf") return PictureFormat::Pdf;
+    if (extension == ".png") return PictureFormat::Png;
     return std::nullopt;
 }
 
 std::string unknownPictureFormatMessage(const std::string& path) {
-    return "Obrázek " + path + " nelze uložit: schéma lze uložit jen s příponou .bmp, .jpg, .ps nebo .eps";
+    return "Obrázek " + path +
+           " nelze uložit: schéma lze uložit jen s příponou .bmp, .jpg, .ps nebo .eps, případně .svg, .pdf "
+           "nebo .png";
 }
 
 std::string nameWithBlankExtension(const std::string& fileName) {

@@ -5,10 +5,10 @@
 
 namespace pellisor {
 
-enum class PictureFormat { Bitmap, Jpeg, PostScript };
+enum class PictureFormat { Bitmap, Jpeg, PostScript, Svg, Pdf, Png };
 
-// The format a chosen file name asks for, by its extension compared with case: ".bmp", ".jpg", ".ps"
-// or ".eps"; nothing for any other.
+// The format a chosen file name asks for, by its extension compared with case: ".bmp", ".jpg", ".ps",
+// ".eps", ".svg", ".pdf" or ".png"; nothing for any other.
 std::optional<PictureFormat> pictureFormatForName(const std::string& path);
 
 // What the user is told when a chosen name asks for no format: the name and every extension that

@@ -6,6 +6,7 @@
 #include "model/error.h"
 #include "model/file_io.h"
 
+#include <QBuffer>
 #include <QDateTime>
 #include <QLocale>
 
@@ -52,13 +53,32 @@ void appendRow(std::string& bytes, const QImage& band, std::int32_t y, bool bgr,
     }
 }
 
+// The encoder takes one picture of the whole canvas: the band of all rows, the pixels of the bitmap.
+void savePng(const std::string& path, const Scene& scene, const QImage* symbolSheet, std::int32_t width,
+             std::int32_t height) {
+    if (std::int64_t{width} * height > kPngLargestPicture) {
+        throw Error("Obrázek " + std::to_string(width) + "x" + std::to_string(height) +
+                    " je příliš velký pro PNG (nejvýše " + std::to_string(kPngLargestPicture) + " pixelů)");
+    }
+    const QImage picture = renderBand(scene, symbolSheet, width, 0, height);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!picture.save(&buffer, "PNG")) throw Error("Obrázek " + path + " nelze zapsat jako PNG");
+    writeFileAtomically(path, std::string_view(bytes.constData(), std::size_t(bytes.size())));
+}
+
 }  // namespace
 
 void saveCircuitPicture(PictureFormat format, const std::string& path, const Scene& scene,
                         const QImage* symbolSheet, std::int32_t bandRows) {
-    if (format == PictureFormat::PostScript) return;
     const std::int32_t width = std::max(scene.imageSize.width, 1);
     const std::int32_t height = std::max(scene.imageSize.height, 1);
+    if (format == PictureFormat::Png) {
+        savePng(path, scene, symbolSheet, width, height);
+        return;
+    }
+    if (format != PictureFormat::Bitmap && format != PictureFormat::Jpeg) return;
     const std::int32_t rows =
         bandRows > 0 ? std::min(bandRows, height)
                      : static_cast<std::int32_t>(std::clamp<std::int64_t>(kBandPixels / width, 1, height));

@@ -4,6 +4,7 @@
 #include "export/bmp_reader.h"
 #include "export/bmp_writer.h"
 #include "gui/circuit_picture.h"
+#include "gui/vector_pictures.h"
 #include "model/error.h"
 #include "model/file_io.h"
 
@@ -36,7 +37,14 @@ void PictureFiles::savePng(const std::string& path, const RgbImage& image) {
 }
 
 void PictureFiles::saveSchematic(PictureFormat format, const std::string& path, const Scene& scene) {
-    saveCircuitPicture(format, path, scene, symbols_ ? symbols_() : nullptr);
+    const QImage* sheet = symbols_ ? symbols_() : nullptr;
+    if (format == PictureFormat::Svg) {
+        saveSvgSchematic(path, scene, sheet);
+    } else if (format == PictureFormat::Pdf) {
+        savePdfSchematic(path, scene, sheet);
+    } else {
+        saveCircuitPicture(format, path, scene, sheet);
+    }
 }
 
 std::optional<QImage> readSymbolSheet(const std::string& path, Ui& ui) {

@@ -111,12 +111,12 @@ TEST_F(CommandLine, OptionsBeforeAnyChromosomeDoNothingButSaySo) {
 
 TEST_F(CommandLine, UnknownOptionsAndCapitalsAreIgnoredWithAWarning) {
     chromosome("c.chr");
-    run({"c.chr", "", "-O:JPG", "-X", "-o:png", "-", "readme.txt"});
+    run({"c.chr", "", "-O:JPG", "-X", "-o:gif", "-", "readme.txt"});
     EXPECT_TRUE(pictures.rasterPictures.empty());
     EXPECT_EQ(
         "pellisor: neznámá volba ignorována: -O:JPG\n"
         "pellisor: neznámá volba ignorována: -X\n"
-        "pellisor: neznámá volba ignorována: -o:png\n"
+        "pellisor: neznámá volba ignorována: -o:gif\n"
         "pellisor: neznámá volba ignorována: -\n"
         "pellisor: soubor neznámého druhu ignorován: readme.txt\n",
         warnings.str());

@@ -42,6 +42,8 @@ void savePicture(PictureFormat format, const std::string& path, const QImage& pi
         case PictureFormat::PostScript:
             writeFileAtomically(path, postScript());
             return;
+        default:
+            throw Error("not a format of the reference pictures");
     }
 }
 
