@@ -17,8 +17,7 @@ std::optional<PictureFormat> pictureFormatForName(const std::string& path) {
 
 std::string unknownPictureFormatMessage(const std::string& path) {
     return "Obrázek " + path +
-           " nelze uložit: schéma lze uložit jen s příponou .bmp, .jpg, .ps nebo .eps, případně .svg, .pdf "
-           "nebo .png";
+           " nelze uložit: schéma lze uložit jen s příponou .bmp, .jpg, .ps, .eps, .svg, .pdf nebo .png";
 }
 
 std::string nameWithBlankExtension(const std::string& fileName) {

@@ -358,7 +358,8 @@ TEST(Workbench, PictureExportFollowsTheChosenExtension) {
             ADD_FAILURE() << "no message for " << name;
         } catch (const Error& error) {
             EXPECT_EQ(unknownPictureFormatMessage(bench.dir.file(name)), error.what());
-            EXPECT_NE(std::string::npos, std::string(error.what()).find(".bmp, .jpg, .ps nebo .eps"));
+            EXPECT_NE(std::string::npos,
+                      std::string(error.what()).find(".bmp, .jpg, .ps, .eps, .svg, .pdf nebo .png"));
         }
     }
     for (int i = 0; i < 3; ++i)
