@@ -254,9 +254,8 @@ private:
     std::string openDialogDirectory_ = ".";
     // After a filter run the picture save dialog offers only bitmaps.
     std::string pictureFilter_ =
-        "Bitmaps (*.bmp)|*.bmp|Jpegs (*.jpg)|*.jpg|PostScript (*.ps)|*.ps|SVG (*.svg)|*.svg|PDF "
-        "(*.pdf)|*.pdf|"
-        "PNG (*.png)|*.png";
+        "Bitmaps (*.bmp)|*.bmp|Jpegs (*.jpg)|*.jpg|PostScript (*.ps)|*.ps|"
+        "SVG (*.svg)|*.svg|PDF (*.pdf)|*.pdf|PNG (*.png)|*.png";
 
     std::string chromosomeLine_;
     std::string description_;

@@ -366,6 +366,11 @@ TEST(Workbench, PictureExportFollowsTheChosenExtension) {
         w.savePictureClicked();
     EXPECT_EQ(bench.dir.file("adder "), bench.ui.dialogs[0].fileName);
     EXPECT_EQ(".bmp", bench.ui.dialogs[0].defaultExtension);
+    // The three kinds of old first, then the vector formats and PNG.
+    EXPECT_EQ(
+        "Bitmaps (*.bmp)|*.bmp|Jpegs (*.jpg)|*.jpg|PostScript (*.ps)|*.ps|SVG (*.svg)|*.svg|"
+        "PDF (*.pdf)|*.pdf|PNG (*.png)|*.png",
+        bench.ui.dialogs[0].filter);
     ASSERT_EQ(1u, bench.pictures.rasterPictures.size());
     EXPECT_EQ(PictureFormat::Jpeg, bench.pictures.rasterPictures[0].first);
     EXPECT_EQ(0u, test::readBytes(bench.dir.file("a.eps")).find("%!PS-Adobe-3.0 EPSF-3.0\n"));
