@@ -44,7 +44,8 @@ public:
         findActiveEntries();
     }
 
-    void write(BufferedSink& out, const std::string& functionName, const std::string& chromosomeFileName) const {
+    void write(BufferedSink& out, const std::string& functionName,
+               const std::string& chromosomeFileName) const {
         out << "/* " << commentText(fileNamePart(chromosomeFileName))
             << " as C: the values the evaluator gives the outputs, for any inputs. */\n"
                "#include <stdint.h>\n\n";
@@ -64,27 +65,35 @@ public:
             if (active_[static_cast<std::size_t>(i)]) writeStatement(out, functionName, i);
         }
         for (std::int32_t s = 0; s < total(); ++s) {
-            if (kept_[static_cast<std::size_t>(s)]) out << "    " << functionName << "_kept" << s << " = v" << s << ";\n";
+            if (kept_[static_cast<std::size_t>(s)])
+                out << "    " << functionName << "_kept" << s << " = v" << s << ";\n";
         }
         // Back to two's complement without a conversion the language leaves to the compiler.
         for (std::int32_t n = 0; n < (present_ ? circuit_.outputCount : 0); ++n) {
             const std::int32_t o = circuit_.firstOutput() + n;
-            out << "    out[" << n << "] = v" << o << " <= 0x7FFFFFFFu ? (int32_t)v" << o << " : -(int32_t)~v" << o
-                << " - 1;\n";
+            out << "    out[" << n << "] = v" << o << " <= 0x7FFFFFFFu ? (int32_t)v" << o << " : -(int32_t)~v"
+                << o << " - 1;\n";
         }
-        if (present_ && circuit_.inputCount == 0) out << "    (void)in;\n";
+        if (!readsInputs()) out << "    (void)in;\n";
         if (present_ && circuit_.outputCount == 0) out << "    (void)out;\n";
-        if (!present_) out << "    (void)in;\n    (void)out;\n";
+        if (!present_) out << "    (void)out;\n";
         out << "}\n";
     }
 
 private:
     std::int32_t total() const { return present_ ? circuit_.blockTotal() : 0; }
+    bool readsInputs() const {
+        for (std::int32_t n = 0; n < (present_ ? circuit_.inputCount : 0); ++n) {
+            if (active_[static_cast<std::size_t>(n)]) return true;
+        }
+        return false;
+    }
 
     // The evaluator walks every block, active or not, and stops at the first that cannot be computed.
     void checkAsTheEvaluator() const {
         for (std::int32_t i = circuit_.inputCount; i < circuit_.firstOutput(); ++i) {
-            const std::int32_t id = assignment_.identifierOf(circuit_.blocks[static_cast<std::size_t>(i)].function);
+            const std::int32_t id =
+                assignment_.identifierOf(circuit_.blocks[static_cast<std::size_t>(i)].function);
             if (functionIdOf(id) == FunctionId::Mux && circuit_.arity != 3) throw Error(kMuxNeedsThreeInputs);
         }
     }
@@ -101,8 +110,7 @@ private:
             const std::int32_t reader = pending.back();
             pending.pop_back();
             if (reader < circuit_.inputCount) continue;
-            const FollowedConnections followed =
-                followedConnections(circuit_, assignment_, reader, ConeConnections::Evaluated);
+            const FollowedConnections followed = followedBy(reader);
             const Block& entry = circuit_.blocks[static_cast<std::size_t>(reader)];
             for (std::size_t k = 0; k < followed.count; ++k) {
                 const std::int32_t s = entry.inputs[k];
@@ -114,6 +122,18 @@ private:
                 }
             }
         }
+    }
+
+    // The connections whose values the entry's statement uses: "no function" uses none, although
+    // the drawing counts it as reading all.
+    FollowedConnections followedBy(std::int32_t index) const {
+        FollowedConnections followed =
+            followedConnections(circuit_, assignment_, index, ConeConnections::Evaluated);
+        if (circuit_.isFunctionBlock(index) &&
+            functionIdOf(assignment_.identifierOf(
+                circuit_.blocks[static_cast<std::size_t>(index)].function)) == FunctionId::None)
+            followed.count = 0;
+        return followed;
     }
 
     // Connection k of `reader` as an operand: this call's value of a source before it, the kept value
@@ -128,18 +148,19 @@ private:
     }
 
     void writeStatement(BufferedSink& out, const std::string& functionName, std::int32_t i) const {
-        const FollowedConnections followed = followedConnections(circuit_, assignment_, i, ConeConnections::Evaluated);
+        const FollowedConnections followed =
+            followedConnections(circuit_, assignment_, i, ConeConnections::Evaluated);
         const std::string a = operand(functionName, i, 0, followed);
         out << "    const uint32_t v" << i << " = ";
         if (circuit_.isOutput(i)) {
             out << a << "; /* output " << i - circuit_.firstOutput() << " */\n";
             return;
         }
-        const std::int32_t id = assignment_.identifierOf(circuit_.blocks[static_cast<std::size_t>(i)].function);
+        const std::int32_t id =
+            assignment_.identifierOf(circuit_.blocks[static_cast<std::size_t>(i)].function);
         out << cExpression(functionIdOf(id), a, operand(functionName, i, 1, followed),
                            operand(functionName, i, 2, followed))
-            << "; /* block " << i << ": " << id << " " << std::string(functionOperation(id))
-            << " */\n";
+            << "; /* block " << i << ": " << id << " " << std::string(functionOperation(id)) << " */\n";
     }
 
     const Chromosome& circuit_;
