@@ -38,10 +38,14 @@ std::int32_t anyInput(std::mt19937& rng) {
                                           65535, 65536,  -65536,  0x7FFFFFFF, INT32_MIN, 0x7FFFFF00,
                                           -255,  0x8000, 0x10000, 0x40000000};
     switch (between(rng, 0, 3)) {
-    case 0: return between(rng, 0, 255);
-    case 1: return between(rng, -300, 300);
-    case 2: return static_cast<std::int32_t>(rng());
-    default: return kEdges[between(rng, 0, std::size(kEdges) - 1)];
+        case 0:
+            return between(rng, 0, 255);
+        case 1:
+            return between(rng, -300, 300);
+        case 2:
+            return static_cast<std::int32_t>(rng());
+        default:
+            return kEdges[between(rng, 0, std::size(kEdges) - 1)];
     }
 }
 
@@ -122,14 +126,18 @@ TEST(CModel, CompiledModelsComputeWhatTheEvaluatorComputes) {
         main += "void " + model.name + "(const int32_t *in, int32_t *out);\n";
     main += "static const struct { void (*f)(const int32_t *, int32_t *); int in, out; } models[] = {\n";
     for (const Model& model : models)
-        main += "  {" + model.name + ", " + std::to_string(model.inputs) + ", " + std::to_string(model.outputs) + "},\n";
-    main += "};\nint main(void) {\n  int32_t in[16], out[16];\n"
-            "  for (unsigned m = 0; m < sizeof models / sizeof models[0]; ++m)\n"
-            "    for (int v = 0; v < " + std::to_string(kVectors) + "; ++v) {\n"
-            "      if (fread(in, 4, (size_t)models[m].in, stdin) != (size_t)models[m].in) return 2;\n"
-            "      models[m].f(in, out);\n"
-            "      fwrite(out, 4, (size_t)models[m].out, stdout);\n"
-            "    }\n  return 0;\n}\n";
+        main += "  {" + model.name + ", " + std::to_string(model.inputs) + ", " +
+                std::to_string(model.outputs) + "},\n";
+    main +=
+        "};\nint main(void) {\n  int32_t in[16], out[16];\n"
+        "  for (unsigned m = 0; m < sizeof models / sizeof models[0]; ++m)\n"
+        "    for (int v = 0; v < " +
+        std::to_string(kVectors) +
+        "; ++v) {\n"
+        "      if (fread(in, 4, (size_t)models[m].in, stdin) != (size_t)models[m].in) return 2;\n"
+        "      models[m].f(in, out);\n"
+        "      fwrite(out, 4, (size_t)models[m].out, stdout);\n"
+        "    }\n  return 0;\n}\n";
     writeBytes(dir.file("main.c"), main);
     std::string objects;
     for (int u = 0; u < kUnits; ++u) {
@@ -142,19 +150,21 @@ TEST(CModel, CompiledModelsComputeWhatTheEvaluatorComputes) {
 
     // Plain, as a user compiles it, and with the sanitizer that stops at the first undefined operation.
     const std::string strict = "-std=c99 -Wall -Wextra -pedantic -Werror";
-    for (const std::string& build : {"-O2 " + strict, "-O1 -fsanitize=undefined -fno-sanitize-recover=all " + strict}) {
+    for (const std::string& build :
+         {"-O2 " + strict, "-O1 -fsanitize=undefined -fno-sanitize-recover=all " + strict}) {
         SCOPED_TRACE(build);
-        const std::string compile = "cd '" + dir.path() + "' && rm -f *.o && printf '%s\\n' main.c" + objects +
-                                    " | xargs -P 2 -n 1 cc -c " + build + " && cc " +
-                                    (build.find("sanitize") != std::string::npos ? "-fsanitize=undefined " : "") +
-                                    "-o models *.o && ./models < inputs.bin > outputs.bin";
+        const std::string compile =
+            "cd '" + dir.path() + "' && rm -f *.o && printf '%s\\n' main.c" + objects +
+            " | xargs -P 2 -n 1 cc -c " + build + " && cc " +
+            (build.find("sanitize") != std::string::npos ? "-fsanitize=undefined " : "") +
+            "-o models *.o && ./models < inputs.bin > outputs.bin";
         const auto result = runCommand(compile);
         ASSERT_EQ(result.status, 0) << result.output.substr(0, 4000);
         const std::string outputs = test::readBytes(dir.file("outputs.bin"));
         ASSERT_EQ(outputs.size(), wanted.size());
-        EXPECT_TRUE(outputs == wanted) << "the first differing output is at byte "
-                                       << std::mismatch(outputs.begin(), outputs.end(), wanted.begin()).first -
-                                              outputs.begin();
+        EXPECT_TRUE(outputs == wanted)
+            << "the first differing output is at byte "
+            << std::mismatch(outputs.begin(), outputs.end(), wanted.begin()).first - outputs.begin();
     }
 }
 

@@ -53,8 +53,8 @@ FunctionAssignment randomByteAssignment(std::mt19937& rng) {
 }
 
 Chromosome randomPipeline(std::mt19937& rng, std::int32_t arity) {
-    const test::CircuitShape shape{between(rng, 1, 9), between(rng, 1, 4), between(rng, 1, 8), between(rng, 1, 5),
-                                   arity};
+    const test::CircuitShape shape{between(rng, 1, 9), between(rng, 1, 4), between(rng, 1, 8),
+                                   between(rng, 1, 5), arity};
     return test::pipelinedCircuit(rng, shape, 15);
 }
 
@@ -75,7 +75,8 @@ void writeHardware(const std::string& dir, const Chromosome& filterCircuit, cons
 const char* kSimulate =
     "cd \"$1\" || exit\n"
     "if [ \"$2\" = vhdl ]; then\n"
-    "  out=$( (ghdl -a --std=08 -fsynopsys pe.vhd filter.vhd tb.vhd && ghdl -r --std=08 -fsynopsys filter_tb) "
+    "  out=$( (ghdl -a --std=08 -fsynopsys pe.vhd filter.vhd tb.vhd && ghdl -r --std=08 -fsynopsys "
+    "filter_tb) "
     "2>&1)\n"
     "else\n"
     "  out=$( (iverilog -o tb.vvp pe.v filter.v tb.v && vvp -n tb.vvp) 2>&1)\n"
@@ -131,10 +132,12 @@ TEST(HardwareSimulation, ATestbenchFailsAFilterWithOneGeneChanged) {
     circuit.blocks[static_cast<std::size_t>(circuit.firstOutput())].inputs = {block};
     for (std::int32_t gene = 0; gene < 16; ++gene) {
         changed.blocks[static_cast<std::size_t>(block)].function = gene;
-        if (randomTestVectors(changed, assignment).expected != randomTestVectors(circuit, assignment).expected)
+        if (randomTestVectors(changed, assignment).expected !=
+            randomTestVectors(circuit, assignment).expected)
             break;
     }
-    ASSERT_NE(randomTestVectors(changed, assignment).expected, randomTestVectors(circuit, assignment).expected);
+    ASSERT_NE(randomTestVectors(changed, assignment).expected,
+              randomTestVectors(circuit, assignment).expected);
     writeHardware(dir.file("c0"), changed, circuit, assignment);
 
     for (const char* language : {"vhdl", "verilog"}) {
@@ -151,7 +154,8 @@ TEST(HardwareSimulation, ATestbenchFailsAFilterWithOneGeneChanged) {
         EXPECT_LT(log.find("mismatch: vector "), fail);
         EXPECT_EQ(log.find("mismatch: vector ", fail), std::string::npos);
         EXPECT_NE(log.find("mismatches: "), std::string::npos);
-        EXPECT_NE(log.find(std::string(language) == "vhdl" ? "(report failure): FAIL" : "FATAL"), std::string::npos)
+        EXPECT_NE(log.find(std::string(language) == "vhdl" ? "(report failure): FAIL" : "FATAL"),
+                  std::string::npos)
             << log;
     }
 }
@@ -176,9 +180,12 @@ TEST(HardwareSimulation, VerilatorLintsCleanAndYosysSynthesises) {
         std::filesystem::create_directories(sub);
         writeBytes(sub + "/filter.v", buildVerilog(test::randomCircuit(rng, shape, n % 2 == 0, 31), "c.chr"));
         writeBytes(sub + "/pe.v", buildProcessingElementsVerilog(assignment));
-        script += "cd '" + sub + "' && verilator --lint-only -Wall -Wno-DECLFILENAME --top-module filter pe.v filter.v";
-        script += n % 4 == 0 ? " && yosys -q -p 'read_verilog pe.v filter.v; synth -top filter' || echo FAILED " + sub + "\n"
-                             : " || echo FAILED " + sub + "\n";
+        script += "cd '" + sub +
+                  "' && verilator --lint-only -Wall -Wno-DECLFILENAME --top-module filter pe.v filter.v";
+        script += n % 4 == 0
+                      ? " && yosys -q -p 'read_verilog pe.v filter.v; synth -top filter' || echo FAILED " +
+                            sub + "\n"
+                      : " || echo FAILED " + sub + "\n";
     }
     writeBytes(dir.file("check.sh"), script);
     const auto result = runCommand("sh '" + dir.file("check.sh") + "'");
