@@ -24,24 +24,28 @@ class HardwareCli : public Cli {};
 // The testbench of a script applies the vectors "-s" evaluates: as many as the result lines, and the
 // filter passes it in both simulators.
 TEST_F(HardwareCli, TheTestbenchOfAScriptPassesInBothSimulators) {
-    const Outcome run = this->run({"median9.cha", "median9.csd", "-s", "-o:vhd", "-o:v", "-o:hdl", "-o:tb", "-x"});
+    const Outcome run =
+        this->run({"median9.cha", "median9.csd", "-s", "-o:vhd", "-o:v", "-o:hdl", "-o:tb", "-x"});
     ASSERT_EQ(run.status, 0) << run.err;
     for (const char* name : {"median9.v", "median9.pe.vhd", "median9.pe.v", "median9_tb.vhd", "median9_tb.v"})
         EXPECT_TRUE(exists(name)) << name;
     const std::size_t results = countLines(readBytes(workFile("median9.tst"))) - 1;  // without the header
     EXPECT_GT(results, 10U);
-    EXPECT_NE(readBytes(workFile("median9_tb.vhd")).find("constant VECTORS : integer := " + std::to_string(results) + ";"),
+    EXPECT_NE(readBytes(workFile("median9_tb.vhd"))
+                  .find("constant VECTORS : integer := " + std::to_string(results) + ";"),
               std::string::npos);
     if (haveProgram("ghdl")) {
-        const auto ghdl = runCommand("cd " + quoted(work()) +
-                                     " && ghdl -a --std=08 -fsynopsys median9.pe.vhd median9.vhd median9_tb.vhd && "
-                                     "ghdl -r --std=08 -fsynopsys filter_tb");
+        const auto ghdl =
+            runCommand("cd " + quoted(work()) +
+                       " && ghdl -a --std=08 -fsynopsys median9.pe.vhd median9.vhd median9_tb.vhd && "
+                       "ghdl -r --std=08 -fsynopsys filter_tb");
         EXPECT_EQ(ghdl.status, 0);
         EXPECT_TRUE(ghdl.output.ends_with("\nPASS\n") || ghdl.output == "PASS\n") << ghdl.output;
     }
     if (haveProgram("iverilog")) {
-        const auto icarus = runCommand("cd " + quoted(work()) +
-                                       " && iverilog -o tb.vvp median9.pe.v median9.v median9_tb.v && vvp -n tb.vvp");
+        const auto icarus =
+            runCommand("cd " + quoted(work()) +
+                       " && iverilog -o tb.vvp median9.pe.v median9.v median9_tb.v && vvp -n tb.vvp");
         EXPECT_EQ(icarus.status, 0);
         EXPECT_EQ(icarus.output, "PASS\n");
     }
@@ -60,8 +64,9 @@ TEST_F(HardwareCli, TheMedianFilterSynthesisesAndItsModelCompiles) {
         EXPECT_EQ(lint.output, "");
     }
     if (haveProgram("yosys")) {
-        const auto yosys = runCommand("cd " + quoted(work()) +
-                                      " && yosys -p 'read_verilog median3x3.pe.v median3x3.v; synth -top filter; stat'");
+        const auto yosys =
+            runCommand("cd " + quoted(work()) +
+                       " && yosys -p 'read_verilog median3x3.pe.v median3x3.v; synth -top filter; stat'");
         ASSERT_EQ(yosys.status, 0) << yosys.output.substr(0, 3000);
         // The last count is the whole design's.
         const std::regex cells(R"(Number of cells: +(\d+))");

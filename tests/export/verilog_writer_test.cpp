@@ -75,19 +75,23 @@ TEST(VerilogWriter, EveryFilterHasTheStructureOfItsVhdl) {
         const std::string vhdl = buildVhdl(circuit, "c.chr");
         const std::string verilog = buildVerilog(circuit, "c.chr");
         const std::vector<std::string> expected = structure(vhdl, vhdlRules());
-        ASSERT_EQ(structure(verilog, verilogRules()), expected) << test::chromosomeLine(circuit) << "\n" << verilog;
-        const auto instances = std::count_if(expected.begin(), expected.end(),
-                                             [](const std::string& fact) { return fact.starts_with("instance "); });
+        ASSERT_EQ(structure(verilog, verilogRules()), expected) << test::chromosomeLine(circuit) << "\n"
+                                                                << verilog;
+        const auto instances = std::count_if(expected.begin(), expected.end(), [](const std::string& fact) {
+            return fact.starts_with("instance ");
+        });
         std::size_t entities = 0;
-        for (auto at = vhdl.find("entity work."); at != std::string::npos; at = vhdl.find("entity work.", at + 1))
+        for (auto at = vhdl.find("entity work."); at != std::string::npos;
+             at = vhdl.find("entity work.", at + 1))
             ++entities;
         EXPECT_EQ(static_cast<std::size_t>(instances), entities)
             << "every instance of the VHDL is recognised";
     }
     // The worked example: block 4 reads block 3 directly and input 0 through two registers.
-    const std::string verilog = buildVerilog(test::parsed("{2,1,3,1,2,1,-1}([2]0,1,5)([3]2,1,21)([4]3,0,6)(4)"),
-                                             "/data/run/example.chr");
-    EXPECT_TRUE(verilog.starts_with("// example.chr\nmodule filter #(parameter DATA_WIDTH = 8) (\n")) << verilog;
+    const std::string verilog = buildVerilog(
+        test::parsed("{2,1,3,1,2,1,-1}([2]0,1,5)([3]2,1,21)([4]3,0,6)(4)"), "/data/run/example.chr");
+    EXPECT_TRUE(verilog.starts_with("// example.chr\nmodule filter #(parameter DATA_WIDTH = 8) (\n"))
+        << verilog;
     EXPECT_NE(verilog.find("  .X(sig_vrc3),\n  .Y(sig_reg_4_0_l2),\n  .SEL(4'b0110),\n  .Q(sig_vrc4)\n);\n"
                            "\\reg  #(.DATA_WIDTH(DATA_WIDTH)) r4_0_l2 (\n  .RESET(RESET),\n  .CLK(CLK),\n"
                            "  .X(sig_reg_4_0_l1),\n  .Q(sig_reg_4_0_l2)\n);\n"),
