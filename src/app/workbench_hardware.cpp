@@ -15,7 +15,8 @@ void Workbench::writeVerilog(const std::string& path) {
 }
 
 void Workbench::writeProcessingElements(const std::string& vhdlPath, const std::string& verilogPath) {
-    writeFileAtomically(vhdlPath, [&](const ByteSink& sink) { writeProcessingElementsVhdl(sink, assignment_); });
+    writeFileAtomically(vhdlPath,
+                        [&](const ByteSink& sink) { writeProcessingElementsVhdl(sink, assignment_); });
     writeFileAtomically(verilogPath,
                         [&](const ByteSink& sink) { writeProcessingElementsVerilog(sink, assignment_); });
 }
@@ -26,10 +27,11 @@ void Workbench::writeTestbenches(const std::string& vhdlPath, const std::string&
     const TestVectors vectors = scriptPath.empty()
                                     ? randomTestVectors(circuit_, assignment_)
                                     : scriptTestVectors(scriptPath, circuit_, assignment_, description_);
-    writeFileAtomically(vhdlPath,
-                        [&](const ByteSink& sink) { writeVhdlTestbench(sink, circuit_, vectors, fileName_); });
-    writeFileAtomically(verilogPath,
-                        [&](const ByteSink& sink) { writeVerilogTestbench(sink, circuit_, vectors, fileName_); });
+    writeFileAtomically(
+        vhdlPath, [&](const ByteSink& sink) { writeVhdlTestbench(sink, circuit_, vectors, fileName_); });
+    writeFileAtomically(verilogPath, [&](const ByteSink& sink) {
+        writeVerilogTestbench(sink, circuit_, vectors, fileName_);
+    });
 }
 
 void Workbench::writeCModel(const std::string& sourcePath, const std::string& headerPath) {
@@ -43,8 +45,7 @@ void Workbench::writeCModel(const std::string& sourcePath, const std::string& he
 }
 
 void Workbench::generateHardwareClicked() {
-    const auto path =
-        ui_.chooseSaveFile({"", "Verilog file|*.v", "*.v", fileDirectory(fileName_), "", true});
+    const auto path = ui_.chooseSaveFile({"", "Verilog file|*.v", "*.v", fileDirectory(fileName_), "", true});
     if (!path || path->empty()) return;
     const std::string base = changeFileExtension(*path, "");
     writeVerilog(*path);

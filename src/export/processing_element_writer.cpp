@@ -119,7 +119,8 @@ void writeVerilog(BufferedSink& out, const FunctionAssignment& assignment) {
                                                              {"KF0", "{{(W-8){1'b0}}, 8'hF0}"},
                                                              {"K65535", "{{(W-16){1'b0}}, 16'hFFFF}"}};
     for (const auto& [name, value] : constants) {
-        if (used.find(name) != std::string::npos) out << "  localparam [W-1:0] " << name << " = " << value << ";\n";
+        if (used.find(name) != std::string::npos)
+            out << "  localparam [W-1:0] " << name << " = " << value << ";\n";
     }
     out << ""
            "  wire [W-1:0] a = {16'b0, X};\n"

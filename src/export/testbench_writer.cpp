@@ -38,7 +38,8 @@ BenchShape benchShape(const Chromosome& circuit, const TestVectors& vectors) {
     shape.inputs = filter.inputCount();
     shape.outputs = filter.outputCount();
     // Vectors of another circuit would not fit the ports: then there are none to apply.
-    if (vectors.inputCount == shape.inputs && vectors.outputCount == shape.outputs) shape.vectors = vectors.size();
+    if (vectors.inputCount == shape.inputs && vectors.outputCount == shape.outputs)
+        shape.vectors = vectors.size();
     for (std::int32_t n = 0; n < shape.outputs; ++n) {
         const std::int32_t source = filter.outputSource(filter.firstOutput() + n);
         const bool block = source >= filter.inputCount() && source < filter.firstOutput();
@@ -62,7 +63,8 @@ void vhdlInteger(BufferedSink& out, std::int32_t value) {
     }
 }
 
-void vhdlTable(BufferedSink& out, const char* name, const std::vector<std::int32_t>& values, std::size_t count) {
+void vhdlTable(BufferedSink& out, const char* name, const std::vector<std::int32_t>& values,
+               std::size_t count) {
     out << "  constant " << name << " : integer_table(0 to " << static_cast<std::int64_t>(count) - 1
         << ") := (";
     for (std::size_t k = 0; k < count; ++k) {
@@ -192,12 +194,14 @@ void writeVerilog(BufferedSink& out, const Chromosome& circuit, const TestVector
            "module filter_tb;\n"
            "  localparam DATA_WIDTH = 8;\n"
            "  localparam VECTORS = "
-        << shape.vectors << ";\n  localparam INPUTS = " << shape.inputs << ";\n  localparam OUTPUTS = " << shape.outputs
-        << ";\n  localparam STEPS = VECTORS + " << shape.longestLatency
+        << shape.vectors << ";\n  localparam INPUTS = " << shape.inputs
+        << ";\n  localparam OUTPUTS = " << shape.outputs << ";\n  localparam STEPS = VECTORS + "
+        << shape.longestLatency
         << ";\n"
            "  // Input n of vector j at j * INPUTS + n, output n at j * OUTPUTS + n.\n"
            "  reg signed [31:0] stimuli [0:"
-        << rows(shape.vectors * inputs) << "];\n  reg signed [31:0] expected [0:" << rows(shape.vectors * outputs)
+        << rows(shape.vectors * inputs)
+        << "];\n  reg signed [31:0] expected [0:" << rows(shape.vectors * outputs)
         << "];\n"
            "  // The clocks from a vector to the outputs that show it: the column of each output's source.\n"
            "  integer latency [0:"

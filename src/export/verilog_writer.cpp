@@ -46,7 +46,8 @@ private:
         out << (source < inputCount_ ? "sig_in" : "sig_vrc") << source;
     }
 
-    static void appendChainSignal(BufferedSink& out, std::int32_t block, std::int32_t source, std::int32_t k) {
+    static void appendChainSignal(BufferedSink& out, std::int32_t block, std::int32_t source,
+                                  std::int32_t k) {
         out << "sig_reg_" << block << "_" << source << "_l" << k;
     }
 
@@ -168,7 +169,8 @@ private:
 
 }  // namespace
 
-void writeVerilogText(const ByteSink& sink, const Chromosome& circuit, const std::string& chromosomeFileName) {
+void writeVerilogText(const ByteSink& sink, const Chromosome& circuit,
+                      const std::string& chromosomeFileName) {
     BufferedSink out(sink);
     VerilogWriter(circuit).write(out, chromosomeFileName);
     out.finish();
