@@ -108,9 +108,10 @@ public:
 
 private:
     static bool isCircuitOption(const std::string& option) {
-        static const std::vector<std::string> kOptions{
-            "-o:jpg", "-o:bmp", "-o:ps", "-o:dot",   "-o:vhd",    "-o:lut", "-next",  "-opt",
-            "-h",     "-i",     "-auto", "-o:stats", "-o:blocks", "-o:svg", "-o:pdf", "-o:png"};
+        static const std::vector<std::string> kOptions{"-o:jpg",   "-o:bmp",    "-o:ps",  "-o:dot", "-o:vhd",
+                                                       "-o:v",     "-o:hdl",    "-o:tb",  "-o:c",   "-o:lut",
+                                                       "-next",    "-opt",      "-h",     "-i",     "-auto",
+                                                       "-o:stats", "-o:blocks", "-o:svg", "-o:pdf", "-o:png"};
         return std::find(kOptions.begin(), kOptions.end(), option) != kOptions.end() ||
                option.starts_with(kFilterPrefix) || option.starts_with(kWritePrefix) ||
                option.starts_with(kErrorPrefix) || option.starts_with(kNoisePrefix);
@@ -153,6 +154,14 @@ private:
             workbench_.writeDot(output(".dot"));
         } else if (option == "-o:vhd") {
             workbench_.writeVhdl(output(".vhd"));
+        } else if (option == "-o:v") {
+            workbench_.writeVerilog(output(".v"));
+        } else if (option == "-o:hdl") {
+            workbench_.writeProcessingElements(output(".pe.vhd"), output(".pe.v"));
+        } else if (option == "-o:tb") {
+            writeTestbenches();
+        } else if (option == "-o:c") {
+            workbench_.writeCModel(output(".c"), output(".h"));
         } else if (option == "-next") {
             workbench_.nextCombinationClicked();
         } else if (option == "-opt") {
@@ -269,6 +278,14 @@ private:
                              output(".error.json"));
     }
 
+    // "-o:tb": with the vectors of the script named before it, else with random ones.
+    void writeTestbenches() {
+        const std::string vhdl = output("_tb.vhd");
+        const std::string verilog = output("_tb.v");
+        if (!scriptPath_.empty()) inputs_.noteRead(scriptPath_);
+        workbench_.writeTestbenches(vhdl, verilog, scriptPath_);
+    }
+
     void runScript() {
         if (scriptPath_.empty()) {
             failedCondition("Volbu -s nelze provést: není zadán žádný testovací skript (.csb nebo .csd)");
@@ -354,6 +371,15 @@ std::string usageText() {
            "  -o:png          uloží schéma jako PNG     (chromozom.png)\n"
            "  -o:dot          zapíše graf pro Graphviz  (chromozom.dot)\n"
            "  -o:vhd          zapíše strukturní VHDL    (chromozom.vhd)\n"
+           "  -o:v            zapíše strukturní Verilog (chromozom.v)\n"
+           "  -o:hdl          zapíše procesní element vrc_alu a registr reg podle přiřazení\n"
+           "                  funkcí genům 0 až 15, ve VHDL a ve Verilogu\n"
+           "                  (chromozom.pe.vhd, chromozom.pe.v)\n"
+           "  -o:tb           zapíše testbench filter_tb s vektory posledního skriptu, bez skriptu\n"
+           "                  s 1000 náhodnými vektory (chromozom_tb.vhd, chromozom_tb.v);\n"
+           "                  vypíše PASS nebo FAIL\n"
+           "  -o:c            zapíše model obvodu v jazyce C, funkci pellisor_JMÉNO\n"
+           "                  (chromozom.c, chromozom.h)\n"
            "  -f:OBRAZ        vyfiltruje obraz BMP obvodem s 9 vstupy (chromozom.flt.bmp);\n"
            "                  po -ref: změří kvalitu (chromozom.quality.json, chromozom.diff.bmp)\n"
            "  -ref:OBRAZ      čistý referenční obraz BMP pro měření kvality filtru\n"
@@ -387,6 +413,7 @@ std::string usageText() {
            "  pellisor obvod.chr test.csd -s -x\n"
            "  pellisor obvod.chr obvod.ini -opt -w:obvod.opt.chr -x\n"
            "  pellisor filtr.chr filtr.ini -f:obraz.bmp -o:vhd -x\n"
+           "  pellisor filtr.chr test.csd -o:v -o:hdl -o:tb -o:c -x\n"
            "  pellisor filtr.chr -ref:cisty.bmp -q:sp:0.1:7 -o:blocks -x\n"
            "  pellisor obvod.chr              (otevře okno s obvodem)\n";
 }

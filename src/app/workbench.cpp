@@ -30,7 +30,7 @@ constexpr std::array<const char*, kButtonCount> kButtonNames{
     "SBdt",         "SBok",         "SBuloz",       "SBsnb",   "SBur",       "SBnr",
     "SpeedButton3", "SpeedButton1", "SpeedButton2", "SBautv",  "SBnextcomb", "SBev",
     "SpeedButton4", "SBoptimize",   "SBevf",        "SBVHDL",  "SBDot",      "SBbatch",
-    "SBfiltr",      "SBzobv",       "SBkvalita",    "SBchyba", "SBulset"};
+    "SBfiltr",      "SBzobv",       "SBkvalita",    "SBchyba", "SBhw",       "SBulset"};
 
 // Enabled at start; every other button waits for a draw.
 constexpr std::array<Button, 8> kEnabledAtStart{
@@ -38,8 +38,8 @@ constexpr std::array<Button, 8> kEnabledAtStart{
     Button::SBautv, Button::SpeedButton4, Button::SBoptimize,   Button::SBulset};
 
 // Enabled by a draw exactly while a chromosome file is loaded.
-constexpr std::array<Button, 7> kNeedFile{Button::SBur,  Button::SBev,    Button::SBevf,  Button::SBVHDL,
-                                          Button::SBDot, Button::SBfiltr, Button::SBbatch};
+constexpr std::array<Button, 8> kNeedFile{Button::SBur,  Button::SBev,    Button::SBevf,   Button::SBVHDL,
+                                          Button::SBDot, Button::SBfiltr, Button::SBbatch, Button::SBhw};
 
 constexpr const char* kAboutText =
     "Vesion: v1.5.2008\n\n"

@@ -45,10 +45,11 @@ enum class Button : int {
     SBfiltr,
     SBzobv,
     SBkvalita,
-    SBchyba,  // page "Funkce"
+    SBchyba,
+    SBhw,     // page "Funkce"
     SBulset,  // page "Nastavení"
 };
-inline constexpr int kButtonCount = 23;
+inline constexpr int kButtonCount = 24;
 const char* buttonName(Button button);
 
 enum class MouseButton { Left, Middle, Right };
@@ -153,8 +154,10 @@ public:
     void functionAssignmentClicked();  // SBevf
     void generateVhdlClicked();        // SBVHDL
     void generateDotClicked();         // SBDot
-    void runScriptClicked();           // SBbatch
-    void filterImageClicked();         // SBfiltr
+    // Asks for NAME.v and writes it with NAME.pe.vhd, NAME.pe.v, NAME_tb.vhd and NAME_tb.v.
+    void generateHardwareClicked();  // SBhw
+    void runScriptClicked();         // SBbatch
+    void filterImageClicked();       // SBfiltr
     // The chromosome line rewritten from the circuit in memory, so that "Uložit" saves what is drawn;
     // nothing without a circuit.
     void chromosomeFromCircuitClicked();  // SBzobv
@@ -196,6 +199,17 @@ public:
     void savePicture(PictureFormat format, const std::string& path);
     void writeDot(const std::string& path);
     void writeVhdl(const std::string& path);
+    // The structural Verilog of the filter, as the VHDL.
+    void writeVerilog(const std::string& path);
+    // The processing-element library of the current function assignment, in VHDL and in Verilog.
+    void writeProcessingElements(const std::string& vhdlPath, const std::string& verilogPath);
+    // The testbenches of the filter: with the vectors of `scriptPath` as a script run evaluates them, or
+    // with random vectors when it is empty; the expected values are the evaluator's.
+    void writeTestbenches(const std::string& vhdlPath, const std::string& verilogPath,
+                          const std::string& scriptPath);
+    // The C model at `sourcePath` with its header at `headerPath`; the function is named after
+    // `sourcePath`.
+    void writeCModel(const std::string& sourcePath, const std::string& headerPath);
     // The circuit as it is now as a .chr file at `path` (description and names kept) and its layout
     // beside it (`path` with the extension ".ini"), replaced without a question.
     void writeCircuitFiles(const std::string& path);

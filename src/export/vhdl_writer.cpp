@@ -1,12 +1,10 @@
 #include "export/vhdl_writer.h"
 
 #include "export/buffered_sink.h"
+#include "export/filter_structure.h"
 #include "model/file_names.h"
 
-#include <algorithm>
-#include <array>
 #include <cstdint>
-#include <vector>
 
 namespace pellisor {
 
@@ -23,27 +21,15 @@ std::string commentText(std::string text) {
     return text;
 }
 
-// The sources a processing element reads through register chains, in the order X, Y, each once.
-struct DelayedSources {
-    std::array<std::int32_t, 2> sources{};
-    std::size_t count = 0;
-};
-
 // The file is the declarations, "begin" and the body. Neither part is held: the declarations are
 // written in one pass over the blocks and the body in a second, both recomputing the same chains.
 class VhdlWriter {
 public:
     explicit VhdlWriter(const Chromosome& circuit)
-        : circuit_(circuit),
-          present_(circuit.hasConsistentCircuit()),
-          inputCount_(present_ ? circuit.inputCount : 0),
-          firstOutput_(present_ ? circuit.firstOutput() : 0),
-          outputCount_(present_ ? circuit.outputCount : 0) {
-        findOutputsReadAsSources();
-        for (std::int32_t i = inputCount_; i < firstOutput_ && !needsZero_; ++i) {
-            needsZero_ = source(i, 0) < 0 || source(i, 1) < 0;
-        }
-    }
+        : filter_(circuit),
+          inputCount_(filter_.inputCount()),
+          firstOutput_(filter_.firstOutput()),
+          outputCount_(filter_.outputCount()) {}
 
     void write(BufferedSink& out, const std::string& chromosomeFileName) {
         writeDeclarations(out, chromosomeFileName);
@@ -53,44 +39,13 @@ public:
     }
 
 private:
-    const Block& entry(std::int32_t index) const { return circuit_.blocks[static_cast<std::size_t>(index)]; }
-    bool inRange(std::int32_t index) const { return index >= 0 && index < circuit_.blockTotal(); }
-
-    // The source of data port k (0 for X, 1 for Y) of block i, or -1 when the block has no such
-    // connection inside the circuit (a circuit of arity 1 has no Y); that port then reads zero, as the
-    // evaluator reads a missing connection.
-    std::int32_t source(std::int32_t i, std::size_t k) const {
-        const Block& block = entry(i);
-        return k < block.inputs.size() && inRange(block.inputs[k]) ? block.inputs[k] : -1;
-    }
-
-    // The source of an output entry, -1 when it has none inside the circuit.
-    std::int32_t outputSource(std::int32_t output) const {
-        const Block& block = entry(output);
-        return !block.inputs.empty() && inRange(block.inputs[0]) ? block.inputs[0] : -1;
-    }
+    std::int32_t source(std::int32_t i, std::size_t k) const { return filter_.source(i, k); }
+    std::int32_t outputSource(std::int32_t output) const { return filter_.outputSource(output); }
+    std::int32_t registerDepth(std::int32_t s, std::int32_t i) const { return filter_.registerDepth(s, i); }
+    DelayedSources delayedSources(std::int32_t i) const { return filter_.delayedSources(i); }
 
     void appendSignalOf(BufferedSink& out, std::int32_t source) const {
         out << (source < inputCount_ ? "sig_in" : "sig_vrc") << source;
-    }
-
-    std::int32_t columnOf(std::int32_t index) const {
-        return index < inputCount_ ? 0 : (index - inputCount_) / circuit_.rows + 1;
-    }
-
-    std::int32_t registerDepth(std::int32_t source, std::int32_t block) const {
-        return columnOf(block) - columnOf(source) - 1;
-    }
-
-    DelayedSources delayedSources(std::int32_t i) const {
-        DelayedSources delayed;
-        for (std::size_t k = 0; k < 2; ++k) {
-            const std::int32_t s = source(i, k);
-            if (s < 0 || registerDepth(s, i) < 1) continue;
-            const auto end = delayed.sources.begin() + static_cast<std::ptrdiff_t>(delayed.count);
-            if (std::find(delayed.sources.begin(), end, s) == end) delayed.sources[delayed.count++] = s;
-        }
-        return delayed;
     }
 
     static void declareSignal(BufferedSink& out, std::string_view name, std::int64_t number) {
@@ -99,25 +54,6 @@ private:
 
     static void appendChainPrefix(BufferedSink& out, std::int32_t block, std::int32_t source) {
         out << block << "_" << source << "_l";
-    }
-
-    // An output may in principle be named as a source; it then gets a signal of its own that carries
-    // its source, since its port cannot be read back.
-    void findOutputsReadAsSources() {
-        std::vector<bool> read(static_cast<std::size_t>(outputCount_), false);
-        const auto note = [&](std::int32_t s) {
-            if (s >= firstOutput_ && s < firstOutput_ + outputCount_)
-                read[static_cast<std::size_t>(s - firstOutput_)] = true;
-        };
-        for (std::int32_t i = inputCount_; i < firstOutput_; ++i) {
-            note(source(i, 0));
-            note(source(i, 1));
-        }
-        for (std::int32_t n = 0; n < outputCount_; ++n)
-            note(outputSource(firstOutput_ + n));
-        for (std::int32_t n = 0; n < outputCount_; ++n) {
-            if (read[static_cast<std::size_t>(n)]) outputsReadAsSources_.push_back(firstOutput_ + n);
-        }
     }
 
     void writeDeclarations(BufferedSink& out, const std::string& chromosomeFileName) const {
@@ -141,9 +77,9 @@ private:
         out << "  );\nend entity;\n\narchitecture main of filter is\n";
         for (std::int32_t i = inputCount_; i < firstOutput_; ++i)
             declareSignal(out, "sig_vrc", i);
-        for (const std::int32_t output : outputsReadAsSources_)
+        for (const std::int32_t output : filter_.outputsReadAsSources())
             declareSignal(out, "sig_vrc", output);
-        if (needsZero_) out << "  signal " << kZero << " : " << kVector << ";\n";
+        if (filter_.needsZero()) out << "  signal " << kZero << " : " << kVector << ";\n";
         // Each chain from its last stage to its first, in the order the processing elements are visited.
         for (std::int32_t i = inputCount_; i < firstOutput_; ++i) {
             const DelayedSources delayed = delayedSources(i);
@@ -169,14 +105,14 @@ private:
             appendSignalOf(out, s);
             out << ";\n";
         }
-        for (const std::int32_t output : outputsReadAsSources_) {
+        for (const std::int32_t output : filter_.outputsReadAsSources()) {
             const std::int32_t s = outputSource(output);
             if (s < 0) continue;
             out << "sig_vrc" << output << " <= ";
             appendSignalOf(out, s);
             out << ";\n";
         }
-        if (needsZero_) out << kZero << " <= (others => '0');\n";
+        if (filter_.needsZero()) out << kZero << " <= (others => '0');\n";
     }
 
     void writeProcessingElement(BufferedSink& out, std::int32_t i) const {
@@ -197,7 +133,7 @@ private:
             out << ",\n";
         }
         out << "  SEL   => \"";
-        const auto gene = static_cast<std::uint32_t>(entry(i).function);
+        const auto gene = static_cast<std::uint32_t>(filter_.gene(i));
         for (int bit = 3; bit >= 0; --bit)
             out << (((gene >> bit) & 1U) != 0 ? '1' : '0');
         out << "\",\n";
@@ -227,13 +163,10 @@ private:
         }
     }
 
-    const Chromosome& circuit_;
-    const bool present_;
+    const FilterStructure filter_;
     const std::int32_t inputCount_;
     const std::int32_t firstOutput_;
     const std::int32_t outputCount_;
-    std::vector<std::int32_t> outputsReadAsSources_;
-    bool needsZero_ = false;
 };
 
 }  // namespace

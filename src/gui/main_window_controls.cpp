@@ -61,6 +61,8 @@ const std::array<ButtonControl, kButtonCount> kButtonControls{{
      &Workbench::filterQualityClicked},
     {Button::SBchyba, "Chyba obvodu", "Chyba přibližného obvodu proti přesné operaci: MAE, WCE, EP, MRE",
      &Workbench::circuitErrorClicked},
+    {Button::SBhw, "Vygenerovat HW", "Verilog, procesní element vrc_alu a testbenche VHDL a Verilog",
+     &Workbench::generateHardwareClicked},
     {Button::SBulset, "&Uložit", "Uložit nastavení jako výchozí", &Workbench::saveSettingsClicked},
 }};
 

@@ -109,6 +109,11 @@ inline const FunctionInfo& functionInfo(std::int32_t identifier) {
 inline std::string_view functionDescription(std::int32_t id) {
     return functionInfo(id).description;
 }
+// The operation of the description, without the type signature that follows two blanks.
+inline std::string_view functionOperation(std::int32_t id) {
+    const std::string_view description = functionDescription(id);
+    return description.substr(0, description.find("  "));
+}
 inline std::int32_t functionReads(std::int32_t id) {
     return functionInfo(id).reads;
 }

@@ -69,7 +69,7 @@ TEST_F(FromCircuit, EveryCaptionOfThePageFunkceFitsItsButton) {
     QApplication::processEvents();
     QWidget* page = find<QWidget>("TabSheet1");
     const QList<QToolButton*> buttons = page->findChildren<QToolButton*>();
-    EXPECT_EQ(buttons.size(), 19);  // with "Kvalita filtru" and "Chyba obvodu"
+    EXPECT_EQ(buttons.size(), 20);  // with "Kvalita filtru", "Chyba obvodu" and "Vygenerovat HW"
     for (QToolButton* control : buttons) {
         SCOPED_TRACE(control->objectName().toStdString());
         const QFontMetrics metrics(control->font());

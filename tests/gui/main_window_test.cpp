@@ -54,6 +54,7 @@ constexpr ButtonRow kButtons[] = {
     {"SBDot", "Vygenerovat DOT", "Změna funkcí + statistika použitých", false},
     {"SBbatch", "Provést testovací skript", "Provede testovací skript csb", false},
     {"SBfiltr", "Vyfiltrovat obraz 3x3", "Provede testovací skript csb", false},
+    {"SBhw", "Vygenerovat HW", "Verilog, procesní element vrc_alu a testbenche VHDL a Verilog", false},
     {"SBulset", "&Uložit", "Uložit nastavení jako výchozí", true},
 };
 

@@ -49,6 +49,17 @@ Chromosome randomCircuit(std::mt19937& rng, const CircuitShape& shape, bool feed
     return circuit;
 }
 
+Chromosome pipelinedCircuit(std::mt19937& rng, const CircuitShape& shape, std::int32_t maxGene) {
+    Chromosome circuit = randomCircuit(rng, shape, true, maxGene);
+    for (std::int32_t i = circuit.inputCount; i < circuit.firstOutput(); ++i) {
+        const std::int32_t columnStart =
+            circuit.inputCount + (i - circuit.inputCount) / circuit.rows * circuit.rows;
+        for (std::int32_t& source : circuit.blocks[static_cast<std::size_t>(i)].inputs)
+            source = between(rng, 0, columnStart - 1);
+    }
+    return circuit;
+}
+
 std::string chromosomeLine(const Chromosome& circuit) {
     std::string line = "{" + std::to_string(circuit.inputCount) + "," + std::to_string(circuit.outputCount) +
                        "," + std::to_string(circuit.columns) + "," + std::to_string(circuit.rows) + "," +

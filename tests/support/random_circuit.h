@@ -29,6 +29,11 @@ CircuitShape randomShape(std::mt19937& rng, std::int32_t maxInputs = 9, std::int
 Chromosome randomCircuit(std::mt19937& rng, const CircuitShape& shape, bool feedForward = true,
                          std::int32_t maxGene = 31);
 
+// A random circuit whose blocks read only earlier columns (primary inputs count as column 0), as a
+// pipeline of one clock per column computes it; outputs read any input or block. Genes lie in 0 ...
+// maxGene; each function block has `shape.arity` connections.
+Chromosome pipelinedCircuit(std::mt19937& rng, const CircuitShape& shape, std::int32_t maxGene);
+
 // The chromosome line of a circuit, in the canonical form ({...}([label]genes)...(outputs)).
 std::string chromosomeLine(const Chromosome& circuit);
 
