@@ -196,7 +196,7 @@ private:
     // Filters `source` into chromosome.flt.bmp; with a reference also writes chromosome.quality.json
     // and chromosome.diff.bmp. Every output is refused before the picture is read. The report names the
     // input as `shownName`, by default as it was given.
-    void filter(const std::string& source, const std::optional<NoiseSpec>& noise,
+    void filter(const std::string& source, const std::optional<NoiseSettings>& noise,
                 const std::string& shownName = {}) {
         const std::string target = output(".flt.bmp");
         std::string report, difference;
@@ -236,9 +236,9 @@ private:
             return;
         }
         const std::string noisy = output(".noisy.bmp");
-        quality_.writeNoisyReference(std::get<NoiseSpec>(parsed), noisy);
+        quality_.writeNoisyReference(std::get<NoiseSettings>(parsed), noisy);
         // The report lies beside the noisy picture, so it names it without a directory.
-        filter(noisy, std::get<NoiseSpec>(parsed), fileNamePart(noisy));
+        filter(noisy, std::get<NoiseSettings>(parsed), fileNamePart(noisy));
     }
 
     // "-o:blocks": chromosome.blocks/blkN.png for every active block over the last filtered picture.
@@ -270,11 +270,11 @@ private:
 
     void measureError(const std::string& option) {
         const ErrorRequest request = errorRequestOf(option);
-        if (!request.spec) {
+        if (!request.settings) {
             failedCondition(request.problem);
             return;
         }
-        measures_.writeError(*request.spec, workbench_.circuit(), workbench_.assignment(),
+        measures_.writeError(*request.settings, workbench_.circuit(), workbench_.assignment(),
                              output(".error.json"));
     }
 

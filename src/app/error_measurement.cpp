@@ -32,11 +32,11 @@ std::string errorOperationLabel(ErrorOperation operation) {
     return std::string(label) + " (" + std::string(errorOperationName(operation)) + ")";
 }
 
-ErrorSpec errorSpecFor(ErrorOperation operation, std::int32_t widthA, std::int32_t widthB) {
-    ErrorSpec spec;
-    spec.operation = operation;
-    if (!isWordOperation(operation)) spec.widths = {widthA, widthB};
-    return spec;
+ErrorSettings errorSettingsFor(ErrorOperation operation, std::int32_t widthA, std::int32_t widthB) {
+    ErrorSettings settings;
+    settings.operation = operation;
+    if (!isWordOperation(operation)) settings.widths = {widthA, widthB};
+    return settings;
 }
 
 std::array<std::pair<std::string, std::string>, 8> errorFigureRows(const ErrorFigures& figures) {

@@ -16,9 +16,9 @@ inline constexpr std::array<ErrorOperation, 7> kErrorOperations{
 // "Sčítání (add)", ...: what the window calls an operation.
 std::string errorOperationLabel(ErrorOperation operation);
 
-// The spec of a measurement as the window asks for it: two operands of the given widths for the
+// The settings of a measurement as the window asks for it: two operands of the given widths for the
 // arithmetic operations, none for the word operations.
-ErrorSpec errorSpecFor(ErrorOperation operation, std::int32_t widthA, std::int32_t widthB);
+ErrorSettings errorSettingsFor(ErrorOperation operation, std::int32_t widthA, std::int32_t widthB);
 
 // The figures as name and value texts, in the order the window shows them.
 std::array<std::pair<std::string, std::string>, 8> errorFigureRows(const ErrorFigures& figures);

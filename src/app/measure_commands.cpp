@@ -40,14 +40,14 @@ ErrorRequest errorRequestOf(std::string_view option) {
         return {std::nullopt, "Volbu " + shown + " nelze provést: neznámá operace '" + std::string(name) +
                                   "' (add, sub, mul, median, min, max, mean)"};
     }
-    ErrorSpec spec;
-    spec.operation = *operation;
+    ErrorSettings settings;
+    settings.operation = *operation;
     if (isWordOperation(*operation)) {
         if (colon != std::string_view::npos) {
             return {std::nullopt, "Volbu " + shown + " nelze provést: operace " + std::string(name) +
                                       " nemá šířky operandů (-err:" + std::string(name) + ")"};
         }
-        return {spec, ""};
+        return {settings, ""};
     }
     const std::optional<std::vector<std::int32_t>> widths =
         colon == std::string_view::npos ? std::nullopt : widthsOf(option.substr(colon + 1));
@@ -56,15 +56,15 @@ ErrorRequest errorRequestOf(std::string_view option) {
                                   " nelze provést: chybí šířky operandů oddělené čárkou (např. -err:" +
                                   std::string(name) + ":8,8)"};
     }
-    spec.widths = *widths;
-    return {spec, ""};
+    settings.widths = *widths;
+    return {settings, ""};
 }
 
-void MeasureCommands::writeError(const ErrorSpec& spec, const Chromosome& circuit,
+void MeasureCommands::writeError(const ErrorSettings& settings, const Chromosome& circuit,
                                  const FunctionAssignment& assignment, const std::string& path) {
-    const ErrorFigures figures = measureError(circuit, assignment, spec);
-    writeFileAtomically(path, errorJson(spec, figures));
-    if (!isWordOperation(spec.operation)) operands_.emplace(spec.widths[0], spec.widths[1]);
+    const ErrorFigures figures = measureError(circuit, assignment, settings);
+    writeFileAtomically(path, errorJson(settings, figures));
+    if (!isWordOperation(settings.operation)) operands_.emplace(settings.widths[0], settings.widths[1]);
 }
 
 void MeasureCommands::writeLookupTable(const Chromosome& circuit, const FunctionAssignment& assignment,

@@ -14,7 +14,7 @@ namespace pellisor {
 
 // What "-err:OP:WIDTHS" or "-err:OP" asks for, or the message saying what is wrong with it.
 struct ErrorRequest {
-    std::optional<ErrorSpec> spec;
+    std::optional<ErrorSettings> settings;
     std::string problem;
 };
 ErrorRequest errorRequestOf(std::string_view option);
@@ -27,8 +27,8 @@ public:
     void circuitLoaded() { operands_.reset(); }
 
     // NAME.error.json: the error figures of the circuit against the operation.
-    void writeError(const ErrorSpec& spec, const Chromosome& circuit, const FunctionAssignment& assignment,
-                    const std::string& path);
+    void writeError(const ErrorSettings& settings, const Chromosome& circuit,
+                    const FunctionAssignment& assignment, const std::string& path);
     // NAME.lut.bin: the circuit's results for every pair of operands.
     void writeLookupTable(const Chromosome& circuit, const FunctionAssignment& assignment,
                           const std::string& path) const;

@@ -33,7 +33,7 @@ void QualityCommands::setReference(const std::string& path) {
     referencePath_ = path;
 }
 
-std::variant<NoiseSpec, std::string> QualityCommands::parseNoise(const std::string& option) {
+std::variant<NoiseSettings, std::string> QualityCommands::parseNoise(const std::string& option) {
     const std::string failed = "Volbu " + option + " nelze provést: ";
     const std::string text = option.substr(3);  // after "-q:"
     const std::size_t first = text.find(':');
@@ -41,23 +41,24 @@ std::variant<NoiseSpec, std::string> QualityCommands::parseNoise(const std::stri
     if (second == std::string::npos || text.find(':', second + 1) != std::string::npos) {
         return failed + "zadejte -q:DRUH:ÚROVEŇ:SEMÍNKO (např. -q:sp:0.1:7)";
     }
-    NoiseSpec spec;
+    NoiseSettings settings;
     const auto kind = noiseKindNamed(text.substr(0, first));
     if (!kind) return failed + "neznámý druh šumu " + text.substr(0, first) + " (sp, rv, gauss nebo none)";
-    spec.kind = *kind;
-    const bool probability = spec.kind == NoiseKind::SaltAndPepper || spec.kind == NoiseKind::RandomValued;
-    if (!parseWhole(text.substr(first + 1, second - first - 1), spec.level) || !(spec.level >= 0.0) ||
-        (probability && spec.level > 1.0) || spec.level > 1e300) {
+    settings.kind = *kind;
+    const bool probability =
+        settings.kind == NoiseKind::SaltAndPepper || settings.kind == NoiseKind::RandomValued;
+    if (!parseWhole(text.substr(first + 1, second - first - 1), settings.level) || !(settings.level >= 0.0) ||
+        (probability && settings.level > 1.0) || settings.level > 1e300) {
         return failed + "úroveň šumu " + text.substr(0, first) +
                (probability ? " musí být pravděpodobnost 0 až 1" : " musí být nezáporné číslo");
     }
-    if (!parseWhole(text.substr(second + 1), spec.seed)) {
+    if (!parseWhole(text.substr(second + 1), settings.seed)) {
         return failed + "semínko musí být celé číslo 0 až 18446744073709551615";
     }
-    return spec;
+    return settings;
 }
 
-void QualityCommands::writeNoisyReference(const NoiseSpec& noise, const std::string& path) {
+void QualityCommands::writeNoisyReference(const NoiseSettings& noise, const std::string& path) {
     workbench_.pictures().saveBitmap(path, addNoise(*reference_, noise));
 }
 
@@ -72,7 +73,7 @@ std::optional<std::string> QualityCommands::noteFilterRun(const std::string& inp
 }
 
 void QualityCommands::writeQuality(const std::string& inputName, const Workbench::FilterRun& run,
-                                   const std::optional<NoiseSpec>& noise, const std::string& reportPath,
+                                   const std::optional<NoiseSettings>& noise, const std::string& reportPath,
                                    const std::string& differencePath) const {
     const RgbImage median = median3x3(run.source);
     const std::vector<QualityFigures> figures =

@@ -24,16 +24,16 @@ public:
     const std::string& referencePath() const { return referencePath_; }
 
     // The noise "-q:KIND:LEVEL:SEED" asks for, or the message that says what is wrong with it.
-    static std::variant<NoiseSpec, std::string> parseNoise(const std::string& option);
+    static std::variant<NoiseSettings, std::string> parseNoise(const std::string& option);
     // Writes the reference with the noise as a BMP at `path`.
-    void writeNoisyReference(const NoiseSpec& noise, const std::string& path);
+    void writeNoisyReference(const NoiseSettings& noise, const std::string& path);
 
     // Remembers the run's input for "-o:blocks"; with a reference, the message when the run's picture
     // does not have the reference's size.
     std::optional<std::string> noteFilterRun(const std::string& inputName, const Workbench::FilterRun& run);
     // Writes the JSON report and the difference of the filtered picture from the reference.
     void writeQuality(const std::string& inputName, const Workbench::FilterRun& run,
-                      const std::optional<NoiseSpec>& noise, const std::string& reportPath,
+                      const std::optional<NoiseSettings>& noise, const std::string& reportPath,
                       const std::string& differencePath) const;
 
     bool hasFilterRun() const { return lastInput_.has_value(); }

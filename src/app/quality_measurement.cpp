@@ -46,7 +46,7 @@ void requireFilterCircuit(const Chromosome& circuit) {
 
 std::optional<QualityRun> measureQuality(Chromosome& circuit, const FunctionAssignment& assignment,
                                          std::string referencePath, RgbImage reference,
-                                         const NoiseSpec& noise, FilterProgress* progress) {
+                                         const NoiseSettings& noise, FilterProgress* progress) {
     requireFilterCircuit(circuit);
     QualityRun run;
     run.referencePath = std::move(referencePath);

@@ -18,7 +18,7 @@ namespace pellisor {
 // filtered, the field's median baseline beside it, and each compared with the reference.
 struct QualityRun {
     std::string referencePath;
-    NoiseSpec noise;
+    NoiseSettings noise;
     RgbImage reference;
     RgbImage noisy;
     RgbImage filtered;
@@ -51,7 +51,7 @@ void requireFilterCircuit(const Chromosome& circuit);
 // `progress`. The circuit is left as the filter leaves it.
 std::optional<QualityRun> measureQuality(Chromosome& circuit, const FunctionAssignment& assignment,
                                          std::string referencePath, RgbImage reference,
-                                         const NoiseSpec& noise, FilterProgress* progress = nullptr);
+                                         const NoiseSettings& noise, FilterProgress* progress = nullptr);
 
 // The files a saved measurement consists of, named as the command line names them: the report, the
 // filtered picture, the difference and the noisy picture after the chosen base.

@@ -177,7 +177,8 @@ public:
     std::optional<std::string> chooseReferencePicture();
     // Reads the reference and measures the circuit as a filter of its noisy copy, as the filter job
     // runs; nothing when the job was cancelled. A circuit that is no 3x3 filter raises an Error.
-    std::optional<QualityRun> measureFilterQuality(const std::string& referencePath, const NoiseSpec& noise);
+    std::optional<QualityRun> measureFilterQuality(const std::string& referencePath,
+                                                   const NoiseSettings& noise);
     // Asks for the name of the report and writes it with the noisy, filtered and difference pictures.
     void saveQualityClicked(const QualityRun& run);
     // The report and the pictures of a run under the names `files` gives; none may replace the
@@ -188,9 +189,9 @@ public:
     std::optional<RgbImage> blockPictureOf(const QualityRun& run, std::int32_t block) const;
     // The error statistics of the circuit against an operation; a circuit that does not fit raises
     // an Error.
-    ErrorFigures measureCircuitError(const ErrorSpec& spec) const;
+    ErrorFigures measureCircuitError(const ErrorSettings& settings) const;
     // Asks for the name of the report and writes NAME.error.json.
-    void saveErrorClicked(const ErrorSpec& spec, const ErrorFigures& figures);
+    void saveErrorClicked(const ErrorSettings& settings, const ErrorFigures& figures);
 
     // --- what the buttons and the command line share ---
     void inform(const std::string& message);

@@ -27,7 +27,7 @@ std::optional<std::string> Workbench::chooseReferencePicture() {
 }
 
 std::optional<QualityRun> Workbench::measureFilterQuality(const std::string& referencePath,
-                                                          const NoiseSpec& noise) {
+                                                          const NoiseSettings& noise) {
     requireFilterCircuit(circuit_);  // before the picture is read
     RgbImage reference = pictures_.loadBitmap(referencePath);
     std::optional<QualityRun> run;
@@ -65,17 +65,17 @@ std::optional<RgbImage> Workbench::blockPictureOf(const QualityRun& run, std::in
     return blockPicture(circuit_, assignment_, run.noisy, block);
 }
 
-ErrorFigures Workbench::measureCircuitError(const ErrorSpec& spec) const {
+ErrorFigures Workbench::measureCircuitError(const ErrorSettings& settings) const {
     if (!circuit_.hasCircuit()) throw Error("Chybu obvodu nelze změřit: není načten žádný obvod");
-    return measureError(circuit_, assignment_, spec);
+    return measureError(circuit_, assignment_, settings);
 }
 
-void Workbench::saveErrorClicked(const ErrorSpec& spec, const ErrorFigures& figures) {
+void Workbench::saveErrorClicked(const ErrorSettings& settings, const ErrorFigures& figures) {
     const std::string proposed = hasFile() ? fileNamePart(changeFileExtension(fileName_, ".error.json")) : "";
     const auto path = ui_.chooseSaveFile(
         {"", "Chyba obvodu|*.error.json", ".json", fileDirectory(fileName_), proposed, true});
     if (!path || path->empty()) return;
-    writeFileAtomically(errorReportPathFor(*path), errorJson(spec, figures));
+    writeFileAtomically(errorReportPathFor(*path), errorJson(settings, figures));
 }
 
 }  // namespace pellisor

@@ -112,7 +112,7 @@ CircuitErrorDialog::CircuitErrorDialog(Workbench& workbench, QWidget* parent)
     connect(measureButton, &QPushButton::clicked, this, &CircuitErrorDialog::measure);
     connect(logarithmic_, &QCheckBox::toggled, histogram_, &HistogramView::setLogarithmic);
     connect(save_, &QPushButton::clicked, this, [this] {
-        if (figures_) run([this] { workbench_.saveErrorClicked(measuredSpec_, *figures_); });
+        if (figures_) run([this] { workbench_.saveErrorClicked(measuredSettings_, *figures_); });
     });
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     resize(860, 420);
@@ -124,19 +124,19 @@ void CircuitErrorDialog::operationChosen() {
     widthB_->setEnabled(arithmetic);
 }
 
-ErrorSpec CircuitErrorDialog::chosenSpec() const {
-    return errorSpecFor(static_cast<ErrorOperation>(operation_->currentData().toInt()), widthA_->value(),
-                        widthB_->value());
+ErrorSettings CircuitErrorDialog::chosenSettings() const {
+    return errorSettingsFor(static_cast<ErrorOperation>(operation_->currentData().toInt()), widthA_->value(),
+                            widthB_->value());
 }
 
 void CircuitErrorDialog::measure() {
-    const ErrorSpec spec = chosenSpec();
+    const ErrorSettings settings = chosenSettings();
     run([&] {
         {
             const BusyCursor busy;
-            figures_ = workbench_.measureCircuitError(spec);
+            figures_ = workbench_.measureCircuitError(settings);
         }
-        measuredSpec_ = spec;
+        measuredSettings_ = settings;
         showFigures();
     });
 }

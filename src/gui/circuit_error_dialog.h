@@ -34,13 +34,13 @@ public:
 
 private:
     void operationChosen();
-    ErrorSpec chosenSpec() const;
+    ErrorSettings chosenSettings() const;
     void showFigures();
     void run(const std::function<void()>& command);
 
     Workbench& workbench_;
     std::optional<ErrorFigures> figures_;
-    ErrorSpec measuredSpec_;
+    ErrorSettings measuredSettings_;
 
     QComboBox* operation_ = nullptr;
     QSpinBox* widthA_ = nullptr;

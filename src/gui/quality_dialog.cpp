@@ -208,7 +208,7 @@ void QualityDialog::zoomChanged() {
 }
 
 void QualityDialog::measure() {
-    NoiseSpec noise;
+    NoiseSettings noise;
     noise.kind = static_cast<NoiseKind>(noiseKind_->currentData().toInt());
     noise.level = noiseLevel_->isEnabled() ? noiseLevel_->value() : 0.0;
     noise.seed = static_cast<std::uint64_t>(noiseSeed_->value());

@@ -24,10 +24,10 @@ constexpr std::int64_t kWordVectors = std::int64_t{1} << 20;
 // Vectors per chunk of work handed to a thread.
 constexpr std::int64_t kChunkVectors = std::int64_t{1} << 16;
 
-std::string operationText(const ErrorSpec& spec) {
-    std::string text(errorOperationName(spec.operation));
-    for (std::size_t k = 0; k < spec.widths.size(); ++k)
-        text += (k == 0 ? ":" : ",") + std::to_string(spec.widths[k]);
+std::string operationText(const ErrorSettings& settings) {
+    std::string text(errorOperationName(settings.operation));
+    for (std::size_t k = 0; k < settings.widths.size(); ++k)
+        text += (k == 0 ? ":" : ",") + std::to_string(settings.widths[k]);
     return text;
 }
 
@@ -38,28 +38,28 @@ struct ArithmeticShape {
     std::int32_t resultBits = 0;
 };
 
-ArithmeticShape arithmeticShape(const ErrorSpec& spec) {
-    const std::string name(errorOperationName(spec.operation));
-    if (spec.widths.size() != 2) {
+ArithmeticShape arithmeticShape(const ErrorSettings& settings) {
+    const std::string name(errorOperationName(settings.operation));
+    if (settings.widths.size() != 2) {
         throw Error("Operace " + name + " potřebuje šířky dvou operandů, například " + name + ":8,8");
     }
-    for (const std::int32_t width : spec.widths) {
+    for (const std::int32_t width : settings.widths) {
         if (width < 1 || width > kMostOperandBits) {
             throw Error("Šířka operandu musí být 1 až " + std::to_string(kMostOperandBits) + " bitů, ne " +
                         std::to_string(width));
         }
     }
-    ArithmeticShape shape{spec.widths[0], spec.widths[1], 0};
-    shape.resultBits = spec.operation == ErrorOperation::Mul ? shape.widthA + shape.widthB
-                                                             : std::max(shape.widthA, shape.widthB) + 1;
+    ArithmeticShape shape{settings.widths[0], settings.widths[1], 0};
+    shape.resultBits = settings.operation == ErrorOperation::Mul ? shape.widthA + shape.widthB
+                                                                 : std::max(shape.widthA, shape.widthB) + 1;
     return shape;
 }
 
-void requireEntries(const Chromosome& circuit, const ErrorSpec& spec, std::int32_t inputs,
+void requireEntries(const Chromosome& circuit, const ErrorSettings& settings, std::int32_t inputs,
                     std::int32_t outputs) {
     if (!circuit.hasConsistentCircuit()) throw Error("Chybu obvodu nelze změřit: není načten žádný obvod");
     auto refuse = [&](const char* what, std::int32_t has, std::int32_t needs) {
-        throw Error("Obvod má " + std::to_string(has) + " " + what + ", operace " + operationText(spec) +
+        throw Error("Obvod má " + std::to_string(has) + " " + what + ", operace " + operationText(settings) +
                     " potřebuje alespoň " + std::to_string(needs));
     };
     if (circuit.inputCount < inputs) refuse("vstupů", circuit.inputCount, inputs);
@@ -87,9 +87,9 @@ std::int64_t circuitResult(ErrorOperation operation, std::uint64_t bits, std::in
 }
 
 ErrorFigures measureArithmetic(const Chromosome& circuit, const FunctionAssignment& assignment,
-                               const ErrorSpec& spec) {
-    const ArithmeticShape shape = arithmeticShape(spec);
-    requireEntries(circuit, spec, shape.widthA + shape.widthB, shape.resultBits);
+                               const ErrorSettings& settings) {
+    const ArithmeticShape shape = arithmeticShape(settings);
+    requireEntries(circuit, settings, shape.widthA + shape.widthB, shape.resultBits);
     const VectorRunner runner(circuit, assignment, VectorRunner::Kind::Bits, shape.resultBits);
     const bool exhaustive = shape.widthA + shape.widthB <= kMostExhaustiveBits;
     const std::int64_t vectors =
@@ -112,8 +112,8 @@ ErrorFigures measureArithmetic(const Chromosome& circuit, const FunctionAssignme
                 if (exhaustive) {
                     words[i] = vector;
                 } else {
-                    const std::uint64_t a = sampleDraw(spec.seed, 2 * vector) >> (64 - shape.widthA);
-                    const std::uint64_t b = sampleDraw(spec.seed, 2 * vector + 1) >> (64 - shape.widthB);
+                    const std::uint64_t a = sampleDraw(settings.seed, 2 * vector) >> (64 - shape.widthA);
+                    const std::uint64_t b = sampleDraw(settings.seed, 2 * vector + 1) >> (64 - shape.widthB);
                     words[i] = a | b << shape.widthA;
                 }
             }
@@ -121,8 +121,8 @@ ErrorFigures measureArithmetic(const Chromosome& circuit, const FunctionAssignme
             for (std::size_t i = 0; i < count; ++i) {
                 const auto a = static_cast<std::int64_t>(words[i] & maskA);
                 const auto b = static_cast<std::int64_t>((words[i] >> shape.widthA) & maskB);
-                const std::int64_t exact = exactArithmetic(spec.operation, a, b);
-                tallies.add(worker, chunk, circuitResult(spec.operation, results[i], shape.resultBits),
+                const std::int64_t exact = exactArithmetic(settings.operation, a, b);
+                tallies.add(worker, chunk, circuitResult(settings.operation, results[i], shape.resultBits),
                             exact);
             }
         }
@@ -152,12 +152,12 @@ std::int64_t exactWord(ErrorOperation operation, std::uint8_t* values, std::size
 }
 
 ErrorFigures measureWords(const Chromosome& circuit, const FunctionAssignment& assignment,
-                          const ErrorSpec& spec) {
-    if (!spec.widths.empty()) {
-        throw Error("Operace " + std::string(errorOperationName(spec.operation)) +
+                          const ErrorSettings& settings) {
+    if (!settings.widths.empty()) {
+        throw Error("Operace " + std::string(errorOperationName(settings.operation)) +
                     " nemá šířky operandů: každý vstup je jedna hodnota 0 až 255");
     }
-    requireEntries(circuit, spec, 1, 1);
+    requireEntries(circuit, settings, 1, 1);
     const VectorRunner runner(circuit, assignment, VectorRunner::Kind::Bytes, 1);
     const auto inputs = static_cast<std::size_t>(circuit.inputCount);
     const auto chunks = static_cast<std::size_t>(kWordVectors / kChunkVectors);
@@ -176,14 +176,14 @@ ErrorFigures measureWords(const Chromosome& circuit, const FunctionAssignment& a
             for (std::size_t i = 0; i < kBatch; ++i) {
                 for (std::size_t k = 0; k < inputs; ++k) {
                     lanes[k * kBatch + i] =
-                        static_cast<std::uint8_t>(sampleDraw(spec.seed, (start + i) * inputs + k) >> 56);
+                        static_cast<std::uint8_t>(sampleDraw(settings.seed, (start + i) * inputs + k) >> 56);
                 }
             }
             runner.runBytes(scratch, inputLanes.data(), kBatch, results.data());
             for (std::size_t i = 0; i < kBatch; ++i) {
                 for (std::size_t k = 0; k < inputs; ++k)
                     values[k] = lanes[k * kBatch + i];
-                tallies.add(worker, chunk, results[i], exactWord(spec.operation, values.data(), inputs));
+                tallies.add(worker, chunk, results[i], exactWord(settings.operation, values.data(), inputs));
             }
         }
     });
@@ -209,9 +209,9 @@ bool isWordOperation(ErrorOperation operation) {
 }
 
 ErrorFigures measureError(const Chromosome& circuit, const FunctionAssignment& assignment,
-                          const ErrorSpec& spec) {
-    return isWordOperation(spec.operation) ? measureWords(circuit, assignment, spec)
-                                           : measureArithmetic(circuit, assignment, spec);
+                          const ErrorSettings& settings) {
+    return isWordOperation(settings.operation) ? measureWords(circuit, assignment, settings)
+                                               : measureArithmetic(circuit, assignment, settings);
 }
 
 }  // namespace pellisor

@@ -23,7 +23,7 @@ enum class ErrorOperation { Add, Sub, Mul, Median, Min, Max, Mean };
 // The widest operand of an arithmetic operation, so that every result fits 62 bits.
 inline constexpr std::int32_t kMostOperandBits = 31;
 
-struct ErrorSpec {
+struct ErrorSettings {
     ErrorOperation operation = ErrorOperation::Add;
     std::vector<std::int32_t> widths;  // operand widths in bits; empty for word operations
     std::uint64_t seed = 1;            // for sampled runs
@@ -55,6 +55,6 @@ struct ErrorFigures {
 // Error when the circuit does not fit the operation (too few inputs or outputs, bad widths) or cannot
 // be evaluated.
 ErrorFigures measureError(const Chromosome& circuit, const FunctionAssignment& assignment,
-                          const ErrorSpec& spec);
+                          const ErrorSettings& settings);
 
 }  // namespace pellisor

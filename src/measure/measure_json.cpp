@@ -29,12 +29,12 @@ std::string countsObject(const std::map<Key, Count>& counts) {
 
 }  // namespace
 
-std::string errorJson(const ErrorSpec& spec, const ErrorFigures& figures) {
+std::string errorJson(const ErrorSettings& settings, const ErrorFigures& figures) {
     std::string widths = "[";
-    for (std::size_t k = 0; k < spec.widths.size(); ++k)
-        widths += (k == 0 ? "" : ", ") + std::to_string(spec.widths[k]);
+    for (std::size_t k = 0; k < settings.widths.size(); ++k)
+        widths += (k == 0 ? "" : ", ") + std::to_string(settings.widths[k]);
     widths += "]";
-    return "{\"op\": \"" + std::string(errorOperationName(spec.operation)) + "\", \"widths\": " + widths +
+    return "{\"op\": \"" + std::string(errorOperationName(settings.operation)) + "\", \"widths\": " + widths +
            ", \"vectors\": " + std::to_string(figures.vectors) +
            ", \"exhaustive\": " + (figures.exhaustive ? "true" : "false") +
            ",\n \"mae\": " + realText(figures.mae) + ", \"wce\": " + std::to_string(figures.wce) +

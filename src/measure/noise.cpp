@@ -104,40 +104,41 @@ double standardNormal(std::uint64_t first, std::uint64_t second) {
 }
 
 template <NoiseKind kind>
-std::uint8_t noisySample(std::uint8_t clean, const NoiseSpec& spec, std::uint64_t sample) {
-    const std::uint64_t first = splitMix64Output(spec.seed, 2 * sample);
+std::uint8_t noisySample(std::uint8_t clean, const NoiseSettings& settings, std::uint64_t sample) {
+    const std::uint64_t first = splitMix64Output(settings.seed, 2 * sample);
     if constexpr (kind == NoiseKind::SaltAndPepper) {
-        if (unitInterval(first) >= spec.level) return clean;
-        return (splitMix64Output(spec.seed, 2 * sample + 1) >> 63) != 0 ? 255 : 0;
+        if (unitInterval(first) >= settings.level) return clean;
+        return (splitMix64Output(settings.seed, 2 * sample + 1) >> 63) != 0 ? 255 : 0;
     } else if constexpr (kind == NoiseKind::RandomValued) {
-        if (unitInterval(first) >= spec.level) return clean;
-        return static_cast<std::uint8_t>(splitMix64Output(spec.seed, 2 * sample + 1) >> 56);
+        if (unitInterval(first) >= settings.level) return clean;
+        return static_cast<std::uint8_t>(splitMix64Output(settings.seed, 2 * sample + 1) >> 56);
     } else {
-        const double z = standardNormal(first, splitMix64Output(spec.seed, 2 * sample + 1));
-        const double value = std::round(double(clean) + spec.level * z);  // halves away from zero
+        const double z = standardNormal(first, splitMix64Output(settings.seed, 2 * sample + 1));
+        const double value = std::round(double(clean) + settings.level * z);  // halves away from zero
         return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0));
     }
 }
 
 template <NoiseKind kind>
-void addNoiseTo(const RgbImage& clean, const NoiseSpec& spec, std::size_t first, std::size_t end,
+void addNoiseTo(const RgbImage& clean, const NoiseSettings& settings, std::size_t first, std::size_t end,
                 RgbImage& noisy) {
     if constexpr (kind != NoiseKind::Gaussian) {
         // unitInterval(draw) < level exactly when (draw >> 11) < level 2^53, which is exact, rounded up.
-        const auto threshold = static_cast<std::uint64_t>(std::ceil(std::ldexp(spec.level, 53)));
+        const auto threshold = static_cast<std::uint64_t>(std::ceil(std::ldexp(settings.level, 53)));
         first += addImpulseNoise(kind == NoiseKind::SaltAndPepper, clean.pixels.data() + first,
-                                 noisy.pixels.data() + first, spec.seed, threshold, first, end - first);
+                                 noisy.pixels.data() + first, settings.seed, threshold, first, end - first);
     }
     for (std::size_t s = first; s < end; ++s)
-        noisy.pixels[s] = noisySample<kind>(clean.pixels[s], spec, s);
+        noisy.pixels[s] = noisySample<kind>(clean.pixels[s], settings, s);
 }
 
-void requireValidLevel(const NoiseSpec& spec) {
-    const bool probability = spec.kind == NoiseKind::SaltAndPepper || spec.kind == NoiseKind::RandomValued;
-    const bool valid =
-        probability ? spec.level >= 0.0 && spec.level <= 1.0 : spec.level >= 0.0 && std::isfinite(spec.level);
+void requireValidLevel(const NoiseSettings& settings) {
+    const bool probability =
+        settings.kind == NoiseKind::SaltAndPepper || settings.kind == NoiseKind::RandomValued;
+    const bool valid = probability ? settings.level >= 0.0 && settings.level <= 1.0
+                                   : settings.level >= 0.0 && std::isfinite(settings.level);
     if (!valid) {
-        throw Error(std::string("Úroveň šumu ") + std::string(noiseKindName(spec.kind)) +
+        throw Error(std::string("Úroveň šumu ") + std::string(noiseKindName(settings.kind)) +
                     (probability ? " musí být pravděpodobnost 0 až 1" : " musí být nezáporné číslo"));
     }
 }
@@ -166,22 +167,22 @@ std::string_view noiseKindName(NoiseKind kind) {
     return "none";
 }
 
-RgbImage addNoise(const RgbImage& clean, const NoiseSpec& spec) {
-    requireValidLevel(spec);
+RgbImage addNoise(const RgbImage& clean, const NoiseSettings& settings) {
+    requireValidLevel(settings);
     RgbImage noisy = clean;
-    if (spec.kind == NoiseKind::None) return noisy;
+    if (settings.kind == NoiseKind::None) return noisy;
     // Sample s is byte s of the picture: rows from the top, pixels from the left, red, green, blue.
     const std::size_t samples = noisy.pixels.size();
     const std::size_t threads = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1,
                                                         std::max<std::size_t>(samples / 65536, 1));
     auto work = [&](std::size_t part) {
         const std::size_t first = samples * part / threads, end = samples * (part + 1) / threads;
-        if (spec.kind == NoiseKind::SaltAndPepper) {
-            addNoiseTo<NoiseKind::SaltAndPepper>(clean, spec, first, end, noisy);
-        } else if (spec.kind == NoiseKind::RandomValued) {
-            addNoiseTo<NoiseKind::RandomValued>(clean, spec, first, end, noisy);
+        if (settings.kind == NoiseKind::SaltAndPepper) {
+            addNoiseTo<NoiseKind::SaltAndPepper>(clean, settings, first, end, noisy);
+        } else if (settings.kind == NoiseKind::RandomValued) {
+            addNoiseTo<NoiseKind::RandomValued>(clean, settings, first, end, noisy);
         } else {
-            addNoiseTo<NoiseKind::Gaussian>(clean, spec, first, end, noisy);
+            addNoiseTo<NoiseKind::Gaussian>(clean, settings, first, end, noisy);
         }
     };
     std::vector<std::thread> workers;

@@ -17,7 +17,7 @@ namespace pellisor {
 //   none   the sample stays as it is
 enum class NoiseKind { SaltAndPepper, RandomValued, Gaussian, None };
 
-struct NoiseSpec {
+struct NoiseSettings {
     NoiseKind kind = NoiseKind::None;
     double level = 0.0;
     std::uint64_t seed = 0;
@@ -27,8 +27,8 @@ struct NoiseSpec {
 std::optional<NoiseKind> noiseKindNamed(std::string_view name);
 std::string_view noiseKindName(NoiseKind kind);
 
-// The noisy copy of a picture. The same spec gives the same bytes on every machine: the generator and
+// The noisy copy of a picture. The same settings gives the same bytes on every machine: the generator and
 // its draw order are fixed (see the README).
-RgbImage addNoise(const RgbImage& clean, const NoiseSpec& spec);
+RgbImage addNoise(const RgbImage& clean, const NoiseSettings& settings);
 
 }  // namespace pellisor

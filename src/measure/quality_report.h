@@ -13,7 +13,7 @@ namespace pellisor {
 struct QualityReport {
     std::string referencePicture;
     std::string inputPicture;
-    std::optional<NoiseSpec> noise;  // none when the input was a given picture
+    std::optional<NoiseSettings> noise;  // none when the input was a given picture
     std::int32_t width = 0;
     std::int32_t height = 0;
     QualityFigures filtered;

@@ -107,8 +107,8 @@ TEST(QualityMeasurement, TheWorkbenchRunIsTheCoreFunctionsInOrderAndSavesWhatItS
         const std::string line = randomFilterLine(rng);
         w.loadAndDraw(bench.writeChromosome("f.chr", line));
         bench.pictures.bitmap = test::randomPicture(rng, 3 + int(rng() % 40), 3 + int(rng() % 30));
-        const NoiseSpec noise{kNoiseKinds[std::size_t(round % 4)], round % 4 == 2 ? 12.5 : 0.2,
-                              std::uint64_t(rng())};
+        const NoiseSettings noise{kNoiseKinds[std::size_t(round % 4)], round % 4 == 2 ? 12.5 : 0.2,
+                                  std::uint64_t(rng())};
         const auto run = w.measureFilterQuality("ref.bmp", noise);
         ASSERT_TRUE(run);
 
@@ -204,22 +204,22 @@ TEST(ErrorMeasurement, TheWorkbenchMeasuresWithTheCoreAndSavesItsReport) {
     test::CircuitShape shape{8, 5, 4, 3, 2};
     const std::string line = test::chromosomeLine(test::randomCircuit(rng, shape, true, 7));
     w.loadAndDraw(bench.writeChromosome("add.chr", line));
-    const ErrorSpec spec = errorSpecFor(ErrorOperation::Add, 4, 4);
-    EXPECT_EQ(spec.widths, (std::vector<std::int32_t>{4, 4}));
-    EXPECT_TRUE(errorSpecFor(ErrorOperation::Median, 4, 4).widths.empty());
-    const ErrorFigures figures = w.measureCircuitError(spec);
-    const ErrorFigures core = measureError(test::parsed(line), w.assignment(), spec);
+    const ErrorSettings settings = errorSettingsFor(ErrorOperation::Add, 4, 4);
+    EXPECT_EQ(settings.widths, (std::vector<std::int32_t>{4, 4}));
+    EXPECT_TRUE(errorSettingsFor(ErrorOperation::Median, 4, 4).widths.empty());
+    const ErrorFigures figures = w.measureCircuitError(settings);
+    const ErrorFigures core = measureError(test::parsed(line), w.assignment(), settings);
     EXPECT_EQ(errorFigureRows(figures), errorFigureRows(core));
     EXPECT_EQ(figures.histogram, core.histogram);
 
     bench.ui.fileAnswers = {bench.dir.file("report")};
-    w.saveErrorClicked(spec, figures);
+    w.saveErrorClicked(settings, figures);
     EXPECT_EQ(bench.ui.dialogs.back().fileName, "add.error.json");
-    EXPECT_EQ(test::readBytes(bench.dir.file("report.error.json")), errorJson(spec, figures));
+    EXPECT_EQ(test::readBytes(bench.dir.file("report.error.json")), errorJson(settings, figures));
     EXPECT_EQ(errorOperationLabel(ErrorOperation::Mul), "Násobení (mul)");
 
     Bench empty;
-    EXPECT_THROW(empty.workbench.measureCircuitError(spec), Error);
+    EXPECT_THROW(empty.workbench.measureCircuitError(settings), Error);
 }
 
 }  // namespace

@@ -89,7 +89,7 @@ TEST_F(MeasurementDialogs, QualityRunShowsTheCoreFiguresSavesThemAndShowsClicked
     ASSERT_TRUE(dialog->lastRun());
 
     Chromosome circuit = test::parsed(line);
-    const NoiseSpec noise{NoiseKind::SaltAndPepper, 0.25, 9};
+    const NoiseSettings noise{NoiseKind::SaltAndPepper, 0.25, 9};
     const RgbImage noisy = addNoise(reference, noise);
     const RgbImage filtered = *filterImage3x3(circuit, workbench().assignment(), noisy);
     const std::array<QualityFigures, 3> figures{compareInterior(filtered, reference),
@@ -181,8 +181,8 @@ TEST_F(MeasurementDialogs, ErrorDialogShowsTheFiguresAndPlotsTheHistogram) {
     child<QSpinBox>(dialog, "widthA")->setValue(4);
     child<QSpinBox>(dialog, "widthB")->setValue(4);
     QTest::mouseClick(child<QPushButton>(dialog, "measure"), Qt::LeftButton);
-    const ErrorSpec spec = errorSpecFor(ErrorOperation::Add, 4, 4);
-    const ErrorFigures core = measureError(test::parsed(line), workbench().assignment(), spec);
+    const ErrorSettings settings = errorSettingsFor(ErrorOperation::Add, 4, 4);
+    const ErrorFigures core = measureError(test::parsed(line), workbench().assignment(), settings);
     ASSERT_TRUE(dialog->figures());
     const auto rows = errorFigureRows(core);
     auto* table = child<QTableWidget>(dialog, "figures");
@@ -203,7 +203,7 @@ TEST_F(MeasurementDialogs, ErrorDialogShowsTheFiguresAndPlotsTheHistogram) {
 
     answerFileDialog(dir.file("adder"));
     QTest::mouseClick(child<QPushButton>(dialog, "save"), Qt::LeftButton);
-    EXPECT_EQ(test::readBytes(dir.file("adder.error.json")), errorJson(spec, core));
+    EXPECT_EQ(test::readBytes(dir.file("adder.error.json")), errorJson(settings, core));
 
     // Word operations take no widths; a circuit too narrow for the operands is told, the figures stay.
     operation->setCurrentIndex(3);

@@ -117,7 +117,7 @@ std::string rippleAdder(int w, bool lowBitZero) {
 }
 
 TEST(ErrorMetrics, ExactShippedCircuitsHaveNoError) {
-    const std::pair<const char*, ErrorSpec> cases[] = {
+    const std::pair<const char*, ErrorSettings> cases[] = {
         {"adder_rca8.cgp", {ErrorOperation::Add, {8, 8}}},
         {"adder_cla8.cgp", {ErrorOperation::Add, {8, 8}}},
         {"adder_ks8.cgp", {ErrorOperation::Add, {8, 8}}},
@@ -127,14 +127,14 @@ TEST(ErrorMetrics, ExactShippedCircuitsHaveNoError) {
         {"mul_tree8.cgp", {ErrorOperation::Mul, {8, 8}}},
         {"median9.cha", {ErrorOperation::Median, {}}},
     };
-    for (const auto& [file, spec] : cases) {
+    for (const auto& [file, settings] : cases) {
         SCOPED_TRACE(file);
         FunctionAssignment assignment;
         const Chromosome circuit = exampleCircuit(file, assignment);
-        const ErrorFigures figures = measureError(circuit, assignment, spec);
-        const std::int64_t vectors = spec.widths.empty() ? 1 << 20 : 1 << 16;
+        const ErrorFigures figures = measureError(circuit, assignment, settings);
+        const std::int64_t vectors = settings.widths.empty() ? 1 << 20 : 1 << 16;
         EXPECT_EQ(figures.vectors, vectors);
-        EXPECT_EQ(figures.exhaustive, !spec.widths.empty());
+        EXPECT_EQ(figures.exhaustive, !settings.widths.empty());
         EXPECT_EQ(figures.histogram, (std::map<std::int64_t, std::int64_t>{{0, vectors}}));
         EXPECT_EQ(figures.mae + figures.ep + figures.mre + figures.mse + figures.wcre + double(figures.wce),
                   0.0);
@@ -184,10 +184,10 @@ TEST(ErrorMetrics, RandomCircuitsAgreeWithThePlainEvaluator) {
         const Chromosome circuit = test::randomCircuit(rng, shape, round % 3 != 0);
         FunctionAssignment assignment;
         test::assignRandomFunctions(rng, assignment, shape.arity);
-        const ErrorSpec spec{operation, {wa, wb}};
+        const ErrorSettings settings{operation, {wa, wb}};
         SCOPED_TRACE(test::chromosomeLine(circuit) + " " + std::string(errorOperationName(operation)));
         plainArithmetic(circuit, assignment, operation, wa, wb)
-            .check(measureError(circuit, assignment, spec), true);
+            .check(measureError(circuit, assignment, settings), true);
 
         if (wa + wb > kMostLookupBits || shape.outputCount > kMostLookupBits) continue;
         // The table holds every output's bit 0 at a * 2^wb + b.
@@ -241,9 +241,9 @@ TEST(ErrorMetrics, RandomWordCircuitsAgreeWithThePlainEvaluatorOnTheSample) {
 TEST(ErrorMetrics, CircuitsThatDoNotFitAreRefused) {
     FunctionAssignment assignment;
     const Chromosome adder = exampleCircuit("adder_rca8.cgp", assignment);
-    auto message = [&](const ErrorSpec& spec) {
+    auto message = [&](const ErrorSettings& settings) {
         try {
-            measureError(adder, assignment, spec);
+            measureError(adder, assignment, settings);
         } catch (const Error& error) {
             return std::string(error.what());
         }

@@ -48,9 +48,9 @@ std::vector<std::uint64_t> splitMix64(std::uint64_t seed, std::size_t count) {
 TEST(Noise, ImpulsesFollowTheDocumentedDrawOrder) {
     const RgbImage clean = randomImage(1, 23, 11);
     for (const NoiseKind kind : {NoiseKind::SaltAndPepper, NoiseKind::RandomValued}) {
-        const NoiseSpec spec{kind, 0.3, 0xDEADBEEF12345ULL};
-        const RgbImage noisy = addNoise(clean, spec);
-        const std::vector<std::uint64_t> draws = splitMix64(spec.seed, clean.pixels.size() * 2);
+        const NoiseSettings settings{kind, 0.3, 0xDEADBEEF12345ULL};
+        const RgbImage noisy = addNoise(clean, settings);
+        const std::vector<std::uint64_t> draws = splitMix64(settings.seed, clean.pixels.size() * 2);
         for (std::size_t s = 0; s < clean.pixels.size(); ++s) {
             const double u = double(draws[2 * s] >> 11) / 9007199254740992.0;
             const std::uint64_t second = draws[2 * s + 1];
@@ -63,18 +63,18 @@ TEST(Noise, ImpulsesFollowTheDocumentedDrawOrder) {
 // Pinned bytes: a change of the generator, the draw order or the arithmetic shows here.
 TEST(Noise, SameSeedGivesTheSameBytes) {
     const RgbImage clean = randomImage(2, 320, 240);
-    const std::vector<std::pair<NoiseSpec, std::uint64_t>> golden{
+    const std::vector<std::pair<NoiseSettings, std::uint64_t>> golden{
         {{NoiseKind::SaltAndPepper, 0.1, 7}, 0xcb71cae0a3de60a8ULL},
         {{NoiseKind::RandomValued, 0.25, 7}, 0xea55d68493e976e2ULL},
         {{NoiseKind::Gaussian, 20.0, 7}, 0xb5faca229f141965ULL},
         {{NoiseKind::Gaussian, 3.5, 123456789012345ULL}, 0x888b9a7f1eb983d0ULL},
         {{NoiseKind::None, 0.0, 7}, fnv1a(clean.pixels)},
     };
-    for (const auto& [spec, checksum] : golden) {
-        const RgbImage noisy = addNoise(clean, spec);
-        EXPECT_EQ(noisy.pixels, addNoise(clean, spec).pixels);
-        EXPECT_EQ(checksum, fnv1a(noisy.pixels))
-            << noiseKindName(spec.kind) << " " << spec.level << std::hex << " 0x" << fnv1a(noisy.pixels);
+    for (const auto& [settings, checksum] : golden) {
+        const RgbImage noisy = addNoise(clean, settings);
+        EXPECT_EQ(noisy.pixels, addNoise(clean, settings).pixels);
+        EXPECT_EQ(checksum, fnv1a(noisy.pixels)) << noiseKindName(settings.kind) << " " << settings.level
+                                                 << std::hex << " 0x" << fnv1a(noisy.pixels);
     }
     EXPECT_NE(addNoise(clean, {NoiseKind::SaltAndPepper, 0.1, 8}).pixels,
               addNoise(clean, {NoiseKind::SaltAndPepper, 0.1, 7}).pixels);
