@@ -28,9 +28,7 @@ using test::runCommand;
 using test::TempDir;
 using test::writeBytes;
 
-std::int32_t between(std::mt19937& rng, std::int32_t low, std::int32_t high) {
-    return std::uniform_int_distribution<std::int32_t>(low, high)(rng);
-}
+using test::between;
 
 // Bytes, small signed values, any int32, and the values at the edges of the arithmetic.
 std::int32_t anyInput(std::mt19937& rng) {

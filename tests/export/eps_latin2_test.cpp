@@ -19,9 +19,7 @@ using test::TempDir;
 
 constexpr const char* kGs = "gs -dSAFER -dBATCH -dNOPAUSE -dQUIET ";
 
-std::int32_t between(std::mt19937& rng, std::int32_t low, std::int32_t high) {
-    return std::uniform_int_distribution<std::int32_t>(low, high)(rng);
-}
+using test::between;
 
 const std::vector<std::string> kWords{"Pseudomedián", "výstup", "ŽLUŤOUČKÝ", "kůň", "ďábelské",
                                       "ódy",          "Łódź",   "Ő",         "(x)", "WWW",

@@ -29,9 +29,7 @@ using test::runCommand;
 using test::TempDir;
 using test::writeBytes;
 
-std::int32_t between(std::mt19937& rng, std::int32_t low, std::int32_t high) {
-    return std::uniform_int_distribution<std::int32_t>(low, high)(rng);
-}
+using test::between;
 
 // Functions whose results stay within 0 ... 255 for operands in 0 ... 255, and that the processing
 // element computes from X and Y alone (not the multiplexer, whose third input it lacks).

@@ -18,9 +18,7 @@ namespace {
 using test::RecordingCanvas;
 using Primitive = RecordingCanvas::Primitive;
 
-std::int32_t between(std::mt19937& rng, std::int32_t low, std::int32_t high) {
-    return std::uniform_int_distribution<std::int32_t>(low, high)(rng);
-}
+using test::between;
 
 // The recording canvas's font: every character as wide as the point size, ascent and size the same.
 class FixedMetrics : public TextMetrics {

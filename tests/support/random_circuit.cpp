@@ -4,13 +4,9 @@
 
 namespace pellisor::test {
 
-namespace {
-
 std::int32_t between(std::mt19937& rng, std::int32_t low, std::int32_t high) {
     return std::uniform_int_distribution<std::int32_t>(low, high)(rng);
 }
-
-}  // namespace
 
 Chromosome parsed(std::string_view line) {
     Chromosome circuit;

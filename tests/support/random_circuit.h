@@ -9,6 +9,9 @@
 
 namespace pellisor::test {
 
+// A uniform integer in low ... high.
+std::int32_t between(std::mt19937& rng, std::int32_t low, std::int32_t high);
+
 struct CircuitShape {
     std::int32_t inputCount = 3;
     std::int32_t outputCount = 2;
