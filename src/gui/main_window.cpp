@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QResizeEvent>
@@ -49,7 +50,8 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
     p.ui.attachMeasurementDialogs(*p.qualityDialog, *p.circuitErrorDialog);
     p.ready = true;
 
-    resize(1007, 661);
+    // The menu bar stands above the specified window, which keeps its size below it.
+    resize(1007, 661 + menuBar()->sizeHint().height());
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size());
         frame.moveCenter(screen->availableGeometry().center());
@@ -104,6 +106,7 @@ void MainWindow::refreshControls() {
     for (std::size_t i = 0; i < kButtonControls.size(); ++i) {
         p.buttons[i]->setEnabled(workbench.enabled(kButtonControls[i].button));
     }
+    followButtons(p.actions, workbench);
     const std::string caption = workbench.drawCaption();
     p.buttons[static_cast<std::size_t>(Button::SBok)]->setText(
         caption == "Vykreslit" ? QStringLiteral("&Vykreslit") : text(caption));

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -112,6 +113,10 @@ void MainWindow::buildControls() {
     buildSettingsPage();
     buildStatusBar();
     buildPopup();
+    buildWindowMenus(*menuBar(), p.actions, [this](Button button) {
+        const auto action = kButtonControls[static_cast<std::size_t>(button)].action;
+        run([this, action] { (parts_->workbench.*action)(); });
+    });
     connectCommands();
     // The dialogs live as long as the window.
     p.functionDialog = new FunctionDialog(p.workbench, this);
@@ -346,6 +351,7 @@ void MainWindow::buildPopup() {
 
 void MainWindow::connectCommands() {
     Parts& p = *parts_;
+    connect(p.actions.quit, &QAction::triggered, this, &QWidget::close);
     // Every button runs its command.
     for (std::size_t i = 0; i < kButtonControls.size(); ++i) {
         const auto action = kButtonControls[i].action;

@@ -7,6 +7,7 @@
 #include "gui/main_window.h"
 #include "gui/picture_files.h"
 #include "gui/qt_ui.h"
+#include "gui/window_actions.h"
 
 #include <QString>
 
@@ -78,6 +79,7 @@ struct MainWindow::Parts {
     std::array<QToolButton*, kButtonCount> buttons{};
     QLabel* status = nullptr;
     QMenu* popup = nullptr;
+    WindowActions actions;  // the menu bar's entries
     QAction* changeValue = nullptr;
     FunctionDialog* functionDialog = nullptr;
     ResultLog* resultLog = nullptr;

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QRadioButton>
@@ -60,7 +61,8 @@ constexpr ButtonRow kButtons[] = {
 
 TEST_F(WindowTest, MainWindowControlsCarryTheirNamesCaptionsAndHints) {
     EXPECT_EQ(window->windowTitle(), "Pellisor");
-    EXPECT_EQ(window->size(), QSize(1007, 661));
+    // The menu bar stands above the specified window.
+    EXPECT_EQ(window->size(), QSize(1007, 661 + window->menuBar()->height()));
     for (const ButtonRow& row : kButtons) {
         SCOPED_TRACE(row.name);
         QToolButton* control = button(row.name);
