@@ -133,7 +133,7 @@ public:
         QApplication::processEvents();
     }
 
-    void repaintVisible() { view_->repaint(view_->visibleArea()); }
+    void repaintVisible() { view_->repaint(view_->visibleWidgetArea()); }
 
     // The entry whose anchor is nearest to the middle of the viewport.
     std::int32_t entryInView() {
