@@ -1,6 +1,7 @@
 #include "gui/canvas_view.h"
 
 #include "gui/qt_canvas.h"
+#include "gui/zoomed_canvas.h"
 #include "render/renderer.h"
 
 #include <QFrame>
@@ -77,6 +78,7 @@ CanvasView::CanvasView(Workbench& workbench, QScrollArea& scrollArea, Runner run
 
 void CanvasView::setSymbolSheet(std::optional<QImage> sheet) {
     symbolSheet_ = std::move(sheet);
+    zoomedSheetLevel_ = kZoomLevels.size();
     update();
 }
 
@@ -222,26 +224,50 @@ void CanvasView::renderBuffer() {
 void CanvasView::renderShown(const QRect& area, QImage& image) {
     if (zoom_.actualSize()) {
         renderArea(area, image);
-        return;
+    } else if (zoom_.magnifies()) {
+        // Each canvas pixel a square: the magnified picture is the exported one.
+        renderArea(zoom_.toCanvas(area), canvasScale_);
+        const qreal ratio = devicePixelRatioF();
+        image = canvasScale_.scaled((QSizeF(area.size()) * ratio).toSize(), Qt::IgnoreAspectRatio,
+                                    Qt::FastTransformation);
+        image.setDevicePixelRatio(ratio);
+    } else {
+        // Drawn smaller primitive by primitive: a picture of the canvas it covers would be up to
+        // sixteen times the viewport, too much to draw and shrink within a frame.
+        if (!preparePicture(area.size(), image)) return;
+        QPainter painter(&image);
+        painter.translate(-area.topLeft());
+        painter.setClipRect(area);
+        QtCanvas target(painter, zoomedSymbolSheet(), area);
+        ZoomedCanvas canvas(target, &image, zoom_);
+        drawCircuit(canvas, workbench_.scene(), canvasArea(zoom_.toCanvas(area)));
     }
-    renderArea(zoom_.toCanvas(area), canvasScale_);
-    // Smaller: each pixel the mean of those it covers, so that thin lines stay as grey; larger: each
-    // canvas pixel a square, so that the magnified picture is the exported one.
-    const qreal ratio = devicePixelRatioF();
-    image = canvasScale_.scaled((QSizeF(area.size()) * ratio).toSize(), Qt::IgnoreAspectRatio,
-                                zoom_.magnifies() ? Qt::FastTransformation : Qt::SmoothTransformation);
-    image.setDevicePixelRatio(ratio);
 }
 
-void CanvasView::renderArea(const QRect& area, QImage& image) const {
+bool CanvasView::preparePicture(const QSize& area, QImage& image) const {
     const qreal ratio = devicePixelRatioF();
-    const QSize size = (QSizeF(area.size()) * ratio).toSize();
+    const QSize size = (QSizeF(area) * ratio).toSize();
     if (image.size() != size || image.devicePixelRatio() != ratio) {
         image = QImage(size, QImage::Format_RGB32);
         image.setDevicePixelRatio(ratio);
     }
-    if (image.isNull()) return;
+    if (image.isNull()) return false;
     image.fill(Qt::white);
+    return true;
+}
+
+const QImage* CanvasView::zoomedSymbolSheet() {
+    if (!symbolSheet_) return nullptr;
+    if (zoomedSheetLevel_ != zoom_.level()) {
+        const QSize size = zoom_.widgetSize({symbolSheet_->width(), symbolSheet_->height()});
+        zoomedSheet_ = symbolSheet_->scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        zoomedSheetLevel_ = zoom_.level();
+    }
+    return &zoomedSheet_;
+}
+
+void CanvasView::renderArea(const QRect& area, QImage& image) const {
+    if (!preparePicture(area.size(), image)) return;
     QPainter painter(&image);
     painter.translate(-area.topLeft());
     painter.setClipRect(area);
@@ -259,9 +285,12 @@ void CanvasView::paintEvent(QPaintEvent* event) {
         if (!buffer_.isNull()) painter.drawImage(bufferOrigin_, buffer_);
         if (dragFrame_ && !frozen_) {
             painter.save();
-            if (!zoom_.actualSize()) painter.scale(zoom_.factor(), zoom_.factor());
-            QtCanvas canvas(painter, symbolSheet(), zoom_.toCanvas(event->rect()));
-            drawDragFrame(canvas, workbench_.circuit(), workbench_.currentBlock());
+            if (zoom_.magnifies()) painter.scale(zoom_.factor(), zoom_.factor());
+            QtCanvas canvas(painter, symbolSheet(),
+                            zoom_.magnifies() ? zoom_.toCanvas(event->rect()) : event->rect());
+            ZoomedCanvas smaller(canvas, this, zoom_);
+            Canvas& frame = zoom_.actualSize() || zoom_.magnifies() ? static_cast<Canvas&>(canvas) : smaller;
+            drawDragFrame(frame, workbench_.circuit(), workbench_.currentBlock());
             painter.restore();
         }
         if (!frozen_) paintOutline(painter);

@@ -84,6 +84,9 @@ private:
     void renderArea(const QRect& area, QImage& image) const;
     // The widget pixels of `area` (whole tiles) drawn into the picture at the zoom.
     void renderShown(const QRect& area, QImage& image);
+    // The picture sized to the area and white; false when it cannot be had.
+    bool preparePicture(const QSize& area, QImage& image) const;
+    const QImage* zoomedSymbolSheet();
     void paintOutline(QPainter& painter) const;
     QPoint canvasPoint(const QMouseEvent& event) const;
     void placeEditor();
@@ -107,7 +110,9 @@ private:
     QImage buffer_;
     QPoint bufferOrigin_;
     QImage exposed_;      // what the last paint drew, kept for the next one's memory
-    QImage canvasScale_;  // the same at canvas scale, before it is zoomed
+    QImage canvasScale_;  // the same at canvas scale, before it is magnified
+    QImage zoomedSheet_;  // the symbol sheet at the zoom level below
+    std::size_t zoomedSheetLevel_ = kZoomLevels.size();
     bool dragFrame_ = false;
     bool frozen_ = false;
 };

@@ -50,7 +50,9 @@ QRect CanvasZoom::toWidget(const QRect& canvas) const {
 }
 
 QRect CanvasZoom::toCanvas(const QRect& widget) const {
-    const auto end = [this](int widgetEnd) { return clampToInt(ceilDivide(std::int64_t{widgetEnd} * d_, n_)); };
+    const auto end = [this](int widgetEnd) {
+        return clampToInt(ceilDivide(std::int64_t{widgetEnd} * d_, n_));
+    };
     return QRect(QPoint(toCanvas(widget.left()), toCanvas(widget.top())),
                  QPoint(end(widget.right() + 1) - 1, end(widget.bottom() + 1) - 1));
 }

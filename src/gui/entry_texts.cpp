@@ -11,21 +11,24 @@ QString utf8(const std::string& value) {
     return QString::fromUtf8(value.data(), qsizetype(value.size()));
 }
 
-std::optional<std::int32_t> nameIndex(const Chromosome& circuit, const QString& name, Qt::CaseSensitivity cs) {
+std::optional<std::int32_t> nameIndex(const Chromosome& circuit, const QString& name,
+                                      Qt::CaseSensitivity cs) {
     const auto inputs = std::min<std::size_t>(circuit.inputNames.size(), std::size_t(circuit.inputCount));
     for (std::size_t i = 0; i < inputs; ++i) {
         if (utf8(circuit.inputNames[i]).compare(name, cs) == 0) return std::int32_t(i);
     }
     const auto outputs = std::min<std::size_t>(circuit.outputNames.size(), std::size_t(circuit.outputCount));
     for (std::size_t j = 0; j < outputs; ++j) {
-        if (utf8(circuit.outputNames[j]).compare(name, cs) == 0) return circuit.firstOutput() + std::int32_t(j);
+        if (utf8(circuit.outputNames[j]).compare(name, cs) == 0)
+            return circuit.firstOutput() + std::int32_t(j);
     }
     return std::nullopt;
 }
 
 // The name a terminal is shown with: its own, or its number among the inputs or outputs.
 QString terminalName(const std::vector<std::string>& names, std::int32_t number) {
-    if (std::size_t(number) < names.size()) return QStringLiteral("„%1“").arg(utf8(names[std::size_t(number)]));
+    if (std::size_t(number) < names.size())
+        return QStringLiteral("„%1“").arg(utf8(names[std::size_t(number)]));
     return QString::number(number);
 }
 
@@ -49,11 +52,13 @@ QString entryStatusText(const Workbench& workbench, std::int32_t index) {
     if (circuit.isPrimaryInput(index)) {
         what = QStringLiteral("vstup ") + terminalName(circuit.inputNames, index);
     } else if (circuit.isOutput(index)) {
-        what = QString::fromUtf8("výstup ") + terminalName(circuit.outputNames, index - circuit.firstOutput());
+        what =
+            QString::fromUtf8("výstup ") + terminalName(circuit.outputNames, index - circuit.firstOutput());
     } else {
         const auto& rows = workbench.assignment().rows();
         const bool hasRow = entry.function >= 0 && std::size_t(entry.function) < rows.size();
-        const std::string description = hasRow ? rows[std::size_t(entry.function)].description : std::string();
+        const std::string description =
+            hasRow ? rows[std::size_t(entry.function)].description : std::string();
         what = description.empty() ? QStringLiteral("gen %1").arg(entry.function) : utf8(description);
     }
     return QStringLiteral("Blok %1: %2, hodnota %3").arg(index).arg(what).arg(entry.value);

@@ -28,8 +28,10 @@ void MainWindow::buildViewControls() {
     };
     connect(actions.zoomIn, &QAction::triggered, canvas, [step] { step(1); });
     connect(actions.zoomOut, &QAction::triggered, canvas, [step] { step(-1); });
-    connect(actions.zoomReset, &QAction::triggered, canvas, [canvas] { canvas->setZoomLevel(kActualSizeLevel); });
-    connect(actions.fit, &QAction::triggered, canvas, [canvas] { canvas->setZoomLevel(canvas->fittingLevel()); });
+    connect(actions.zoomReset, &QAction::triggered, canvas,
+            [canvas] { canvas->setZoomLevel(kActualSizeLevel); });
+    connect(actions.fit, &QAction::triggered, canvas,
+            [canvas] { canvas->setZoomLevel(canvas->fittingLevel()); });
     connect(canvas, &CanvasView::zoomChanged, p.zoomControl, &ZoomControl::showLevel);
 
     p.findDialog = new FindDialog(
