@@ -57,9 +57,11 @@ QString entryStatusText(const Workbench& workbench, std::int32_t index) {
     } else {
         const auto& rows = workbench.assignment().rows();
         const bool hasRow = entry.function >= 0 && std::size_t(entry.function) < rows.size();
+        // A row the user chose holds the chooser's entry, its label after a "|".
         const std::string description =
-            hasRow ? rows[std::size_t(entry.function)].description : std::string();
-        what = description.empty() ? QStringLiteral("gen %1").arg(entry.function) : utf8(description);
+            hasRow ? FunctionAssignment::descriptionPart(rows[std::size_t(entry.function)].description) : "";
+        what =
+            description.empty() ? QStringLiteral("gen %1 bez funkce").arg(entry.function) : utf8(description);
     }
     return QStringLiteral("Blok %1: %2, hodnota %3").arg(index).arg(what).arg(entry.value);
 }
