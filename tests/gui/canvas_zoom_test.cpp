@@ -73,7 +73,8 @@ TEST_F(ZoomTest, KeysStepThroughTheLevelsWithinTheirBoundsAndBack) {
         key(i % 2 ? Qt::Key_Plus : Qt::Key_Equal);
         seen.push_back(text("ZoomLevel"));
     }
-    EXPECT_EQ(seen, (std::vector<QString>{"100 %", "125 %", "150 %", "200 %", "300 %", "400 %", "400 %", "400 %"}));
+    EXPECT_EQ(seen,
+              (std::vector<QString>{"100 %", "125 %", "150 %", "200 %", "300 %", "400 %", "400 %", "400 %"}));
     EXPECT_EQ(canvas()->size(), QSize(canvasSize.width * 4, canvasSize.height * 4));
     key(Qt::Key_0);
     EXPECT_EQ(text("ZoomLevel"), "100 %");
@@ -111,7 +112,8 @@ TEST_F(ZoomTest, PickingAndDraggingMoveTheRightBlockByTheCanvasDistance) {
             mouse(QEvent::MouseMove, start, Qt::NoButton);
             ASSERT_EQ(workbench().currentBlock(), block) << percent << "% block " << block;
             mouse(QEvent::MouseButtonPress, start, Qt::LeftButton);
-            const QPoint target = start + QPoint(test::between(rng, -400, 400), test::between(rng, -300, 300));
+            const QPoint target =
+                start + QPoint(test::between(rng, -400, 400), test::between(rng, -300, 300));
             mouse(QEvent::MouseMove, target, Qt::LeftButton);
             const QPoint landed = canvas()->zoom().toCanvas(target);
             EXPECT_EQ(anchor(block), QPoint(std::max(landed.x(), 0), std::max(landed.y(), 0))) << percent;
@@ -126,6 +128,27 @@ TEST_F(ZoomTest, PickingAndDraggingMoveTheRightBlockByTheCanvasDistance) {
         mouse(QEvent::MouseMove, start + QPoint(80, -2000), Qt::LeftButton, Qt::ShiftModifier);
         EXPECT_EQ(anchor(block), QPoint(x, 0));
         mouse(QEvent::MouseButtonRelease, start, Qt::NoButton, Qt::ShiftModifier);
+    }
+}
+
+TEST_F(ZoomTest, AnyPartPaintedAloneHasThePixelsOfTheWholeView) {
+    std::mt19937 rng(3);
+    workbench().setOption(settings::DisplayOption::Values, true);
+    for (const int percent : {25, 33, 67, 75, 125, 150, 300}) {
+        zoomTo(percent);
+        area()->horizontalScrollBar()->setValue(area()->horizontalScrollBar()->maximum() / 3);
+        const QRect visible = canvas()->visibleWidgetArea();
+        const QImage whole = canvas()->grab(visible).toImage();
+        for (int trial = 0; trial < 4; ++trial) {
+            const QPoint corner(test::between(rng, 0, visible.width() - 40),
+                                test::between(rng, 0, visible.height() - 40));
+            const QRect part(visible.topLeft() + corner,
+                             QSize(test::between(rng, 1, visible.width() - corner.x()),
+                                   test::between(rng, 1, visible.height() - corner.y())));
+            ASSERT_EQ(canvas()->grab(part).toImage(), whole.copy(part.translated(-visible.topLeft())))
+                << percent << "% part " << part.x() << "," << part.y() << " " << part.width() << "x"
+                << part.height();
+        }
     }
 }
 
@@ -208,17 +231,20 @@ TEST_F(ZoomTest, TheFieldBesideTheStatusNamesTheEntryUnderTheMouse) {
     const std::int32_t block = circuit.blockIndex(2, 3);
     const Block& entry = circuit.blocks[size_t(block)];
     QTest::mouseMove(canvas(), shown(anchor(block)));
-    EXPECT_EQ(text("StatBarEntry"), QString("Blok %1: gen %2 bez funkce, hodnota 0").arg(block).arg(entry.function));
+    EXPECT_EQ(text("StatBarEntry"),
+              QString("Blok %1: gen %2 bez funkce, hodnota 0").arg(block).arg(entry.function));
     // The description of the function the gene's row has, without the label the chooser adds.
     workbench().assignment().chooseFunction(entry.function, 3);
     workbench().circuit().blocks[size_t(block)].value = 7;
     QTest::mouseMove(canvas(), shown(anchor(block)) + QPoint(1, 0));
     const std::string description(functionDescription(3));
-    EXPECT_EQ(text("StatBarEntry"), QString("Blok %1: %2, hodnota 7").arg(block).arg(test::utf8(description.c_str())));
+    EXPECT_EQ(text("StatBarEntry"),
+              QString("Blok %1: %2, hodnota 7").arg(block).arg(test::utf8(description.c_str())));
     QTest::mouseMove(canvas(), shown(anchor(0)));
     EXPECT_EQ(text("StatBarEntry"), test::utf8("Blok 0: vstup „a“, hodnota 0"));
     QTest::mouseMove(canvas(), shown(anchor(circuit.firstOutput() + 1)));
-    EXPECT_EQ(text("StatBarEntry"), QString::fromUtf8("Blok %1: výstup 1, hodnota 0").arg(circuit.firstOutput() + 1));
+    EXPECT_EQ(text("StatBarEntry"),
+              QString::fromUtf8("Blok %1: výstup 1, hodnota 0").arg(circuit.firstOutput() + 1));
     QTest::mouseMove(canvas(), QPoint(1, 1));
     EXPECT_EQ(text("StatBarEntry"), "");
     // The specified status text stays what it was.
