@@ -225,12 +225,19 @@ void CanvasView::renderShown(const QRect& area, QImage& image) {
     if (zoom_.actualSize()) {
         renderArea(area, image);
     } else if (zoom_.magnifies()) {
-        // Each canvas pixel a square: the magnified picture is the exported one.
-        renderArea(zoom_.toCanvas(area), canvasScale_);
+        // Each canvas pixel a square, as the export magnified, but the texts drawn sharp at their size.
+        const QRect canvasArea = zoom_.toCanvas(area);
+        renderArea(canvasArea, canvasScale_, ZoomedCanvas::Drawn::AllButTexts);
         const qreal ratio = devicePixelRatioF();
         image = canvasScale_.scaled((QSizeF(area.size()) * ratio).toSize(), Qt::IgnoreAspectRatio,
                                     Qt::FastTransformation);
         image.setDevicePixelRatio(ratio);
+        QPainter painter(&image);
+        painter.translate(-area.topLeft());
+        painter.setClipRect(area);
+        QtCanvas target(painter, nullptr, area);
+        ZoomedCanvas texts(target, &image, zoom_, ZoomedCanvas::Drawn::TextsOnly);
+        drawCircuit(texts, workbench_.scene(), pellisor::canvasArea(canvasArea));
     } else {
         // Drawn smaller primitive by primitive: a picture of the canvas it covers would be up to
         // sixteen times the viewport, too much to draw and shrink within a frame.
@@ -266,13 +273,18 @@ const QImage* CanvasView::zoomedSymbolSheet() {
     return &zoomedSheet_;
 }
 
-void CanvasView::renderArea(const QRect& area, QImage& image) const {
+void CanvasView::renderArea(const QRect& area, QImage& image, ZoomedCanvas::Drawn drawn) const {
     if (!preparePicture(area.size(), image)) return;
     QPainter painter(&image);
     painter.translate(-area.topLeft());
     painter.setClipRect(area);
     QtCanvas canvas(painter, symbolSheet(), area);
-    drawCircuit(canvas, workbench_.scene(), canvasArea(area));
+    if (drawn == ZoomedCanvas::Drawn::Everything) {
+        drawCircuit(canvas, workbench_.scene(), canvasArea(area));
+        return;
+    }
+    ZoomedCanvas part(canvas, &image, CanvasZoom(), drawn);
+    drawCircuit(part, workbench_.scene(), canvasArea(area));
 }
 
 void CanvasView::paintEvent(QPaintEvent* event) {
@@ -320,7 +332,9 @@ void CanvasView::mouseMoveEvent(QMouseEvent* event) {
     const bool shift = event->modifiers().testFlag(Qt::ShiftModifier);
     runner_([&] {
         workbench_.mouseMoved(at.x(), at.y(), shift);
-        if (!workbench_.dragging()) pointed_ = workbench_.currentBlock();
+        if (workbench_.dragging()) return;
+        pointed_ = workbench_.currentBlock();
+        pointedDraw_ = workbench_.drawCount();
     });
 }
 

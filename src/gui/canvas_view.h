@@ -2,6 +2,7 @@
 
 #include "app/workbench.h"
 #include "gui/canvas_zoom.h"
+#include "gui/zoomed_canvas.h"
 
 #include <QImage>
 #include <QWidget>
@@ -55,8 +56,9 @@ public:
     // Scrolls an entry into the middle of the view and outlines it until the next call or draw.
     void showEntry(std::int32_t index);
     std::int32_t outlinedEntry() const;
-    // The entry under the mouse while nothing is dragged; -1 over nothing.
-    std::int32_t pointedEntry() const { return pointed_; }
+    // The entry under the mouse while nothing is dragged, since the last draw; -1 over nothing.
+    std::int32_t pointedEntry() const { return pointedDraw_ == workbench_.drawCount() ? pointed_ : -1; }
+    bool frozen() const { return frozen_; }
     // Whether the drag feedback is on (for tests).
     bool showsDragFrame() const { return dragFrame_; }
     QSize bufferSize() const { return buffer_.deviceIndependentSize().toSize(); }
@@ -81,7 +83,8 @@ private:
     void press(QMouseEvent* event, bool doubleClick);
     void renderBuffer();
     // The part of the canvas drawn into the picture, which takes its size.
-    void renderArea(const QRect& area, QImage& image) const;
+    void renderArea(const QRect& area, QImage& image,
+                    ZoomedCanvas::Drawn drawn = ZoomedCanvas::Drawn::Everything) const;
     // The widget pixels of `area` (whole tiles) drawn into the picture at the zoom.
     void renderShown(const QRect& area, QImage& image);
     // The picture sized to the area and white; false when it cannot be had.
@@ -103,6 +106,7 @@ private:
 
     CanvasZoom zoom_;
     std::int32_t pointed_ = -1;
+    std::uint64_t pointedDraw_ = 0;
     std::int32_t outlined_ = -1;
     std::uint64_t outlinedDraw_ = 0;  // the draw the outline belongs to
 

@@ -47,6 +47,8 @@ void MainWindow::buildViewControls() {
 
 void MainWindow::refreshViewFields() {
     Parts& p = *parts_;
+    // While another thread works on the circuit nothing reads it.
+    if (p.canvas->frozen()) return;
     p.entryStatus->setText(entryStatusText(p.workbench, p.canvas->pointedEntry()));
 }
 

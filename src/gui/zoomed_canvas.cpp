@@ -7,8 +7,8 @@
 
 namespace pellisor {
 
-ZoomedCanvas::ZoomedCanvas(Canvas& target, QPaintDevice* device, const CanvasZoom& zoom)
-    : target_(target), device_(device), zoom_(zoom), font_(QStringLiteral("Verdana")) {}
+ZoomedCanvas::ZoomedCanvas(Canvas& target, QPaintDevice* device, const CanvasZoom& zoom, Drawn drawn)
+    : target_(target), drawn_(drawn), device_(device), zoom_(zoom), font_(QStringLiteral("Verdana")) {}
 
 void ZoomedCanvas::setPen(Color color, std::int32_t width) {
     target_.setPen(color, std::max<std::int32_t>(1, std::int32_t(std::lround(width * zoom_.factor()))));
@@ -24,19 +24,20 @@ void ZoomedCanvas::setFont(std::int32_t pointSize, Color color) {
 }
 
 void ZoomedCanvas::fillRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-    target_.fillRect(at(x1), at(y1), end(x1, x2), end(y1, y2));
+    if (drawsShapes()) target_.fillRect(at(x1), at(y1), end(x1, x2), end(y1, y2));
 }
 
 void ZoomedCanvas::line(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-    target_.line(at(x1), at(y1), at(x2), at(y2));
+    if (drawsShapes()) target_.line(at(x1), at(y1), at(x2), at(y2));
 }
 
 void ZoomedCanvas::rectangle(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
-    target_.rectangle(at(x1), at(y1), end(x1, x2), end(y1, y2));
+    if (drawsShapes()) target_.rectangle(at(x1), at(y1), end(x1, x2), end(y1, y2));
 }
 
 void ZoomedCanvas::text(std::int32_t x, std::int32_t y, const std::string& value) {
-    if (zoom_.percent() >= kSmallestTextPercent) target_.text(at(x), at(y), value);
+    if (drawn_ != Drawn::AllButTexts && zoom_.percent() >= kSmallestTextPercent)
+        target_.text(at(x), at(y), value);
 }
 
 std::int32_t ZoomedCanvas::textWidth(const std::string& value) {
@@ -52,6 +53,7 @@ std::int32_t ZoomedCanvas::textWidth(const std::string& value) {
 
 void ZoomedCanvas::copySymbol(std::int32_t cellX, std::int32_t cellY, std::int32_t width, std::int32_t height,
                               std::int32_t x, std::int32_t y) {
+    if (!drawsShapes()) return;
     const std::int32_t left = at(cellX), top = at(cellY);
     target_.copySymbol(left, top, end(cellX, cellX + width) - left, end(cellY, cellY + height) - top, at(x),
                        at(y));

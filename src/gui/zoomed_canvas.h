@@ -1,6 +1,7 @@
-// The schematic drawn smaller than the canvas straight at the widget's pixels: each primitive is
-// mapped to the zoom and drawn by a canvas in widget coordinates, so that only the pixels shown are
-// written however much of the canvas the view covers.
+// The schematic drawn at a zoom straight at the widget's pixels: each primitive is mapped to the zoom
+// and drawn by a canvas in widget coordinates. Smaller than the canvas, so that only the pixels shown
+// are written however much of the canvas the view covers; larger, for the texts alone, which stay
+// sharp over a magnified picture of the rest.
 #pragma once
 
 #include "gui/canvas_zoom.h"
@@ -17,9 +18,12 @@ namespace pellisor {
 
 class ZoomedCanvas : public Canvas {
 public:
+    enum class Drawn { Everything, AllButTexts, TextsOnly };
+
     // `target` draws in widget pixels with the symbol sheet scaled to the zoom; `device` is what it
-    // paints on, whose font metrics give the widths of texts at canvas scale. Levels below 100 %.
-    ZoomedCanvas(Canvas& target, QPaintDevice* device, const CanvasZoom& zoom);
+    // paints on, whose font metrics give the widths of texts at canvas scale.
+    ZoomedCanvas(Canvas& target, QPaintDevice* device, const CanvasZoom& zoom,
+                 Drawn drawn = Drawn::Everything);
 
     // Below this level texts would be a few pixels high: they are left out.
     static constexpr int kSmallestTextPercent = 50;
@@ -42,7 +46,10 @@ private:
         return to > from ? std::max(at(to), at(from) + 1) : at(to);
     }
 
+    bool drawsShapes() const { return drawn_ != Drawn::TextsOnly; }
+
     Canvas& target_;
+    Drawn drawn_;
     QPaintDevice* device_;
     CanvasZoom zoom_;
     QFont font_;
