@@ -1,6 +1,7 @@
 // Large circuits in the main window: a repaint of the visible part of the canvas in every wiring
-// mode, a step of a drag over the buffered picture, the memory the process takes over an empty
-// window, and bitmap and JPEG exports. The reference is filling a picture of the viewport's size.
+// mode, a step of a drag over the buffered picture, a zoom step with the repaint it brings, the memory the
+// process takes over an empty window, and bitmap and JPEG exports. The reference is filling a picture of the
+// viewport's size.
 
 #include "bench_support.h"
 
@@ -133,7 +134,7 @@ public:
         QApplication::processEvents();
     }
 
-    void repaintVisible() { view_->repaint(view_->visibleArea()); }
+    void repaintVisible() { view_->repaint(view_->visibleWidgetArea()); }
 
     // The entry whose anchor is nearest to the middle of the viewport.
     std::int32_t entryInView() {
@@ -239,6 +240,43 @@ void dragStep(benchmark::State& state, const CircuitCase* circuit, bool middle) 
     QApplication::processEvents();
 }
 
+// The zoom levels measured, by their percent.
+constexpr int kZoomPercents[] = {25, 50, 100, 200, 400};
+
+std::size_t zoomLevelOf(int percent) {
+    for (std::size_t level = 0; level < kZoomLevels.size(); ++level) {
+        if (kZoomLevels[level].percent == percent) return level;
+    }
+    return kActualSizeLevel;
+}
+
+std::string zoomStepName(const CircuitCase& circuit, bool values, int percent) {
+    return std::string("zoomStep/") + circuit.name + (values ? "/direct+values/" : "/direct/") +
+           std::to_string(percent);
+}
+
+// A zoom step to the level from the one next to it (below it, or above the smallest) in the middle of
+// the canvas, until the viewport is painted anew at the new level.
+void zoomStep(benchmark::State& state, const CircuitCase* circuit, bool values, int percent) {
+    ensureDrawn(*circuit);
+    window->setMode(WiringMode::Direct, false, values);
+    CanvasView& view = window->view();
+    view.setZoomLevel(kActualSizeLevel);
+    window->scrollTo(true);
+    const std::size_t level = zoomLevelOf(percent);
+    const std::size_t from = level > 0 ? level - 1 : level + 1;
+    for (auto _ : state) {
+        state.PauseTiming();
+        view.setZoomLevel(from);
+        QApplication::processEvents();
+        state.ResumeTiming();
+        view.setZoomLevel(level);
+        window->repaintVisible();
+    }
+    view.setZoomLevel(kActualSizeLevel);
+    QApplication::processEvents();
+}
+
 void registerAll() {
     benchmark::RegisterBenchmark("viewportFill", viewportFill)->Unit(benchmark::kMillisecond)->UseRealTime();
     for (const CircuitCase& circuit : circuits()) {
@@ -257,6 +295,14 @@ void registerAll() {
             benchmark::RegisterBenchmark(name.c_str(), dragStep, &circuit, middle)
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();
+        }
+        for (const bool values : {false, true}) {
+            for (const int percent : kZoomPercents) {
+                benchmark::RegisterBenchmark(zoomStepName(circuit, values, percent).c_str(), zoomStep,
+                                             &circuit, values, percent)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
+            }
         }
     }
 }
@@ -284,6 +330,16 @@ void reportTargets(const bench::RatioReporter& reporter) {
             if (seconds <= 0) continue;
             std::printf("  %-48s %7.2f ms  %6.0fx fill  (target < 5 ms: %s)\n", name.c_str(), seconds * 1e3,
                         fill > 0 ? seconds / fill : 0.0, seconds * 1e3 < 5 ? "met" : "NOT met");
+        }
+        for (const bool values : {false, true}) {
+            for (const int percent : kZoomPercents) {
+                const std::string name = zoomStepName(circuit, values, percent);
+                const double seconds = reporter.seconds(name);
+                if (seconds <= 0) continue;
+                std::printf("  %-48s %7.2f ms  %6.0fx fill  (target < 16 ms: %s)\n", name.c_str(),
+                            seconds * 1e3, fill > 0 ? seconds / fill : 0.0,
+                            seconds * 1e3 < 16 ? "met" : "NOT met");
+            }
         }
     }
 }

@@ -149,6 +149,7 @@ void Workbench::drawClicked() {
 }
 
 void Workbench::draw(bool placeByDepth) {
+    ++drawCount_;
     ParseMode mode = ParseMode::Redraw;
     if (!redrawMode_) {
         redrawMode_ = true;

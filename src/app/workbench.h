@@ -101,6 +101,8 @@ public:
     std::int32_t currentBlock() const { return currentBlock_; }
     std::int32_t editedBlock() const { return editedBlock_; }
     bool dragging() const { return dragging_; }
+    // How many draw commands have run: what the view marks on a circuit lasts until the next one.
+    std::uint64_t drawCount() const { return drawCount_; }
     bool enabled(Button button) const { return enabled_[static_cast<std::size_t>(button)]; }
     // The draw button's caption: "Vykreslit" in draw mode, "Překreslit" in redraw mode.
     std::string drawCaption() const;
@@ -279,6 +281,7 @@ private:
     std::vector<std::string> logLines_;
     std::array<bool, kButtonCount> enabled_{};
     bool redrawMode_ = false;
+    std::uint64_t drawCount_ = 0;
     bool showFunctionPage_ = false;
 
     DisplayOptions options_;

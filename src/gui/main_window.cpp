@@ -150,6 +150,7 @@ void MainWindow::refreshControls() {
     }
     p.status->setText(text(workbench.statusText()));
     p.canvas->refresh();
+    refreshViewFields();
     if (p.workbench.takeShowFunctionPage()) p.pages->setCurrentIndex(0);
 
     p.refreshing = wasRefreshing;

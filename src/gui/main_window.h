@@ -37,6 +37,10 @@ private:
     QWidget* buildSpacingGroup(QWidget* page);
     void buildStatusBar();
     void buildPopup();
+    // The zoom control, the field of the entry under the mouse and the find dialog
+    // (main_window_view.cpp), and what they show.
+    void buildViewControls();
+    void refreshViewFields();
     // Every button, field and menu item runs its workbench command.
     void connectCommands();
     // Shows the workbench's state in every control.

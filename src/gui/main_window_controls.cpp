@@ -118,6 +118,7 @@ void MainWindow::buildControls() {
         run([this, action] { (parts_->workbench.*action)(); });
     });
     connectCommands();
+    buildViewControls();
     // The dialogs live as long as the window.
     p.functionDialog = new FunctionDialog(p.workbench, this);
     p.resultLog = new ResultLog(this);

@@ -31,6 +31,8 @@ namespace pellisor {
 
 class CanvasView;
 class CircuitErrorDialog;
+class FindDialog;
+class ZoomControl;
 class FunctionDialog;
 class QualityDialog;
 class ResultLog;
@@ -78,6 +80,9 @@ struct MainWindow::Parts {
     std::array<QLineEdit*, settings::kSpacingCount> spacings{};
     std::array<QToolButton*, kButtonCount> buttons{};
     QLabel* status = nullptr;
+    QLabel* entryStatus = nullptr;  // the entry under the mouse
+    ZoomControl* zoomControl = nullptr;
+    FindDialog* findDialog = nullptr;
     QMenu* popup = nullptr;
     WindowActions actions;  // the menu bar's entries
     QAction* changeValue = nullptr;
