@@ -52,6 +52,7 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
 
     // The menu bar stands above the specified window, which keeps its size below it.
     resize(1007, 661 + menuBar()->sizeHint().height());
+    setAcceptDrops(true);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size());
         frame.moveCenter(screen->availableGeometry().center());

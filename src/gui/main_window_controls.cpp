@@ -1,5 +1,6 @@
 // Building the controls of the main window, page by page, and connecting them to the workbench.
 #include "gui/canvas_view.h"
+#include "gui/chromosome_line_edit.h"
 #include "gui/circuit_error_dialog.h"
 #include "gui/function_dialog.h"
 #include "gui/main_window_parts.h"
@@ -140,7 +141,9 @@ void MainWindow::buildTopBar(QWidget* central, QVBoxLayout& column) {
     p.chromosomeLabel->setFont(bold);
     p.chromosomeLabel->move(4, 6);
     p.chromosomeLabel->adjustSize();
-    p.chromosomeLine = new QLineEdit(p.topBar);
+    auto* line = new ChromosomeLineEdit(p.topBar);
+    connect(line, &ChromosomeLineEdit::filesDropped, this, &MainWindow::openDroppedFiles);
+    p.chromosomeLine = line;
     p.chromosomeLine->setObjectName(QStringLiteral("Edit1"));
     p.chromosomeLine->installEventFilter(this);
     p.topButtons = new QWidget(p.topBar);
