@@ -140,6 +140,7 @@ void Workbench::dropCircuitAfterFailedDraw() {
     circuit_.clearCircuit();
     currentBlock_ = -1;
     redrawMode_ = false;
+    statusText_ = "Vykreslení selhalo";  // no "OK" of an earlier draw stays
     ui_.stateChanged();
     repaint();
 }

@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -61,6 +62,9 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
     // The canvas is sized from the viewport before the window is first shown (command-line files).
     layout()->activate();
     centralWidget()->layout()->activate();
+    QResizeEvent splitterLaidOut(p.splitter->size(), QSize());
+    QCoreApplication::sendEvent(p.splitter, &splitterLaidOut);
+    p.scrollArea->parentWidget()->layout()->activate();
     QResizeEvent laidOut(p.scrollArea->size(), QSize());
     QCoreApplication::sendEvent(p.scrollArea, &laidOut);
 
