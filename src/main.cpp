@@ -2,6 +2,7 @@
 #include "app/settings.h"
 #include "app/workbench.h"
 #include "gui/console_ui.h"
+#include "gui/czech_translations.h"
 #include "gui/main_window.h"
 #include "gui/picture_files.h"
 #include "model/error.h"
@@ -11,6 +12,7 @@
 #include <QImage>
 #include <QMessageBox>
 #include <QString>
+#include <QTranslator>
 #include <QtGlobal>
 
 #include <algorithm>
@@ -69,6 +71,7 @@ int runInteractive(int& qtArgc, char** qtArgv, const std::vector<std::string>& a
         return EXIT_FAILURE;
     }
     const QApplication application(qtArgc, qtArgv);
+    const auto czechTexts = pellisor::installCzechTranslations();
     try {
         pellisor::MainWindow window(pellisor::settingsPath());
         pellisor::processArguments(arguments, window.workbench(), std::cout, std::cerr);

@@ -140,6 +140,7 @@ void Workbench::dropCircuitAfterFailedDraw() {
     circuit_.clearCircuit();
     currentBlock_ = -1;
     redrawMode_ = false;
+    statusText_ = "Vykreslení selhalo";  // no "OK" of an earlier draw stays
     ui_.stateChanged();
     repaint();
 }
@@ -182,7 +183,7 @@ void Workbench::draw(bool placeByDepth) {
     ui_.stateChanged();
 }
 
-bool Workbench::loadAndDraw(const std::string& path) {
+bool Workbench::loadAndDraw(const std::string& path, ExtensionCase extensionCase) {
     openDialogFile_ = path;
     // A layout named for the previous chromosome belongs to it, not to this one.
     layoutFileName_.clear();
@@ -191,7 +192,8 @@ bool Workbench::loadAndDraw(const std::string& path) {
         path, circuit_, fileName_,
         [this](const std::string& title, const std::string& prompt, const std::string& initial) {
             return ui_.askText(title, prompt, initial);
-        });
+        },
+        extensionCase);
     if (loaded) {
         setChromosomeLine(loaded->text);
         description_ = loaded->description;
@@ -441,7 +443,12 @@ void Workbench::filterImageClicked() {
     pictureFilter_ = "Bitmaps|*.bmp";
     const auto sourcePath = ui_.chooseOpenFile({"", "Bitmaps|*.bmp", ".bmp", "", "", false});
     if (!sourcePath || sourcePath->empty()) return;
-    const auto result = filterPicture(*sourcePath);
+    filterChosenPicture(*sourcePath);
+}
+
+void Workbench::filterChosenPicture(const std::string& sourcePath) {
+    pictureFilter_ = "Bitmaps|*.bmp";
+    const auto result = filterPicture(sourcePath);
     if (!result) return;
     const auto targetPath = ui_.chooseSaveFile({"", pictureFilter_, ".bmp", "", "", true});
     if (!targetPath || targetPath->empty()) return;

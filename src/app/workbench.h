@@ -6,6 +6,7 @@
 #include "eval/function_assignment.h"
 #include "measure/error_metrics.h"
 #include "model/chromosome.h"
+#include "model/chromosome_file.h"
 #include "model/layout_file.h"
 #include "model/settings_file.h"
 #include "render/display_options.h"
@@ -75,6 +76,10 @@ std::string loadCancelledMessage(const std::string& path);
 // Whether the value editor lets a typed character through: digits, Enter and Backspace only.
 bool valueEditorAccepts(char typed);
 
+// What a file dropped on the window is taken for, by its extension in any case.
+enum class DroppedFile { Unknown, Chromosome, Layout, Picture };
+DroppedFile droppedFileKind(const std::string& path);
+
 // The one circuit with its companions and every command of the main window. The window and the
 // unattended run both drive it; it asks and tells through the Ui and keeps its pictures in the
 // PictureStore. Commands raise Error; the window shows it, the start-up ends on it.
@@ -137,7 +142,7 @@ public:
     void saveChromosomeClicked();  // SBuloz
     // Loads a chromosome file and draws it in draw mode, as the open command does. False when a .vrc
     // question was cancelled: the previous line was drawn again.
-    bool loadAndDraw(const std::string& path);
+    bool loadAndDraw(const std::string& path, ExtensionCase extensionCase = ExtensionCase::Exact);
 
     // --- the page "Funkce" ---
     void hideNonFunctionalClicked();  // SBsnb
@@ -160,6 +165,11 @@ public:
     void generateHardwareClicked();  // SBhw
     void runScriptClicked();         // SBbatch
     void filterImageClicked();       // SBfiltr
+    // What "Vyfiltrovat obraz 3x3" does once the source is chosen: the filter job, then the save dialog.
+    void filterChosenPicture(const std::string& sourcePath);
+    // A file dropped on the window: a chromosome file is loaded as "&Načíst" loads it, a layout applied
+    // as "Načíst rozmístění" applies it, a bitmap offered to the filter; other kinds are refused.
+    void fileDropped(const std::string& path);
     // The chromosome line rewritten from the circuit in memory, so that "Uložit" saves what is drawn;
     // nothing without a circuit.
     void chromosomeFromCircuitClicked();  // SBzobv

@@ -9,6 +9,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPalette>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QTableWidget>
@@ -29,6 +30,18 @@ constexpr int kChooserHeight = 15;
 constexpr int kGridLine = 1;
 constexpr int kPanelHeight = 48;
 const QColor kSilver(192, 192, 192);
+
+// Styles such as Fusion open a combo box's list around the current entry, as tall as the screen allows,
+// and ignore its maximum of visible rows; this one keeps the plain list, which shows that many and
+// scrolls.
+class ScrollingListStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returned) const override {
+        if (hint == QStyle::SH_ComboBox_Popup) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
 
 QPushButton* makeButton(const char* caption, const char* name, QWidget* parent) {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);
@@ -81,6 +94,9 @@ FunctionDialog::FunctionDialog(Workbench& workbench, QWidget* parent)
     chooser_->setObjectName(QStringLiteral("SCB"));
     chooser_->setEditable(false);
     chooser_->setMaxVisibleItems(20);
+    auto* listStyle = new ScrollingListStyle;
+    listStyle->setParent(chooser_);
+    chooser_->setStyle(listStyle);
     chooser_->setFixedHeight(kChooserHeight);
     QPalette chooserPalette = chooser_->palette();
     const QColor cream(255, 255, 240);

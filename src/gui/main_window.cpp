@@ -30,6 +30,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -52,6 +53,7 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
 
     // The menu bar stands above the specified window, which keeps its size below it.
     resize(1007, 661 + menuBar()->sizeHint().height());
+    setAcceptDrops(true);
     if (const QScreen* screen = QGuiApplication::primaryScreen()) {
         QRect frame(QPoint(), size());
         frame.moveCenter(screen->availableGeometry().center());
@@ -60,6 +62,9 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
     // The canvas is sized from the viewport before the window is first shown (command-line files).
     layout()->activate();
     centralWidget()->layout()->activate();
+    QResizeEvent splitterLaidOut(p.splitter->size(), QSize());
+    QCoreApplication::sendEvent(p.splitter, &splitterLaidOut);
+    p.scrollArea->parentWidget()->layout()->activate();
     QResizeEvent laidOut(p.scrollArea->size(), QSize());
     QCoreApplication::sendEvent(p.scrollArea, &laidOut);
 

@@ -9,6 +9,7 @@ class QVBoxLayout;
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace pellisor {
 
@@ -51,6 +52,11 @@ private:
     void scrollByWheel(QWheelEvent* event);
     bool eventFilter(QObject* watched, QEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    // Local chromosome, layout and bitmap files dropped on the window (main_window_drops.cpp).
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    // Handles the dropped files once the drop has ended.
+    void openDroppedFiles(const std::vector<std::string>& paths);
 
     struct Parts;
     std::unique_ptr<Parts> parts_;

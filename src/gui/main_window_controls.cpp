@@ -1,5 +1,6 @@
 // Building the controls of the main window, page by page, and connecting them to the workbench.
 #include "gui/canvas_view.h"
+#include "gui/chromosome_line_edit.h"
 #include "gui/circuit_error_dialog.h"
 #include "gui/function_dialog.h"
 #include "gui/main_window_parts.h"
@@ -19,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QScrollArea>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolButton>
@@ -79,6 +81,7 @@ constexpr std::array<const char*, settings::kSpacingCount> kSpacingOrder{
 
 constexpr int kTopBarHeight = 58;
 constexpr int kPagesHeight = 219;
+constexpr int kPagesMinimumHeight = 110;  // the tabs and two rows of the page "Funkce"
 constexpr int kTopButtonWidth = 80;
 
 QToolButton* flatButton(const ButtonControl& control, QWidget* parent) {
@@ -101,13 +104,29 @@ void MainWindow::buildControls() {
     column->setSpacing(0);
     setCentralWidget(central);
 
-    buildTopBar(central, *column);
-    buildCanvasArea(central, *column);
+    // The user may give the canvas more room: the splitter has the top bar and the canvas above the
+    // pages, which start at their height and keep their buttons in sight.
+    p.splitter = new QSplitter(Qt::Vertical, central);
+    p.splitter->setObjectName(QStringLiteral("CanvasPagesSplitter"));
+    p.splitter->setChildrenCollapsible(false);
+    // A handle of no height keeps the window's sizes; Qt widens its grip over the two neighbours.
+    p.splitter->setHandleWidth(0);
+    column->addWidget(p.splitter);
+    auto* upper = new QWidget(p.splitter);
+    auto* upperColumn = new QVBoxLayout(upper);
+    upperColumn->setContentsMargins(0, 0, 0, 0);
+    upperColumn->setSpacing(0);
+    buildTopBar(upper, *upperColumn);
+    buildCanvasArea(upper, *upperColumn);
     // The pages.
-    p.pages = new QTabWidget(central);
+    p.pages = new QTabWidget(p.splitter);
     p.pages->setObjectName(QStringLiteral("IPage"));
-    p.pages->setFixedHeight(kPagesHeight);
-    column->addWidget(p.pages);
+    p.pages->setMinimumHeight(kPagesMinimumHeight);
+    p.splitter->addWidget(upper);
+    p.splitter->addWidget(p.pages);
+    p.splitter->setStretchFactor(0, 1);
+    p.splitter->setStretchFactor(1, 0);
+    p.splitter->setSizes({kPagesHeight, kPagesHeight});  // the canvas's part takes the rest
     buildFunctionPage();
     buildInformationPage();
     buildSettingsPage();
@@ -141,7 +160,9 @@ void MainWindow::buildTopBar(QWidget* central, QVBoxLayout& column) {
     p.chromosomeLabel->setFont(bold);
     p.chromosomeLabel->move(4, 6);
     p.chromosomeLabel->adjustSize();
-    p.chromosomeLine = new QLineEdit(p.topBar);
+    auto* line = new ChromosomeLineEdit(p.topBar);
+    connect(line, &ChromosomeLineEdit::filesDropped, this, &MainWindow::openDroppedFiles);
+    p.chromosomeLine = line;
     p.chromosomeLine->setObjectName(QStringLiteral("Edit1"));
     p.chromosomeLine->installEventFilter(this);
     p.topButtons = new QWidget(p.topBar);

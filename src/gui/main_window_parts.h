@@ -23,6 +23,7 @@ class QAction;
 class QPlainTextEdit;
 class QRadioButton;
 class QScrollArea;
+class QSplitter;
 class QTabWidget;
 class QToolButton;
 class QWidget;
@@ -71,6 +72,7 @@ struct MainWindow::Parts {
     QLineEdit* chromosomeLine = nullptr;
     QWidget* topButtons = nullptr;
     QScrollArea* scrollArea = nullptr;
+    QSplitter* splitter = nullptr;  // between the canvas area and the pages
     CanvasView* canvas = nullptr;
     QTabWidget* pages = nullptr;
     QLineEdit* description = nullptr;

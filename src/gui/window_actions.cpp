@@ -49,8 +49,8 @@ void buildWindowMenus(QMenuBar& bar, WindowActions& actions, const std::function
     actions.fileMenu = file;
     actions.open = addButtonEntry(*file, Button::SBdt, {QKeySequence::Open}, runButton);
     actions.save = addButtonEntry(*file, Button::SBuloz, {QKeySequence::Save}, runButton);
-    actions.saveAs = addEntry(*file, "actUlozitJako", "Uložit jako…",
-                              {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    actions.saveAs =
+        addEntry(*file, "actUlozitJako", "Uložit jako…", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     actions.recentSeparator = file->addSeparator();
     for (std::size_t i = 0; i < actions.recent.size(); ++i) {
         actions.recent[i] = file->addAction(QString());
@@ -70,8 +70,9 @@ void buildWindowMenus(QMenuBar& bar, WindowActions& actions, const std::function
 
     QMenu* view = bar.addMenu(QString::fromUtf8("&Zobrazení"));
     view->setObjectName(QStringLiteral("menuZobrazeni"));
-    actions.zoomIn = addEntry(*view, "actZvetsit", "Zvětšit",
-                              {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    actions.zoomIn =
+        addEntry(*view, "actZvetsit", "Zvětšit",
+                 {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     actions.zoomOut = addEntry(*view, "actZmensit", "Zmenšit", {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
     actions.zoomReset = addEntry(*view, "actSkutecnaVelikost", "Skutečná velikost (100 %)",
                                  {QKeySequence(Qt::CTRL | Qt::Key_0)});
@@ -79,7 +80,9 @@ void buildWindowMenus(QMenuBar& bar, WindowActions& actions, const std::function
     view->addSeparator();
     actions.find = addEntry(*view, "actNajit", "Najít…", {QKeySequence::Find});
 
-    QMenu* tools = bar.addMenu(QString::fromUtf8("&Nástroje"));
+    // Alt+N and Alt+V belong to the buttons "&Načíst" and "&Vykreslit"; a menu sharing them would leave
+    // both keys only moving the focus.
+    QMenu* tools = bar.addMenu(QString::fromUtf8("Nás&troje"));
     tools->setObjectName(QStringLiteral("menuNastroje"));
     for (std::size_t i = kFirstFunctionButton; i <= kLastFunctionButton; ++i) {
         const Button button = kButtonControls[i].button;
@@ -87,7 +90,7 @@ void buildWindowMenus(QMenuBar& bar, WindowActions& actions, const std::function
         actions.tools[i] = addButtonEntry(*tools, button, {}, runButton);
     }
 
-    QMenu* help = bar.addMenu(QString::fromUtf8("Nápo&věda"));
+    QMenu* help = bar.addMenu(QString::fromUtf8("Nápově&da"));
     help->setObjectName(QStringLiteral("menuNapoveda"));
     actions.about = addButtonEntry(*help, Button::SpeedButton2, {}, runButton);
 }

@@ -8,6 +8,7 @@
 #include "model/integer_text.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <limits>
 #include <utility>
@@ -265,14 +266,19 @@ std::optional<std::string> convertVrcText(std::string_view text, const AskText& 
 }
 
 std::optional<LoadedChromosome> loadChromosomeFile(const std::string& path, Chromosome& circuit,
-                                                   std::string& fileName, const AskText& ask) {
+                                                   std::string& fileName, const AskText& ask,
+                                                   ExtensionCase extensionCase) {
     circuit.inputNames.clear();
     circuit.outputNames.clear();
     const auto text = readTextFile(path);
     if (!text) throw Error(kCannotOpenFile);
     fileName = path;
 
-    const std::string extension = fileExtension(path);
+    std::string extension = fileExtension(path);
+    if (extensionCase == ExtensionCase::Any) {
+        for (char& c : extension)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
     if (extension == ".chr") {
         ChrContent content = readChrText(*text);
         circuit.inputNames = std::move(content.inputNames);

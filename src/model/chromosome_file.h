@@ -46,11 +46,17 @@ struct LoadedChromosome {
     bool placeByDepth = false;
 };
 
+// How the extension of a chromosome file is compared: with case as the open command's filter does, or
+// in any case for a file the user dropped on the window.
+enum class ExtensionCase { Exact, Any };
+
 // Loads a chromosome file: empties the circuit's name lists, reads the file (raising "Soubor nelze
 // otevrit" when it cannot be opened), sets fileName to path, then reads it by its extension (".chr",
-// ".vrc", ".cgp" and ".cha", compared with case; any other gives two empty texts). Nothing when a .vrc
-// question was cancelled. A .cgp or .cha file that breaks its dialect raises the converter's error.
+// ".vrc", ".cgp" and ".cha", compared with case unless asked otherwise; any other gives two empty
+// texts). Nothing when a .vrc question was cancelled. A .cgp or .cha file that breaks its dialect
+// raises the converter's error.
 std::optional<LoadedChromosome> loadChromosomeFile(const std::string& path, Chromosome& circuit,
-                                                   std::string& fileName, const AskText& ask);
+                                                   std::string& fileName, const AskText& ask,
+                                                   ExtensionCase extensionCase = ExtensionCase::Exact);
 
 }  // namespace pellisor
