@@ -49,8 +49,8 @@ void buildWindowMenus(QMenuBar& bar, WindowActions& actions, const std::function
     actions.fileMenu = file;
     actions.open = addButtonEntry(*file, Button::SBdt, {QKeySequence::Open}, runButton);
     actions.save = addButtonEntry(*file, Button::SBuloz, {QKeySequence::Save}, runButton);
-    actions.saveAs = addEntry(*file, "actUlozitJako", "Uložit jako…",
-                              {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
+    actions.saveAs =
+        addEntry(*file, "actUlozitJako", "Uložit jako…", {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S)});
     actions.recentSeparator = file->addSeparator();
     for (std::size_t i = 0; i < actions.recent.size(); ++i) {
         actions.recent[i] = file->addAction(QString());
@@ -70,8 +70,9 @@ void buildWindowMenus(QMenuBar& bar, WindowActions& actions, const std::function
 
     QMenu* view = bar.addMenu(QString::fromUtf8("&Zobrazení"));
     view->setObjectName(QStringLiteral("menuZobrazeni"));
-    actions.zoomIn = addEntry(*view, "actZvetsit", "Zvětšit",
-                              {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    actions.zoomIn =
+        addEntry(*view, "actZvetsit", "Zvětšit",
+                 {QKeySequence(Qt::CTRL | Qt::Key_Plus), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
     actions.zoomOut = addEntry(*view, "actZmensit", "Zmenšit", {QKeySequence(Qt::CTRL | Qt::Key_Minus)});
     actions.zoomReset = addEntry(*view, "actSkutecnaVelikost", "Skutečná velikost (100 %)",
                                  {QKeySequence(Qt::CTRL | Qt::Key_0)});

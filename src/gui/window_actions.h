@@ -20,9 +20,9 @@ struct WindowActions {
     static constexpr std::size_t kRecentCount = 8;
 
     // Soubor
-    QAction* open = nullptr;    // "Načíst", Ctrl+O: the handler of "&Načíst"
-    QAction* save = nullptr;    // "Uložit", Ctrl+S: the handler of "&Uložit"
-    QAction* saveAs = nullptr;  // "Uložit jako…", Ctrl+Shift+S
+    QAction* open = nullptr;                      // "Načíst", Ctrl+O: the handler of "&Načíst"
+    QAction* save = nullptr;                      // "Uložit", Ctrl+S: the handler of "&Uložit"
+    QAction* saveAs = nullptr;                    // "Uložit jako…", Ctrl+Shift+S
     std::array<QAction*, kRecentCount> recent{};  // the last files, hidden while empty
     QMenu* fileMenu = nullptr;
     QAction* recentSeparator = nullptr;
