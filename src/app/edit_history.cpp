@@ -30,7 +30,7 @@ EditHistory::Rest EditHistory::restOf(const EditState& state) {
     return {state.blocks.size(), state.memo, state.canvas, state.hiddenBlocks, state.values, state.functions};
 }
 
-bool EditHistory::record(const EditState& before, const EditState& after) {
+bool EditHistory::record(const EditState& before, const EditState& after, bool marksAreEdits) {
     Step step{{}, restOf(before), restOf(after)};
     bool changed = before.blocks.size() != after.blocks.size() || before.memo != after.memo ||
                    before.hiddenBlocks != after.hiddenBlocks || before.values != after.values ||
@@ -40,7 +40,7 @@ bool EditHistory::record(const EditState& before, const EditState& after) {
         const Block old = i < before.blocks.size() ? before.blocks[i] : Block{};
         const Block now = i < after.blocks.size() ? after.blocks[i] : Block{};
         if (sameBlock(old, now)) continue;
-        changed = changed || differsBeyondMarks(old, now);
+        changed = changed || marksAreEdits || differsBeyondMarks(old, now);
         step.changes.push_back({i, old, now});
     }
     if (!changed) return false;

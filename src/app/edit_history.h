@@ -40,9 +40,10 @@ public:
     explicit EditHistory(std::size_t capacity = 100) : capacity_(capacity) {}
 
     void clear();
-    // Records the edit from `before` to `after` as one step and forgets what could be redone. A change of
-    // the cone marks alone (a click that selected without moving) or no change is no step: false.
-    bool record(const EditState& before, const EditState& after);
+    // Records the edit from `before` to `after` as one step and forgets what could be redone; no change is
+    // no step (false). Without `marksAreEdits`, a change of the marks alone is none either: a press that
+    // selected a block and its cone without moving it.
+    bool record(const EditState& before, const EditState& after, bool marksAreEdits = true);
     bool canUndo() const { return !undo_.empty(); }
     bool canRedo() const { return !redo_.empty(); }
     std::size_t undoCount() const { return undo_.size(); }

@@ -74,7 +74,7 @@ MousePressResult Workbench::mousePressed(MouseButton button, std::int32_t x, std
 void Workbench::mouseReleased() {
     cursor_ = CursorShape::Default;
     if (dragging_) {
-        if (dragStart_) history_.record(*std::exchange(dragStart_, std::nullopt), editState());
+        if (dragStart_) history_.record(*std::exchange(dragStart_, std::nullopt), editState(), false);
         currentBlock_ = -1;
         dragging_ = false;
         repaint();

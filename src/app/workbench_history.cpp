@@ -37,10 +37,10 @@ void Workbench::restoreEditState(EditState state) {
         assignment_.rows()[row].identifier = state.functions[row].identifier;
         assignment_.rows()[row].description = state.functions[row].description;
     }
-    // The canvas the state had, yet large enough for every entry shown.
-    const CanvasSize fit =
-        fitCanvasSize(circuit_, options_.hiddenBlocks, options_.footer, ui_.viewportSize());
-    canvasSize_ = {std::max(state.canvas.width, fit.width), std::max(state.canvas.height, fit.height)};
+    // The canvas the state had (a drag never refits it, "Přizpůsobit" does), never less than the viewport.
+    const CanvasSize viewport = ui_.viewportSize();
+    canvasSize_ = {std::max(state.canvas.width, viewport.width),
+                   std::max(state.canvas.height, viewport.height)};
     // The entry under the mouse and the value editor belonged to the state left.
     currentBlock_ = -1;
     editedBlock_ = -1;
