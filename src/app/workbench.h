@@ -250,6 +250,8 @@ public:
     bool modified() const;
     // "Uložit jako": asks for a .chr name and writes the circuit with its layout; false when cancelled.
     bool saveAsClicked();
+    // Writes as writeCircuitFiles does and makes `path` the loaded file; a name ending in ".ini", which
+    // the layout would take, raises an Error.
     void saveCircuitAs(const std::string& path);
     // Loads and saves of chromosome files are remembered in set.ini from now on (the window's, not a run's).
     void keepRecentFiles();
