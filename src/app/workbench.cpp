@@ -2,6 +2,7 @@
 
 #include "app/layout_commands.h"
 #include "app/settings.h"
+#include "app/workbench_edit_scope.h"
 #include "eval/evaluator.h"
 #include "eval/image_filter.h"
 #include "eval/script_runner.h"
@@ -138,6 +139,7 @@ void Workbench::saveSettingsClicked() {
 
 void Workbench::dropCircuitAfterFailedDraw() {
     circuit_.clearCircuit();
+    history_.clear();
     currentBlock_ = -1;
     redrawMode_ = false;
     statusText_ = "Vykreslení selhalo";  // no "OK" of an earlier draw stays
@@ -166,6 +168,7 @@ void Workbench::draw(bool placeByDepth) {
         dropCircuitAfterFailedDraw();
         throw;
     }
+    history_.clear();  // a draw starts the history afresh; its placement by depth is no step
     currentBlock_ = -1;
     editedBlock_ = -1;
     valueEditor_ = {};
@@ -205,6 +208,7 @@ bool Workbench::loadAndDraw(const std::string& path, ExtensionCase extensionCase
     enable(Button::SBok, true);
     redrawMode_ = false;
     draw(loaded && loaded->placeByDepth);
+    if (loaded) loadedFile(path);
     redrawMode_ = false;
     ui_.stateChanged();
     return loaded.has_value();
@@ -231,6 +235,8 @@ void Workbench::saveChromosomeClicked() {
                                           proposedChromosomeName(openDialogFile_), false});
     if (!path || path->empty()) return;
     saveChromosomeFile(*path, description_, circuit_.inputNames, circuit_.outputNames, chromosomeLine_);
+    saved_.setStructureOfLine(chromosomeLine_);
+    rememberFile(*path);
     enable(Button::SBuloz, false);
     ui_.stateChanged();
 }
@@ -238,6 +244,7 @@ void Workbench::saveChromosomeClicked() {
 // --- the page "Funkce" ---
 
 void Workbench::hideNonFunctionalClicked() {
+    const EditScope edit(*this);
     const auto status = hideNonFunctional(circuit_, assignment_);
     if (!status) return;
     statusText_ = *status;
@@ -250,12 +257,14 @@ void Workbench::saveLayoutClicked() {
         layoutPathForSave(fileName_), circuit_, assignment_, options_,
         [this](const std::string& text, const std::string& caption) { return ui_.askYesNo(text, caption); });
     if (saved) {
+        saved_.setLayout(circuit_);
         enable(Button::SBnr, true);
         ui_.stateChanged();
     }
 }
 
 void Workbench::loadLayoutClicked() {
+    const EditScope edit(*this);
     const LayoutLoadResult result = applyLayoutFile();
     if (result.status != LayoutLoadStatus::Applied) ui_.showInformation(result.message);
 }
@@ -264,6 +273,7 @@ LayoutLoadResult Workbench::applyLayoutFile() {
     LayoutLoadResult result =
         loadLayout(layoutPathForLoad(fileName_, layoutFileName_), circuit_, assignment_, options_);
     if (result.status != LayoutLoadStatus::Applied) return result;
+    saved_.setLayout(circuit_);
     ui_.stateChanged();
     if (options_.values) recalculate();
     fitCanvas();
@@ -271,6 +281,7 @@ LayoutLoadResult Workbench::applyLayoutFile() {
 }
 
 void Workbench::autoPlaceClicked() {
+    const EditScope edit(*this);
     autoPlace(circuit_, spacings_);
     fitCanvas();
 }
@@ -328,6 +339,7 @@ void Workbench::detectRedundantClicked() {
 }
 
 void Workbench::eliminateRedundantClicked() {
+    const EditScope edit(*this);
     const std::int32_t count = eliminateRedundant(circuit_, assignment_);
     repaint();
     setStatus(eliminatedCountText(count));

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "app/edit_history.h"
 #include "app/picture_store.h"
 #include "app/quality_measurement.h"
+#include "app/saved_circuit.h"
 #include "app/ui.h"
 #include "eval/function_assignment.h"
 #include "measure/error_metrics.h"
@@ -251,7 +253,30 @@ public:
     // Enter in the value editor with its text.
     void commitValueEditor(const std::string& text);
 
+    // --- undo, redo, the saved state and the recent files (workbench_history.cpp) ---
+    bool canUndo() const;
+    bool canRedo() const;
+    void undoClicked();  // "Zpět"
+    void redoClicked();  // "Znovu"
+    // Whether the circuit or its layout differs from what was last loaded or saved.
+    bool modified() const;
+    // "Uložit jako": asks for a .chr name and writes the circuit with its layout; false when cancelled.
+    bool saveAsClicked();
+    // Writes as writeCircuitFiles does and makes `path` the loaded file; a name ending in ".ini", which
+    // the layout would take, raises an Error.
+    void saveCircuitAs(const std::string& path);
+    // Loads and saves of chromosome files are remembered in set.ini from now on (the window's, not a run's).
+    void keepRecentFiles();
+    const std::vector<std::string>& recentFiles() const { return recentFiles_; }
+    // Loads a file of the list as the open command does; one that no longer exists leaves the list.
+    void openRecentFile(std::size_t index);
+
 private:
+    class EditScope;  // app/workbench_edit_scope.h
+    EditState editState() const;
+    void restoreEditState(EditState state);
+    void rememberFile(const std::string& path);
+    void loadedFile(const std::string& path);  // a load drew the file: both baselines, the list
     void enable(Button button, bool on) { enabled_[static_cast<std::size_t>(button)] = on; }
     // The function labels a drawing or the picture writer shows, read afresh from set.ini.
     FunctionStyles shownFunctionLabels() const;
@@ -305,6 +330,12 @@ private:
     std::int32_t lastMouseY_ = 0;
     CursorShape cursor_ = CursorShape::Default;
     ValueEditorState valueEditor_;
+
+    EditHistory history_;
+    std::optional<EditState> dragStart_;  // the state at the press that began a drag
+    SavedCircuit saved_;
+    bool keepRecentFiles_ = false;
+    std::vector<std::string> recentFiles_;
 };
 
 }  // namespace pellisor

@@ -1,11 +1,13 @@
 // The workbench's commands of the canvas: pointing, dragging, the popup menu and the value editor.
 #include "app/workbench.h"
+#include "app/workbench_edit_scope.h"
 
 #include "model/integer_text.h"
 #include "render/cone.h"
 
 #include <algorithm>
 #include <cstdlib>
+#include <utility>
 
 namespace pellisor {
 
@@ -54,6 +56,7 @@ MousePressResult Workbench::mousePressed(MouseButton button, std::int32_t x, std
         return {};
     }
     dragging_ = true;
+    dragStart_ = editState();  // the drag and a Ctrl+click's flip are one step, recorded at the release
     axisLock_ = 0;
     lastMouseX_ = x;
     lastMouseY_ = y;
@@ -71,6 +74,7 @@ MousePressResult Workbench::mousePressed(MouseButton button, std::int32_t x, std
 void Workbench::mouseReleased() {
     cursor_ = CursorShape::Default;
     if (dragging_) {
+        if (dragStart_) history_.record(*std::exchange(dragStart_, std::nullopt), editState(), false);
         currentBlock_ = -1;
         dragging_ = false;
         repaint();
@@ -80,6 +84,7 @@ void Workbench::mouseReleased() {
 }
 
 void Workbench::toggleVisibilityClicked() {
+    const EditScope edit(*this);
     if (currentBlock_ < 0 || currentBlock_ >= circuit_.blockTotal()) return;
     Block& block = circuit_.blocks[static_cast<std::size_t>(currentBlock_)];
     block.visible = !block.visible;
@@ -87,6 +92,7 @@ void Workbench::toggleVisibilityClicked() {
 }
 
 void Workbench::swapInputsClicked() {
+    const EditScope edit(*this);
     if (currentBlock_ < 0 || currentBlock_ >= circuit_.blockTotal()) return;
     Block& block = circuit_.blocks[static_cast<std::size_t>(currentBlock_)];
     if (block.inputCount != 2 || block.inputs.size() != 2) return;
@@ -104,6 +110,7 @@ void Workbench::openValueEditor() {
 
 void Workbench::commitValueEditor(const std::string& text) {
     if (editedBlock_ == -1) return;
+    const EditScope edit(*this);
     valueEditor_.text = text;
     const std::int32_t value = toInt(text);  // a bad text leaves the editor open
     circuit_.blocks[static_cast<std::size_t>(editedBlock_)].value = value;

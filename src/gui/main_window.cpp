@@ -46,6 +46,7 @@ MainWindow::MainWindow(const std::string& settingsPath, QWidget* parent)
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Pellisor"));
     buildControls();
+    connectHistory();
     Parts& p = *parts_;
     p.ui.attach(*p.canvas, *p.scrollArea, *p.functionDialog, *p.resultLog);
     p.ui.attachMeasurementDialogs(*p.qualityDialog, *p.circuitErrorDialog);
@@ -156,6 +157,7 @@ void MainWindow::refreshControls() {
     p.status->setText(text(workbench.statusText()));
     p.canvas->refresh();
     refreshViewFields();
+    refreshHistory();
     if (p.workbench.takeShowFunctionPage()) p.pages->setCurrentIndex(0);
 
     p.refreshing = wasRefreshing;

@@ -46,6 +46,11 @@ private:
     void connectCommands();
     // Shows the workbench's state in every control.
     void refreshControls();
+    // Undo, redo, "Uložit jako", the recent files, the title and the question at closing
+    // (main_window_history.cpp).
+    void connectHistory();
+    void refreshHistory();
+    void closeEvent(QCloseEvent* event) override;
     // Runs a command of the workbench; its error is shown in a message box.
     void run(const std::function<void()>& command);
     // The mouse wheel moves the canvas's scroll bars, 10 pixels a notch.
