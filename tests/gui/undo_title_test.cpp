@@ -35,7 +35,8 @@ protected:
                 modal->close();
                 return;
             }
-            dialog->selectFile(QString::fromStdString(path));
+            // The name field itself: a selection may be replaced when the directory has been read.
+            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
             static_cast<QDialog*>(dialog)->accept();
         });
     }
