@@ -50,8 +50,7 @@ protected:
         test::whenModal([path](QWidget* modal) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             ASSERT_NE(dialog, nullptr);
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
-            static_cast<QDialog*>(dialog)->accept();
+            test::acceptFileDialog(dialog, path);
         });
     }
     std::mt19937 rng{15};

@@ -35,9 +35,7 @@ protected:
                 modal->close();
                 return;
             }
-            // The name field itself: a selection may be replaced when the directory has been read.
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
-            static_cast<QDialog*>(dialog)->accept();
+            test::acceptFileDialog(dialog, path);
         });
     }
     // Closes the window answering the question with `answer`; "Uložit" saves as `savePath`.

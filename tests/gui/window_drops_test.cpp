@@ -123,8 +123,7 @@ TEST_F(WindowDrops, BitmapsAreOfferedToTheFilterOfANineInputCircuit) {
             auto* dialog = qobject_cast<QFileDialog*>(modal);
             ASSERT_NE(dialog, nullptr);
             EXPECT_EQ(dialog->nameFilters(), QStringList(QStringLiteral("Bitmaps (*.bmp)")));
-            dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(target));
-            static_cast<QDialog*>(dialog)->accept();
+            test::acceptFileDialog(dialog, target);
         });
     });
     EXPECT_TRUE(drop({url(source)}));

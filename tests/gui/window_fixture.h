@@ -7,8 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -46,6 +48,15 @@ inline void whenModal(std::function<void(QWidget*)> act) {
         }
     });
     timer->start();
+}
+
+// Accepts a file dialog with `path` typed as its name. A file the dialog selected in its list (a
+// proposed name that exists, once the directory has been read) would win over the typed name.
+inline void acceptFileDialog(QFileDialog* dialog, const std::string& path) {
+    for (auto* view : dialog->findChildren<QAbstractItemView*>())
+        view->clearSelection();
+    dialog->findChild<QLineEdit*>("fileNameEdit")->setText(QString::fromStdString(path));
+    static_cast<QDialog*>(dialog)->accept();
 }
 
 inline std::string outputDirectory() {
