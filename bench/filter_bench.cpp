@@ -1,13 +1,15 @@
-// The 3x3 filter on a full-HD picture: the compiled, multi-core path against a plain per-pixel
-// evaluator that walks every block with the function identifiers resolved once, against OpenCV's
-// median filter and against copying the picture once; and a whole quality measurement against the
-// filter alone.
+// The 3x3 filter on a full-HD picture: the compiled, multi-core path (in machine code made for the
+// circuit, and with the lane kernels alone) against a plain per-pixel evaluator that walks every block
+// with the function identifiers resolved once, against OpenCV's median filter and against copying the
+// picture once; the time to translate a circuit of 100 blocks; and a whole quality measurement against
+// the filter alone.
 
 #include "bench_support.h"
 
 #include "eval/compiled_circuit.h"
 #include "eval/function_assignment.h"
 #include "eval/image_filter.h"
+#include "eval/jit_circuit.h"
 #include "measure/noise.h"
 #include "measure/picture_quality.h"
 #include "model/chromosome_parser.h"
@@ -18,7 +20,9 @@
 
 #include <array>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -175,6 +179,67 @@ void compiledBenchmark(benchmark::State& state, Filter (*make)()) {
     report(state, filter);
 }
 
+// Sets PELLISOR_JIT for as long as it lives, as the filter reads it when it compiles the circuit.
+class MachineCodeSetting {
+public:
+    explicit MachineCodeSetting(bool allowed) {
+        if (const char* before = std::getenv("PELLISOR_JIT")) saved_ = before;
+        setenv("PELLISOR_JIT", allowed ? "1" : "0", 1);
+    }
+    MachineCodeSetting(const MachineCodeSetting&) = delete;
+    MachineCodeSetting& operator=(const MachineCodeSetting&) = delete;
+    ~MachineCodeSetting() {
+        if (saved_) {
+            setenv("PELLISOR_JIT", saved_->c_str(), 1);
+        } else {
+            unsetenv("PELLISOR_JIT");
+        }
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+// The compiled path with the lane kernels alone, as without machine code.
+void interpretedBenchmark(benchmark::State& state, Filter (*make)()) {
+    const MachineCodeSetting interpreted(false);
+    compiledBenchmark(state, make);
+}
+
+// A chain of 100 blocks in 8-bit lanes, each reading the block before and one entry further back.
+Filter chainOf100() {
+    std::mt19937 rng(100);
+    std::string line = "{9,1,100,1,2,100,-1}";
+    for (int index = 9; index < 109; ++index) {
+        const int back = static_cast<int>(rng() % static_cast<std::uint32_t>(index - 1));
+        line += "(" + std::to_string(index - 1) + "," + std::to_string(back) + "," +
+                std::to_string(rng() % 16) + ")";
+    }
+    line += "(108)";
+    Filter filter;
+    parseChromosome(line, ParseMode::Draw, filter.circuit);
+    const std::array<std::int32_t, 16> functions{1, 2, 3, 10, 11, 16, 18, 19, 20, 21, 23, 24, 25, 26, 27, 42};
+    for (std::size_t gene = 0; gene < functions.size(); ++gene)
+        filter.assignment.setIdentifier(static_cast<std::int32_t>(gene), functions[gene]);
+    filter.activeBlocks = activeBlocks(filter);
+    return filter;
+}
+
+// Compiling the circuit for bytes with and without its translation to machine code: the difference is
+// the translation's time.
+void compileBenchmark(benchmark::State& state, bool machineCode) {
+    const Filter filter = chainOf100();
+    const MachineCodeSetting setting(machineCode);
+    for (auto _ : state) {
+        auto compiled = CompiledCircuit::compileForBytes(filter.circuit, filter.assignment, 0);
+        benchmark::DoNotOptimize(compiled);
+    }
+    const auto compiled = CompiledCircuit::compileForBytes(filter.circuit, filter.assignment, 0);
+    state.counters["active_blocks"] = double(filter.activeBlocks);
+    state.counters["lane_bits"] = double(static_cast<int>(compiled->laneWidth()));
+    state.counters["machine_code"] = compiled->usesMachineCode() ? 1 : 0;
+}
+
 void plainBenchmark(benchmark::State& state, Filter (*make)()) {
     const Filter filter = make();
     RgbImage result = picture();
@@ -265,6 +330,9 @@ BENCHMARK_CAPTURE(plainBenchmark, median_plain, medianOfNine)
 BENCHMARK_CAPTURE(compiledBenchmark, median_compiled, medianOfNine)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK_CAPTURE(interpretedBenchmark, median_interpreted, medianOfNine)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(opencvMedian)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(plainBenchmark, random8x8_plain, random8x8Bytes)
     ->Unit(benchmark::kMillisecond)
@@ -273,7 +341,12 @@ BENCHMARK_CAPTURE(plainBenchmark, random8x8_plain, random8x8Bytes)
 BENCHMARK_CAPTURE(compiledBenchmark, random8x8_compiled, random8x8Bytes)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK_CAPTURE(interpretedBenchmark, random8x8_interpreted, random8x8Bytes)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(copyPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(compileBenchmark, chain100_machine_code, true)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(compileBenchmark, chain100_lane_kernels, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK(qualityRun)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(qualityNoise)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 BENCHMARK(qualityMedian)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
@@ -291,12 +364,23 @@ BENCHMARK_CAPTURE(compiledBenchmark, wide8x8_compiled, random8x8Wide)
 }  // namespace pellisor
 
 int main(int argc, char** argv) {
-    std::printf("lane kernels run with %s\n", pellisor::laneKernelTarget());
+    std::printf("lane kernels run with %s; machine code for 8-bit lanes: %s\n", pellisor::laneKernelTarget(),
+                !pellisor::JitCircuit::processorSupported()    ? "no (no AVX2)"
+                : pellisor::JitCircuit::enabledByEnvironment() ? "AVX2"
+                                                               : "off (PELLISOR_JIT=0)");
     pellisor::bench::RatioReporter reporter;
     if (!pellisor::bench::runBenchmarks(argc, argv, reporter)) return 1;
     reporter.printRatios({{"plainBenchmark/median_plain", "compiledBenchmark/median_compiled"}}, 100);
     // The compiled median's speed as a share of OpenCV's (at least half).
     reporter.printRatios({{"opencvMedian", "compiledBenchmark/median_compiled"}}, 0.5);
+    // Machine code against the lane kernels alone, on the same circuits.
+    reporter.printRatios(
+        {{"interpretedBenchmark/median_interpreted", "compiledBenchmark/median_compiled"},
+         {"interpretedBenchmark/random8x8_interpreted", "compiledBenchmark/random8x8_compiled"}},
+        1);
+    reporter.printRatios({{"opencvMedian", "interpretedBenchmark/median_interpreted"},
+                          {"copyPicture", "interpretedBenchmark/random8x8_interpreted"}},
+                         0.2);
     reporter.printRatios({{"plainBenchmark/random8x8_plain", "compiledBenchmark/random8x8_compiled"}}, 50);
     // One copy of the picture against the whole filter (the filter at most 5 times as long: 0.2).
     reporter.printRatios({{"copyPicture", "compiledBenchmark/random8x8_compiled"}}, 0.2);

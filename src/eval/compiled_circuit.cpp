@@ -236,6 +236,11 @@ std::optional<CompiledCircuit> CompiledCircuit::compileForBytes(const Chromosome
     std::optional<CompiledCircuit> compiled = compile(circuit, assignment, outputNumber);
     if (!compiled) return compiled;
     compiled->width_ = compiled->narrowestWidth();
+    if (compiled->width_ == LaneWidth::Bits8) {
+        compiled->machineCode_ = JitCircuit::compile(compiled->fusedOperations_,
+                                                     static_cast<std::uint32_t>(compiled->inputsRead_.size()),
+                                                     compiled->zeroSlot_, compiled->resultSlot_);
+    }
     return compiled;
 }
 
@@ -329,6 +334,7 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
     const std::size_t readCount = inputsRead_.size();
     switch (width_) {
         case LaneWidth::Bits8: {
+            if (machineCode_) return runBytesInMachineCode(workspace, inputs, lanes, out);
             // A full run reads the inputs where they are and computes the result slot in `out`; a
             // shorter one copies them, so that whole vectors never reach past the caller's bytes.
             const bool full = lanes == byteLanes();
@@ -381,6 +387,29 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
             return;
         }
     }
+}
+
+void CompiledCircuit::runBytesInMachineCode(Workspace& workspace, const std::uint8_t* const* inputs,
+                                            std::size_t lanes, std::uint8_t* out) const {
+    // Whole steps read the caller's bytes where they are and write straight to `out`; the lanes left
+    // over go through copies in the workspace, so that no step reaches past the caller's bytes.
+    const std::size_t readCount = inputsRead_.size();
+    workspace.jitInputs.resize(readCount);
+    for (std::size_t s = 0; s < readCount; ++s)
+        workspace.jitInputs[s] = inputs[inputsRead_[s]];
+    const std::size_t steps = lanes / JitCircuit::kStepLanes;
+    if (steps > 0) machineCode_->run(workspace.jitInputs.data(), out, steps);
+    const std::size_t done = steps * JitCircuit::kStepLanes;
+    if (done == lanes) return;
+    std::uint8_t* const copies = alignedToCacheLine(workspace.bytes.data());
+    for (std::size_t s = 0; s < readCount; ++s) {
+        std::uint8_t* const copy = copies + s * workspace.stride;
+        std::copy(inputs[inputsRead_[s]] + done, inputs[inputsRead_[s]] + lanes, copy);
+        workspace.jitInputs[s] = copy;
+    }
+    std::array<std::uint8_t, JitCircuit::kStepLanes> last{};
+    machineCode_->run(workspace.jitInputs.data(), last.data(), 1);
+    std::copy(last.begin(), last.begin() + static_cast<std::ptrdiff_t>(lanes - done), out + done);
 }
 
 const std::int32_t* CompiledCircuit::entryLanes(Workspace& workspace, std::size_t position) const {

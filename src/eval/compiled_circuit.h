@@ -1,11 +1,13 @@
 #pragma once
 
 #include "eval/function_assignment.h"
+#include "eval/jit_circuit.h"
 #include "eval/lane_kernels.h"
 #include "eval/value_ranges.h"
 #include "model/chromosome.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -66,6 +68,7 @@ public:
         std::vector<std::int32_t*> wordSlots;
         std::vector<std::uint8_t*> byteSlots;
         std::vector<std::int16_t*> halfSlots;
+        std::vector<const std::uint8_t*> jitInputs;  // the machine code's input lanes
     };
 
     std::int32_t inputCount() const { return inputCount_; }
@@ -85,6 +88,12 @@ public:
                   std::uint8_t* out) const;
     std::size_t operationCount() const { return operations_.size(); }
 
+    // Whether runBytes runs machine code made for this circuit (8-bit lanes on a processor with AVX2,
+    // unless PELLISOR_JIT=0) rather than the lane kernels; both give the same bytes.
+    bool usesMachineCode() const { return machineCode_ != nullptr; }
+    // From now on runBytes runs the lane kernels, as for comparing the two.
+    void dropMachineCode() { machineCode_.reset(); }
+
     // The lanes of primary input k, to be filled before run().
     std::int32_t* inputLanes(Workspace& workspace, std::int32_t k) const;
     // Evaluates the first `lanes` lanes (at most the workspace's); returns the output's lanes.
@@ -97,6 +106,8 @@ private:
     using Operation = LaneOperation;
 
     LaneWidth narrowestWidth() const;
+    void runBytesInMachineCode(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
+                               std::uint8_t* out) const;
 
     std::int32_t inputCount_ = 0;
     std::vector<std::int32_t> inputsRead_;   // slot s < inputsRead_.size() holds input inputsRead_[s]
@@ -106,8 +117,9 @@ private:
     std::uint32_t slotCount_ = 0;
     std::uint32_t resultSlot_ = 0;
     std::vector<std::uint32_t> entrySlots_;
-    std::vector<Operation> operations_;       // one per block, in evaluation order
-    std::vector<Operation> fusedOperations_;  // the same with adjacent MIN/MAX pairs fused: what runs
+    std::vector<Operation> operations_;              // one per block, in evaluation order
+    std::vector<Operation> fusedOperations_;         // the same with adjacent MIN/MAX pairs fused: what runs
+    std::shared_ptr<const JitCircuit> machineCode_;  // of fusedOperations_, when the lanes are bytes
 };
 
 }  // namespace pellisor
