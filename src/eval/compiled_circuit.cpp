@@ -18,6 +18,9 @@ constexpr std::size_t kLanes = CompiledCircuit::kLanes;
 
 constexpr std::size_t kCacheLine = 64;
 
+// A step of machine code may run past the lanes into a slot's padding.
+static_assert(kLanePaddingBytes >= JitCircuit::kMostStepBytes);
+
 template <typename T>
 T* alignedToCacheLine(T* pointer) {
     const auto address = reinterpret_cast<std::uintptr_t>(pointer);
@@ -225,23 +228,35 @@ std::optional<CompiledCircuit> CompiledCircuit::compile(const Chromosome& circui
                                                         std::int32_t outputNumber) {
     if (!circuit.hasCircuit() || outputNumber < 0 || outputNumber >= circuit.outputCount) return std::nullopt;
     std::optional<CompiledCircuit> compiled =
-        compileEntries(circuit, assignment, {circuit.firstOutput() + outputNumber});
-    if (compiled) compiled->resultSlot_ = compiled->entrySlots_[0];
+        compileCone(circuit, assignment, {circuit.firstOutput() + outputNumber});
+    if (compiled) compiled->translate(compiled->entrySlots_);
     return compiled;
 }
 
 std::optional<CompiledCircuit> CompiledCircuit::compileForBytes(const Chromosome& circuit,
                                                                 const FunctionAssignment& assignment,
                                                                 std::int32_t outputNumber) {
-    std::optional<CompiledCircuit> compiled = compile(circuit, assignment, outputNumber);
+    if (!circuit.hasCircuit() || outputNumber < 0 || outputNumber >= circuit.outputCount) return std::nullopt;
+    std::optional<CompiledCircuit> compiled =
+        compileCone(circuit, assignment, {circuit.firstOutput() + outputNumber});
     if (!compiled) return compiled;
     compiled->width_ = compiled->narrowestWidth();
-    if (compiled->width_ == LaneWidth::Bits8) {
-        compiled->machineCode_ = JitCircuit::compile(compiled->fusedOperations_,
-                                                     static_cast<std::uint32_t>(compiled->inputsRead_.size()),
-                                                     compiled->zeroSlot_, compiled->resultSlot_);
-    }
+    compiled->translate({compiled->resultSlot_});
     return compiled;
+}
+
+std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome& circuit,
+                                                               const FunctionAssignment& assignment,
+                                                               const std::vector<std::int32_t>& entries) {
+    std::optional<CompiledCircuit> compiled = compileCone(circuit, assignment, entries);
+    if (compiled) compiled->translate(compiled->entrySlots_);
+    return compiled;
+}
+
+void CompiledCircuit::translate(const std::vector<std::uint32_t>& resultSlots) {
+    machineResultSlots_ = resultSlots;
+    machineCode_ = JitCircuit::compile(fusedOperations_, static_cast<std::uint32_t>(inputsRead_.size()),
+                                       zeroSlot_, resultSlots, static_cast<int>(width_));
 }
 
 CompiledCircuit::LaneWidth CompiledCircuit::narrowestWidth() const {
@@ -266,9 +281,9 @@ CompiledCircuit::LaneWidth CompiledCircuit::narrowestWidth() const {
     return LaneWidth::Bits32;
 }
 
-std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome& circuit,
-                                                               const FunctionAssignment& assignment,
-                                                               const std::vector<std::int32_t>& entries) {
+std::optional<CompiledCircuit> CompiledCircuit::compileCone(const Chromosome& circuit,
+                                                            const FunctionAssignment& assignment,
+                                                            const std::vector<std::int32_t>& entries) {
     if (!circuit.hasConsistentCircuit()) return std::nullopt;
     const std::optional<std::vector<std::int32_t>> roots = resolveRoots(circuit, entries);
     if (!roots) return std::nullopt;
@@ -324,7 +339,11 @@ std::int32_t* CompiledCircuit::inputLanes(Workspace& workspace, std::int32_t k) 
 
 const std::int32_t* CompiledCircuit::run(Workspace& workspace, std::size_t lanes) const {
     lanes = std::min({lanes, kLanes, workspace.lanes});
-    runOperations32(fusedOperations_.data(), fusedOperations_.size(), workspace.wordSlots.data(), lanes);
+    if (machineCode_) {
+        runSlotsInMachineCode(workspace, lanes);
+    } else {
+        runOperations32(fusedOperations_.data(), fusedOperations_.size(), workspace.wordSlots.data(), lanes);
+    }
     return workspace.wordSlots[resultSlot_];
 }
 
@@ -367,8 +386,12 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
                 for (std::size_t i = 0; i < lanes; ++i)
                     slot[i] = input[i];
             }
-            runOperations16(fusedOperations_.data(), fusedOperations_.size(), workspace.halfSlots.data(),
-                            lanes);
+            if (machineCode_) {
+                runSlotsInMachineCode(workspace, lanes);
+            } else {
+                runOperations16(fusedOperations_.data(), fusedOperations_.size(), workspace.halfSlots.data(),
+                                lanes);
+            }
             const std::int16_t* result = workspace.halfSlots[resultSlot_];
             for (std::size_t i = 0; i < lanes; ++i)
                 out[i] = static_cast<std::uint8_t>(result[i] & 0xFF);
@@ -397,9 +420,11 @@ void CompiledCircuit::runBytesInMachineCode(Workspace& workspace, const std::uin
     workspace.jitInputs.resize(readCount);
     for (std::size_t s = 0; s < readCount; ++s)
         workspace.jitInputs[s] = inputs[inputsRead_[s]];
-    const std::size_t steps = lanes / JitCircuit::kStepLanes;
-    if (steps > 0) machineCode_->run(workspace.jitInputs.data(), out, steps);
-    const std::size_t done = steps * JitCircuit::kStepLanes;
+    const std::size_t stepLanes = machineCode_->stepLanes();
+    const std::size_t steps = lanes / stepLanes;
+    void* target = out;
+    if (steps > 0) machineCode_->run(workspace.jitInputs.data(), &target, steps);
+    const std::size_t done = steps * stepLanes;
     if (done == lanes) return;
     std::uint8_t* const copies = alignedToCacheLine(workspace.bytes.data());
     for (std::size_t s = 0; s < readCount; ++s) {
@@ -407,9 +432,29 @@ void CompiledCircuit::runBytesInMachineCode(Workspace& workspace, const std::uin
         std::copy(inputs[inputsRead_[s]] + done, inputs[inputsRead_[s]] + lanes, copy);
         workspace.jitInputs[s] = copy;
     }
-    std::array<std::uint8_t, JitCircuit::kStepLanes> last{};
-    machineCode_->run(workspace.jitInputs.data(), last.data(), 1);
+    std::array<std::uint8_t, JitCircuit::kMostStepBytes> last{};
+    target = last.data();
+    machineCode_->run(workspace.jitInputs.data(), &target, 1);
     std::copy(last.begin(), last.begin() + static_cast<std::ptrdiff_t>(lanes - done), out + done);
+}
+
+void CompiledCircuit::runSlotsInMachineCode(Workspace& workspace, std::size_t lanes) const {
+    // Whole steps over the slots: what a step reads or writes past the lanes stays within the padding
+    // every slot has.
+    const std::size_t width = static_cast<std::size_t>(width_) / 8;
+    auto slot = [&](std::uint32_t s) -> void* {
+        if (width_ == LaneWidth::Bits16) return workspace.halfSlots[s];
+        return workspace.wordSlots[s];
+    };
+    workspace.jitInputs.resize(inputsRead_.size());
+    for (std::size_t s = 0; s < inputsRead_.size(); ++s)
+        workspace.jitInputs[s] = slot(static_cast<std::uint32_t>(s));
+    workspace.jitOutputs.resize(machineResultSlots_.size());
+    for (std::size_t r = 0; r < machineResultSlots_.size(); ++r)
+        workspace.jitOutputs[r] = slot(machineResultSlots_[r]);
+    const std::size_t stepBytes = machineCode_->stepBytes();
+    machineCode_->run(workspace.jitInputs.data(), workspace.jitOutputs.data(),
+                      (lanes * width + stepBytes - 1) / stepBytes);
 }
 
 const std::int32_t* CompiledCircuit::entryLanes(Workspace& workspace, std::size_t position) const {

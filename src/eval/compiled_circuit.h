@@ -68,7 +68,8 @@ public:
         std::vector<std::int32_t*> wordSlots;
         std::vector<std::uint8_t*> byteSlots;
         std::vector<std::int16_t*> halfSlots;
-        std::vector<const std::uint8_t*> jitInputs;  // the machine code's input lanes
+        std::vector<const void*> jitInputs;  // the machine code's input and output lanes
+        std::vector<void*> jitOutputs;
     };
 
     std::int32_t inputCount() const { return inputCount_; }
@@ -88,10 +89,11 @@ public:
                   std::uint8_t* out) const;
     std::size_t operationCount() const { return operations_.size(); }
 
-    // Whether runBytes runs machine code made for this circuit (8-bit lanes on a processor with AVX2,
-    // unless PELLISOR_JIT=0) rather than the lane kernels; both give the same bytes.
+    // Whether runs use machine code made for this circuit (on a processor with AVX2, unless
+    // PELLISOR_JIT=0) rather than the lane kernels; both give the same values.
     bool usesMachineCode() const { return machineCode_ != nullptr; }
-    // From now on runBytes runs the lane kernels, as for comparing the two.
+    const JitCircuit* machineCode() const { return machineCode_.get(); }
+    // From now on runs use the lane kernels, as for comparing the two.
     void dropMachineCode() { machineCode_.reset(); }
 
     // The lanes of primary input k, to be filled before run().
@@ -105,9 +107,17 @@ public:
 private:
     using Operation = LaneOperation;
 
+    // The cone of the entries placed in slots, without machine code.
+    static std::optional<CompiledCircuit> compileCone(const Chromosome& circuit,
+                                                      const FunctionAssignment& assignment,
+                                                      const std::vector<std::int32_t>& entries);
     LaneWidth narrowestWidth() const;
+    // Machine code for the lane width, writing the given slots.
+    void translate(const std::vector<std::uint32_t>& resultSlots);
     void runBytesInMachineCode(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
                                std::uint8_t* out) const;
+    // The wide lanes' run over the workspace's slots.
+    void runSlotsInMachineCode(Workspace& workspace, std::size_t lanes) const;
 
     std::int32_t inputCount_ = 0;
     std::vector<std::int32_t> inputsRead_;   // slot s < inputsRead_.size() holds input inputsRead_[s]
@@ -119,7 +129,8 @@ private:
     std::vector<std::uint32_t> entrySlots_;
     std::vector<Operation> operations_;              // one per block, in evaluation order
     std::vector<Operation> fusedOperations_;         // the same with adjacent MIN/MAX pairs fused: what runs
-    std::shared_ptr<const JitCircuit> machineCode_;  // of fusedOperations_, when the lanes are bytes
+    std::shared_ptr<const JitCircuit> machineCode_;  // of fusedOperations_
+    std::vector<std::uint32_t> machineResultSlots_;  // the slots it writes, in order
 };
 
 }  // namespace pellisor

@@ -5,53 +5,77 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
+#include <vector>
 
 namespace pellisor {
 
-// The operations of a compiled circuit with 8-bit lanes, translated to machine code for x86-64 with
-// AVX2: every value stays in a vector register (the register allocator spills only when the circuit
-// needs more), two vectors of 32 lanes per step. It computes bit for bit what runOperations8 computes.
-// The code lives in pages that are written while only writable and then made only executable.
+// The operations of a compiled circuit translated to machine code for x86-64 with AVX2 or AVX-512, in
+// 8-, 16- or 32-bit lanes: every value stays in a vector register (the register allocator spills only
+// when the circuit needs more), one to four vectors per step as the register file allows. It computes
+// bit for bit what the lane kernels compute. The code lives in pages that are written while only
+// writable and then made only executable.
 class JitCircuit {
 public:
-    // Lanes one step evaluates; a run covers whole steps.
-    static constexpr std::size_t kStepLanes = 64;
+    enum class InstructionSet { Avx2, Avx512 };
+
+    // The most bytes of one input or output a step covers (four 64-byte vectors).
+    static constexpr std::size_t kMostStepBytes = 256;
 
     // Nothing where the translation does not apply (PELLISOR_JIT=0 in the environment, a processor
     // without AVX2, a build for another processor) or fails; a failure leaves one note on stderr for
     // the whole process. Slots below inputSlots are read from the inputs, zeroSlot holds zeros, and the
-    // lanes of resultSlot are written out.
-    static std::unique_ptr<const JitCircuit> compile(std::span<const LaneOperation> operations,
+    // lanes of the result slots are written to the outputs in order. Translations are kept for the
+    // process, so the same operations compile once.
+    static std::shared_ptr<const JitCircuit> compile(std::span<const LaneOperation> operations,
                                                      std::uint32_t inputSlots, std::uint32_t zeroSlot,
-                                                     std::uint32_t resultSlot);
+                                                     std::span<const std::uint32_t> resultSlots,
+                                                     int laneBits);
 
-    // Whether this processor runs the machine code (x86-64 with AVX2).
+    // Whether this processor runs any of the machine code (x86-64 with AVX2).
     static bool processorSupported();
     // Whether PELLISOR_JIT lets the translation be used (anything but "0").
     static bool enabledByEnvironment();
+    // The instruction set new translations use: the best this processor has, or the one
+    // PELLISOR_JIT_ISA ("avx2" or "avx512") names when the processor has it. Nothing when none applies.
+    static std::optional<InstructionSet> chosenInstructionSet();
+    // Every instruction set this processor can run translations for.
+    static std::vector<InstructionSet> availableInstructionSets();
+    static const char* nameOf(InstructionSet set);
 
     JitCircuit(const JitCircuit&) = delete;
     JitCircuit& operator=(const JitCircuit&) = delete;
     ~JitCircuit();
 
-    // Evaluates steps * kStepLanes lanes: slot s < inputSlots has its lanes at inputs[s], the result's
-    // lanes go to out.
-    void run(const std::uint8_t* const* inputs, std::uint8_t* out, std::size_t steps) const {
-        function_(inputs, out, steps);
+    // Evaluates `steps` steps of stepLanes() lanes: input slot s has its lanes at inputs[s], result r
+    // goes to outputs[r]. Each step reads and writes stepBytes() bytes of each.
+    void run(const void* const* inputs, void* const* outputs, std::size_t steps) const {
+        function_(inputs, outputs, steps);
     }
 
+    InstructionSet instructionSet() const { return set_; }
+    int vectorsPerStep() const { return vectors_; }
+    int laneBits() const { return laneBits_; }
+    std::size_t stepBytes() const {
+        return static_cast<std::size_t>(vectors_) * (set_ == InstructionSet::Avx512 ? 64 : 32);
+    }
+    std::size_t stepLanes() const { return stepBytes() * 8 / static_cast<std::size_t>(laneBits_); }
     // The size of the machine code, for reports.
     std::size_t codeBytes() const { return codeBytes_; }
 
 private:
-    using Function = void (*)(const std::uint8_t* const*, std::uint8_t*, std::size_t);
-    JitCircuit(void* pages, std::size_t pageBytes, std::size_t codeBytes);
+    using Function = void (*)(const void* const*, void* const*, std::size_t);
+    struct Pages;
+    JitCircuit(std::unique_ptr<Pages> pages, std::size_t codeBytes, InstructionSet set, int vectors,
+               int laneBits);
 
-    void* pages_;
-    std::size_t pageBytes_;
+    std::unique_ptr<Pages> pages_;
     std::size_t codeBytes_;
     Function function_;
+    InstructionSet set_;
+    int vectors_;
+    int laneBits_;
 };
 
 }  // namespace pellisor

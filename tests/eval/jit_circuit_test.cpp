@@ -1,14 +1,18 @@
 #include "eval/jit_circuit.h"
 
 #include "eval/compiled_circuit.h"
+#include "eval/image_filter.h"
 #include "eval/lane_kernels.h"
 #include "model/function_table.h"
 #include "support/random_circuit.h"
+#include "support/random_picture.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <limits>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -18,112 +22,230 @@ namespace pellisor {
 namespace {
 
 using LaneWidth = CompiledCircuit::LaneWidth;
+using InstructionSet = JitCircuit::InstructionSet;
 
-bool machineCodeAvailable() {
-    return JitCircuit::processorSupported() && JitCircuit::enabledByEnvironment();
-}
-
-std::vector<std::uint8_t> randomBytes(std::mt19937& rng, std::size_t count) {
-    std::vector<std::uint8_t> bytes(count);
-    // Mostly the extremes and small values, so that comparisons, saturation and wrapping are hit.
-    for (auto& byte : bytes) {
-        const auto r = static_cast<std::uint32_t>(rng());
-        byte = static_cast<std::uint8_t>(r % 4 == 0 ? 255 : r % 4 == 1 ? r % 3 : r >> 8);
+// Sets an environment variable for as long as it lives (nothing: unsets it).
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::optional<std::string>& value) : name_(name) {
+        if (const char* before = std::getenv(name)) saved_ = before;
+        set(value);
     }
-    return bytes;
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+    ~ScopedVariable() { set(saved_); }
+
+private:
+    void set(const std::optional<std::string>& value) {
+        if (value) {
+            setenv(name_, value->c_str(), 1);
+        } else {
+            unsetenv(name_);
+        }
+    }
+    const char* name_;
+    std::optional<std::string> saved_;
+};
+
+std::string nameOf(InstructionSet set) {
+    return set == InstructionSet::Avx512 ? "avx512" : "avx2";
 }
 
-// Every function and the fused MIN/MAX pair, alone and over every pair of bytes, give in machine code
-// the bytes the lane kernels give, whatever range the function's results have.
-TEST(JitCircuit, EveryFunctionGivesTheBytesOfTheLaneKernels) {
-    if (!machineCodeAvailable()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
-    constexpr std::size_t kLanes = 65536;
+// Each instruction set this processor has, unless the environment turns the translation off.
+std::vector<InstructionSet> instructionSets() {
+    if (!JitCircuit::enabledByEnvironment()) return {};
+    return JitCircuit::availableInstructionSets();
+}
+
+// Mostly the extremes, small values and values around the lane's limits, so that comparisons,
+// saturation, wrapping and shifts of negative values are hit.
+template <typename T>
+T edgyValue(std::mt19937& rng) {
+    const auto r = static_cast<std::uint32_t>(rng());
+    switch (r % 6) {
+        case 0:
+            return static_cast<T>(255);
+        case 1:
+            return static_cast<T>(r % 3);
+        case 2:
+            return static_cast<T>(std::numeric_limits<T>::max() - static_cast<T>(r % 2));
+        case 3:
+            return static_cast<T>(std::numeric_limits<T>::min() + static_cast<T>(r % 2));
+        case 4:
+            return static_cast<T>(-static_cast<std::int32_t>((r >> 8) % 300));
+        default:
+            return static_cast<T>(rng());
+    }
+}
+
+void runKernels(const LaneOperation& op, std::uint8_t* const* slots, std::size_t lanes) {
+    runOperations8(&op, 1, slots, lanes);
+}
+void runKernels(const LaneOperation& op, std::int16_t* const* slots, std::size_t lanes) {
+    runOperations16(&op, 1, slots, lanes);
+}
+void runKernels(const LaneOperation& op, std::int32_t* const* slots, std::size_t lanes) {
+    runOperations32(&op, 1, slots, lanes);
+}
+
+// Every function and the fused MIN/MAX pair, alone, in machine code of one instruction set and lane
+// width give the lanes the lane kernels give, for any operands (bytes: every pair of bytes).
+template <typename T>
+void checkEveryFunction(InstructionSet set) {
+    const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+    constexpr std::size_t kLanes = 3 << 16;  // whole steps of one to four vectors
     std::mt19937 rng(7);
-    std::vector<std::uint8_t> a(kLanes + kLanePaddingBytes), b(a.size()),
-        c = randomBytes(rng, a.size()), zero(a.size(), 0), expected(a.size()), second(a.size()),
-        actual(kLanes);
+    std::vector<T> a(kLanes + kLanePaddingBytes), b(a.size()), c(a.size()), zero(a.size(), 0),
+        expected(a.size()), second(a.size()), actual(kLanes), actualSecond(kLanes);
     for (std::size_t i = 0; i < kLanes; ++i) {
-        a[i] = static_cast<std::uint8_t>(i & 0xFF);
-        b[i] = static_cast<std::uint8_t>(i >> 8);
+        a[i] = sizeof(T) == 1 ? static_cast<T>(i & 0xFF) : edgyValue<T>(rng);
+        b[i] = sizeof(T) == 1 ? static_cast<T>((i >> 8) & 0xFF) : edgyValue<T>(rng);
+        c[i] = rng() % 3 == 0 ? T{0} : edgyValue<T>(rng);
     }
     for (std::int32_t id = 0; id <= kFunctionCount + 1; ++id) {
         const bool pair = id > kFunctionCount;
+        const ScopedVariable vectors("PELLISOR_JIT_VECTORS", std::to_string(1 + id % 4));
         // Slots: a, b, c, zero, result, second.
         const LaneOperation op{pair ? kMinMaxPair : static_cast<FunctionId>(id), 0, 1, 2, 4, 5};
-        std::uint8_t* slots[] = {a.data(), b.data(), c.data(), zero.data(), expected.data(), second.data()};
-        runOperations8(&op, 1, slots, kLanes);
-        for (const std::uint32_t resultSlot :
-             pair ? std::vector<std::uint32_t>{4, 5} : std::vector<std::uint32_t>{4}) {
-            const auto code = JitCircuit::compile({&op, 1}, 3, 3, resultSlot);
-            ASSERT_NE(code, nullptr) << id;
-            const std::uint8_t* inputs[] = {a.data(), b.data(), c.data()};
-            code->run(inputs, actual.data(), kLanes / JitCircuit::kStepLanes);
-            const std::vector<std::uint8_t>& wanted = resultSlot == 4 ? expected : second;
-            ASSERT_TRUE(std::equal(actual.begin(), actual.end(), wanted.begin())) << "function " << id;
+        T* slots[] = {a.data(), b.data(), c.data(), zero.data(), expected.data(), second.data()};
+        runKernels(op, slots, kLanes);
+        const std::vector<std::uint32_t> results =
+            pair ? std::vector<std::uint32_t>{4, 5} : std::vector<std::uint32_t>{4};
+        const auto code = JitCircuit::compile({&op, 1}, 3, 3, results, int{sizeof(T)} * 8);
+        ASSERT_NE(code, nullptr) << id;
+        ASSERT_EQ(code->instructionSet(), set);
+        const void* inputs[] = {a.data(), b.data(), c.data()};
+        void* outputs[] = {actual.data(), actualSecond.data()};
+        code->run(inputs, outputs, kLanes / code->stepLanes());
+        const std::string where = "function " + std::to_string(id) + ", " + std::to_string(sizeof(T) * 8) +
+                                  "-bit lanes, " + JitCircuit::nameOf(set);
+        ASSERT_TRUE(std::equal(actual.begin(), actual.end(), expected.begin())) << where;
+        if (pair) {
+            ASSERT_TRUE(std::equal(actualSecond.begin(), actualSecond.end(), second.begin())) << where;
         }
     }
 }
 
-// Random circuits over all functions, compiled for bytes: where the lanes are bytes, the machine code
-// gives the lane kernels' bytes for runs of any length (not only whole steps) read from inputs at any
-// alignment, and every function is met in such circuits.
-TEST(JitCircuit, RandomCircuitsGiveTheBytesOfTheLaneKernels) {
-    if (!machineCodeAvailable()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
-    std::mt19937 rng(1812);
-    std::set<std::int32_t> functionsMet;
-    int translated = 0;
-    for (int round = 0; round < 400; ++round) {
-        test::CircuitShape shape = test::randomShape(rng, 9, 3, 10, 6, 3);
-        shape.outputCount = std::max(shape.outputCount, 1);
-        Chromosome circuit = test::randomCircuit(rng, shape, true, 31);
-        FunctionAssignment assignment;
-        for (std::int32_t gene = 0; gene < kGeneCount; ++gene) {
-            // Half of the circuits only from functions that keep bytes, so that most lanes are bytes.
-            const std::int32_t id = rng() % 2 == 0 ? static_cast<std::int32_t>(rng() % 52)
-                                                   : static_cast<std::int32_t>(rng() % 34);
-            assignment.setIdentifier(gene, id == kMuxFunction && shape.arity != 3 ? 10 : id);
-        }
-        const std::int32_t output =
-            static_cast<std::int32_t>(rng() % static_cast<std::uint32_t>(shape.outputCount));
-        auto compiled = CompiledCircuit::compileForBytes(circuit, assignment, output);
-        if (!compiled || compiled->laneWidth() != LaneWidth::Bits8) continue;
-        ASSERT_TRUE(compiled->usesMachineCode()) << test::chromosomeLine(circuit);
-        ++translated;
-        for (std::int32_t index = circuit.inputCount; index < circuit.firstOutput(); ++index)
-            functionsMet.insert(
-                assignment.identifierOf(circuit.blocks[static_cast<std::size_t>(index)].function));
-        CompiledCircuit interpreted = *compiled;
-        interpreted.dropMachineCode();
-        ASSERT_FALSE(interpreted.usesMachineCode());
-        CompiledCircuit::Workspace workspace(*compiled);
-        CompiledCircuit::Workspace interpretedWorkspace(interpreted);
-        const std::size_t lanes = round % 3 == 0 ? compiled->byteLanes() : 1 + rng() % compiled->byteLanes();
-        const std::size_t misalignment = rng() % 64;
-        std::vector<std::vector<std::uint8_t>> pictures;
-        std::vector<const std::uint8_t*> inputs;
-        for (std::int32_t k = 0; k < circuit.inputCount; ++k)
-            pictures.push_back(randomBytes(rng, misalignment + lanes));
-        for (const auto& picture : pictures)
-            inputs.push_back(picture.data() + misalignment);
-        // Exactly as long as the run, so that the sanitizer sees every byte read or written past it.
-        std::vector<std::uint8_t> actual(lanes), expected(lanes);
-        compiled->runBytes(workspace, inputs.data(), lanes, actual.data());
-        interpreted.runBytes(interpretedWorkspace, inputs.data(), lanes, expected.data());
-        ASSERT_EQ(expected, actual) << test::chromosomeLine(circuit) << " output " << output << ", " << lanes
-                                    << " lanes";
+TEST(JitCircuit, EveryFunctionGivesTheLanesOfTheKernelsInEveryWidthAndInstructionSet) {
+    if (instructionSets().empty()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
+    for (const InstructionSet set : instructionSets()) {
+        checkEveryFunction<std::uint8_t>(set);
+        checkEveryFunction<std::int16_t>(set);
+        checkEveryFunction<std::int32_t>(set);
     }
-    EXPECT_GT(translated, 150);
-    for (std::int32_t id = 0; id <= kFunctionCount; ++id)
-        EXPECT_TRUE(functionsMet.count(id)) << "function " << id << " never met in 8-bit lanes";
+}
+
+// A function identifier for a gene: from functions that keep bytes, from those that need 16 bits,
+// or from anywhere, by the pool the round draws from.
+std::int32_t drawFunction(std::mt19937& rng, int pool, std::int32_t arity) {
+    static const std::vector<std::int32_t> bytePool = {1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
+                                                       12, 16, 17, 18, 20, 21, 22, 23, 24, 25, 26,
+                                                       27, 28, 29, 30, 31, 32, 33, 42, 0};
+    static const std::vector<std::int32_t> halfPool = {13, 14, 19, 34, 35, 36, 43, 44, 10,
+                                                       11, 25, 26, 27, 21, 1,  2,  3};
+    std::int32_t id = static_cast<std::int32_t>(rng() % 52);
+    if (pool == 0) id = bytePool[rng() % bytePool.size()];
+    if (pool == 1)
+        id = rng() % 2 == 0 ? halfPool[rng() % halfPool.size()] : bytePool[rng() % bytePool.size()];
+    if (arity == 3 && rng() % 8 == 0) id = kMuxFunction;
+    return id == kMuxFunction && arity != 3 ? 10 : id;
+}
+
+// The 3x3 filter in machine code of each instruction set gives the plain per-pixel picture, its red
+// frame and the circuit's final state, in every lane width, for pictures whose rows are no whole
+// number of vectors and for steps of one to four vectors.
+TEST(JitCircuit, FilterMatchesThePlainEvaluatorInEveryInstructionSet) {
+    if (instructionSets().empty()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
+    for (const InstructionSet set : instructionSets()) {
+        const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+        std::mt19937 rng(set == InstructionSet::Avx2 ? 1812 : 1813);
+        std::set<LaneWidth> widths;
+        for (int round = 0; round < 150; ++round) {
+            const ScopedVariable vectors(
+                "PELLISOR_JIT_VECTORS",
+                round % 5 == 0 ? std::nullopt : std::optional(std::to_string(round % 4 + 1)));
+            test::CircuitShape shape = test::randomShape(rng, 9, 3, 8, 6, 3);
+            shape.inputCount = 9;
+            shape.outputCount = std::max(shape.outputCount, 1);
+            Chromosome circuit = test::randomCircuit(rng, shape, true, 31);
+            FunctionAssignment assignment;
+            for (std::int32_t gene = 0; gene < kGeneCount; ++gene)
+                assignment.setIdentifier(gene, drawFunction(rng, round % 3, shape.arity));
+            const auto compiled = CompiledCircuit::compileForBytes(circuit, assignment, 0);
+            ASSERT_TRUE(compiled && compiled->usesMachineCode()) << test::chromosomeLine(circuit);
+            ASSERT_EQ(compiled->machineCode()->instructionSet(), set);
+            widths.insert(compiled->laneWidth());
+            const std::int32_t pictureWidths[] = {3, 5, 37, 93, 345, 700};
+            const RgbImage source =
+                test::randomPicture(rng, pictureWidths[rng() % 6], 3 + static_cast<std::int32_t>(rng() % 4));
+            Chromosome plainCircuit = circuit;
+            const RgbImage expected = filterImage3x3Plain(plainCircuit, assignment, source);
+            const RgbImage actual = *filterImage3x3(circuit, assignment, source);
+            ASSERT_EQ(expected.pixels, actual.pixels)
+                << test::chromosomeLine(circuit) << " in " << static_cast<int>(compiled->laneWidth())
+                << "-bit lanes, " << JitCircuit::nameOf(set) << ", width " << source.width;
+            for (std::size_t i = 0; i < circuit.blocks.size(); ++i)
+                ASSERT_EQ(plainCircuit.blocks[i].value, circuit.blocks[i].value) << "entry " << i;
+        }
+        EXPECT_EQ(widths.size(), 3u) << JitCircuit::nameOf(set);
+    }
+}
+
+// Several entries at once in 32-bit lanes, as scripts and the error metrics read them: machine code
+// gives every entry's lanes as the lane kernels do, for any number of lanes.
+TEST(JitCircuit, EntriesGiveTheLanesOfTheKernelsInEveryInstructionSet) {
+    if (instructionSets().empty()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
+    for (const InstructionSet set : instructionSets()) {
+        const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+        std::mt19937 rng(77);
+        for (int round = 0; round < 100; ++round) {
+            test::CircuitShape shape = test::randomShape(rng, 12, 4, 8, 5, 3);
+            Chromosome circuit = test::randomCircuit(rng, shape, true, 31);
+            FunctionAssignment assignment;
+            for (std::int32_t gene = 0; gene < kGeneCount; ++gene)
+                assignment.setIdentifier(gene, drawFunction(rng, 2, shape.arity));
+            std::vector<std::int32_t> entries;
+            for (int k = 0; k < 4; ++k)
+                entries.push_back(
+                    static_cast<std::int32_t>(rng() % static_cast<std::uint32_t>(circuit.blockTotal())));
+            auto compiled = CompiledCircuit::compileEntries(circuit, assignment, entries);
+            if (!compiled) continue;
+            ASSERT_TRUE(compiled->usesMachineCode());
+            CompiledCircuit interpreted = *compiled;
+            interpreted.dropMachineCode();
+            CompiledCircuit::Workspace workspace(*compiled);
+            CompiledCircuit::Workspace interpretedWorkspace(interpreted);
+            const std::size_t lanes = 1 + rng() % CompiledCircuit::kLanes;
+            for (std::int32_t k = 0; k < circuit.inputCount; ++k) {
+                std::int32_t* lanesOf = compiled->inputLanes(workspace, k);
+                for (std::size_t i = 0; i < lanes; ++i)
+                    lanesOf[i] = edgyValue<std::int32_t>(rng);
+                std::copy(lanesOf, lanesOf + lanes, interpreted.inputLanes(interpretedWorkspace, k));
+            }
+            compiled->run(workspace, lanes);
+            interpreted.run(interpretedWorkspace, lanes);
+            for (std::size_t e = 0; e < entries.size(); ++e) {
+                const std::int32_t* actual = compiled->entryLanes(workspace, e);
+                const std::int32_t* expected = interpreted.entryLanes(interpretedWorkspace, e);
+                ASSERT_TRUE(std::equal(actual, actual + lanes, expected))
+                    << test::chromosomeLine(circuit) << " entry " << entries[e] << ", "
+                    << JitCircuit::nameOf(set);
+            }
+        }
+    }
 }
 
 // More live values than vector registers: 32 values from the nine inputs, then combined pairwise with
 // partners far apart, so that all are live at once and the register allocator spills and reloads.
 TEST(JitCircuit, SpilledValuesKeepTheirBytes) {
-    if (!machineCodeAvailable()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
+    if (instructionSets().empty()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
     const std::vector<std::int32_t> bytePool = {1, 2, 3, 10, 11, 16, 18, 19, 20, 21, 23, 24, 25, 26, 27, 42};
     std::mt19937 rng(64);
     for (int round = 0; round < 20; ++round) {
+        const InstructionSet set =
+            instructionSets()[static_cast<std::size_t>(round) % instructionSets().size()];
+        const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+        const ScopedVariable vectors("PELLISOR_JIT_VECTORS", std::to_string(round % 4 + 1));
         std::string genes;
         std::vector<int> level;
         int next = 9;
@@ -158,31 +280,47 @@ TEST(JitCircuit, SpilledValuesKeepTheirBytes) {
         const std::size_t lanes = compiled->byteLanes() - rng() % 100;
         std::vector<std::vector<std::uint8_t>> pictures;
         std::vector<const std::uint8_t*> inputs;
-        for (int k = 0; k < 9; ++k)
-            inputs.push_back(pictures.emplace_back(randomBytes(rng, lanes)).data());
+        for (int k = 0; k < 9; ++k) {
+            std::vector<std::uint8_t>& picture = pictures.emplace_back(lanes);
+            for (auto& byte : picture)
+                byte = edgyValue<std::uint8_t>(rng);
+            inputs.push_back(picture.data());
+        }
+        // Exactly as long as the run, so that the sanitizer sees every byte read or written past it.
         std::vector<std::uint8_t> actual(lanes), expected(lanes);
         compiled->runBytes(workspace, inputs.data(), lanes, actual.data());
         interpreted.runBytes(interpretedWorkspace, inputs.data(), lanes, expected.data());
-        ASSERT_EQ(expected, actual) << test::chromosomeLine(circuit);
+        ASSERT_EQ(expected, actual) << test::chromosomeLine(circuit) << ", " << JitCircuit::nameOf(set);
     }
 }
 
-// PELLISOR_JIT=0 leaves every circuit to the lane kernels; any other setting allows machine code.
-TEST(JitCircuit, TheEnvironmentTurnsItOff) {
-    const char* before = std::getenv("PELLISOR_JIT");
-    const std::string saved = before ? before : "";
+// PELLISOR_JIT=0 leaves every circuit to the lane kernels, PELLISOR_JIT_ISA picks the instruction set
+// among those the processor has, and the same circuit and assignment compile to machine code once.
+TEST(JitCircuit, TheEnvironmentChoosesAndTranslationsAreKept) {
     const Chromosome circuit = test::parsed("{2,1,1,1,2,1,-1}([2]0,1,0)(2)");
     FunctionAssignment assignment;
     assignment.setIdentifier(0, toIdentifier(FunctionId::Max));
-    setenv("PELLISOR_JIT", "0", 1);
-    EXPECT_FALSE(CompiledCircuit::compileForBytes(circuit, assignment, 0)->usesMachineCode());
-    setenv("PELLISOR_JIT", "1", 1);
+    {
+        const ScopedVariable off("PELLISOR_JIT", std::string("0"));
+        EXPECT_FALSE(CompiledCircuit::compileForBytes(circuit, assignment, 0)->usesMachineCode());
+        EXPECT_FALSE(JitCircuit::chosenInstructionSet().has_value());
+    }
+    const ScopedVariable on("PELLISOR_JIT", std::string("1"));
     EXPECT_EQ(JitCircuit::processorSupported(),
               CompiledCircuit::compileForBytes(circuit, assignment, 0)->usesMachineCode());
-    if (before) {
-        setenv("PELLISOR_JIT", saved.c_str(), 1);
-    } else {
-        unsetenv("PELLISOR_JIT");
+    for (const InstructionSet set : instructionSets()) {
+        const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+        const auto first = CompiledCircuit::compileForBytes(circuit, assignment, 0);
+        const auto second = CompiledCircuit::compileForBytes(circuit, assignment, 0);
+        EXPECT_EQ(first->machineCode()->instructionSet(), set);
+        EXPECT_EQ(first->machineCode(), second->machineCode());
+        FunctionAssignment other = assignment;
+        other.setIdentifier(0, toIdentifier(FunctionId::Min));
+        EXPECT_NE(first->machineCode(), CompiledCircuit::compileForBytes(circuit, other, 0)->machineCode());
+    }
+    const ScopedVariable unknown("PELLISOR_JIT_ISA", std::string("sse2"));
+    if (!instructionSets().empty()) {
+        EXPECT_EQ(JitCircuit::chosenInstructionSet(), instructionSets().back());
     }
 }
 
