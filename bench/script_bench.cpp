@@ -6,6 +6,7 @@
 #include "bench_support.h"
 
 #include "eval/function_assignment.h"
+#include "eval/script_result_sink.h"
 #include "eval/script_runner.h"
 #include "model/chromosome_parser.h"
 #include "model/file_io.h"
@@ -89,18 +90,15 @@ std::string randomVectors() {
     return script;
 }
 
-// The .tst text as the command line writes it: every log line, each followed by LF.
-std::string joined(const std::vector<std::string>& lines) {
-    std::size_t size = 0;
-    for (const std::string& line : lines)
-        size += line.size() + 1;
-    std::string text;
-    text.reserve(size);
-    for (const std::string& line : lines) {
-        text += line;
-        text += '\n';
-    }
-    return text;
+// The .tst file as the command line writes the result log: the lines handed on in pieces of some 64 KB,
+// each followed by LF.
+void writeLog(const std::string& path, const std::vector<std::string>& lines) {
+    writeFileAtomically(path, [&lines](const ByteSink& out) {
+        ScriptTextSink file(out);
+        for (const std::string& line : lines)
+            file.line(line);
+        file.finish();
+    });
 }
 
 struct Fixture {
@@ -181,7 +179,7 @@ void runAndSave(benchmark::State& state, Runner runner, const char* name, int pa
     reportBest(state, name, passes, [&] {
         std::vector<std::string> log;
         benchmark::DoNotOptimize(runner(f.scriptPath, f.circuit, f.assignment, "bench", log, '.'));
-        writeFileAtomically(target, joined(log));
+        writeLog(target, log);
         lines = log.size();
     });
     if (lines != kVectors + 1) state.SkipWithError("the script did not evaluate every vector");

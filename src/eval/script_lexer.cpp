@@ -96,6 +96,45 @@ HWY_INLINE int assignTokens(const char* window, WindowTokens tokens, std::uint64
     return -1;
 }
 
+// Whether every token of the window is "t:v": digits, one colon inside the token, digits, and no number
+// of more than eight digits. Then assignSimpleTokens needs no checks token by token.
+HWY_INLINE bool allSimple(WindowTokens tokens, std::uint64_t tokenBytes, std::uint64_t digits) {
+    if ((tokenBytes & ~digits) != tokens.colons) return false;
+    if ((tokens.colons & (tokens.starts | tokens.ends)) != 0) return false;
+    // Starts and colons alternate, a start first and a colon last, when their running parity is odd at
+    // every start and even at every colon and at the end.
+    std::uint64_t parity = tokens.starts | tokens.colons;
+    for (int shift = 1; shift < 64; shift *= 2)
+        parity ^= parity << shift;
+    if ((parity & tokens.starts) != tokens.starts || (parity & tokens.colons) != 0 || (parity >> 63) != 0) {
+        return false;
+    }
+    const std::uint64_t tokenDigits = digits & tokenBytes;
+    std::uint64_t run = tokenDigits & (tokenDigits >> 1);  // bit i: digits from i on, two of them
+    run &= run >> 2;
+    run &= run >> 4;
+    run &= tokenDigits >> 8;
+    return run == 0;
+}
+
+// assignTokens for a window that allSimple accepts.
+HWY_INLINE int assignSimpleTokens(const char* window, WindowTokens tokens, Block* blocks,
+                                  std::int32_t inputCount, bool& taken) {
+    while (tokens.starts != 0) {
+        const int start = std::countr_zero(tokens.starts);
+        const int colon = std::countr_zero(tokens.colons);
+        const int last = std::countr_zero(tokens.ends);
+        const std::int32_t target = shortDecimalValue(window + start, colon - start);
+        if (target >= inputCount) return start;
+        blocks[target].value = shortDecimalValue(window + colon + 1, last - colon);
+        taken = true;
+        tokens.starts &= tokens.starts - 1;
+        tokens.ends &= tokens.ends - 1;
+        tokens.colons &= tokens.colons - 1;
+    }
+    return -1;
+}
+
 const char* ScanVectorLine(const char* position, const char* end, Block* blocks, std::int32_t inputCount,
                            bool& assigned) {
     const char* window = position;
@@ -110,15 +149,21 @@ const char* ScanVectorLine(const char* position, const char* end, Block* blocks,
         // Without a line end, a token that reaches the window's last byte may go on past it: the
         // next window starts with it.
         const char* carried = nullptr;
+        std::uint64_t tokenBytes = tokens;
         if (lineEnds == 0 && (tokens & (valid ^ (valid >> 1))) != 0) {
             const int last = 63 - std::countl_zero(read.starts);
             if (last == 0) return window;
-            read.starts &= (std::uint64_t{1} << last) - 1;
-            read.ends &= (std::uint64_t{1} << last) - 1;
+            const std::uint64_t before = (std::uint64_t{1} << last) - 1;
+            read.starts &= before;
+            read.ends &= before;
+            read.colons &= before;
+            tokenBytes &= before;
             carried = window + last;
         }
         bool taken = false;
-        const int notTaken = assignTokens(window, read, masks.digits, blocks, inputCount, taken);
+        const int notTaken = allSimple(read, tokenBytes, masks.digits)
+                                 ? assignSimpleTokens(window, read, blocks, inputCount, taken)
+                                 : assignTokens(window, read, masks.digits, blocks, inputCount, taken);
         assigned = assigned || taken;
         if (notTaken >= 0) return window + notTaken;
         if (lineEnds != 0) return window + std::countr_zero(lineEnds);

@@ -89,5 +89,47 @@ TEST(ScriptLexer, EveryInstructionSetReadsAsThePlainRunner) {
     hwy::SetSupportedTargetsForTest(0);
 }
 
+// Lines of digits and colons alone, where a window whose tokens are all "t:v" is read without checking
+// token by token: tokens without a colon, with two, with one at either end, numbers of nine digits and
+// more, and targets past the inputs, anywhere in the window, now and then or two in a window. Each
+// script stops at its first error.
+TEST(ScriptLexer, TokensOfDigitsAndColonsReadAsThePlainRunner) {
+    std::mt19937 rng(9);
+    const Chromosome circuit = test::randomCircuit(rng, {20, 2, 4, 3, 2}, true, 15);
+    FunctionAssignment assignment;
+    test::TempDir dir;
+    const auto digits = [&rng](int count) {
+        std::string text;
+        for (int k = 0; k < count; ++k)
+            text += static_cast<char>('0' + rng() % 10);
+        return text;
+    };
+    for (int script = 0; script < 60; ++script) {
+        std::string text;
+        for (int line = 0; line < 40; ++line) {
+            for (int token = 0; token < 12; ++token) {
+                const auto odd = rng() % (script % 2 ? 400 : 40);
+                std::string target = std::to_string(rng() % 20);
+                if (odd == 0) target = std::to_string(20 + rng() % 5);
+                std::string value = digits(1 + static_cast<int>(rng() % (odd == 1 ? 12 : 4)));
+                text += odd == 2   ? target
+                        : odd == 3 ? target + ":" + value + ":" + digits(1)
+                        : odd == 4 ? ":" + value
+                        : odd == 5 ? target + ":"
+                                   : target + ":" + value;
+                text += std::string(1 + rng() % 2, ' ');
+            }
+            text += "\n";
+        }
+        const std::string path = dir.file("s" + std::to_string(script) + ".csd");
+        test::writeBytes(path, text);
+        const Outcome plain = runWith(false, path, circuit, assignment);
+        const Outcome fast = runWith(true, path, circuit, assignment);
+        EXPECT_EQ(plain.error, fast.error) << script;
+        EXPECT_EQ(plain.log, fast.log) << script;
+        EXPECT_EQ(plain.values, fast.values) << script;
+    }
+}
+
 }  // namespace
 }  // namespace pellisor
