@@ -132,6 +132,16 @@ Filter random8x8Wide() {
     return random8x8({13, 34, 37, 41, 45, 48, 51, 2, 3, 10, 11, 24, 26, 43, 44, 14});
 }
 
+// One block that passes the centre pixel on: what the filter costs besides its circuit (the result
+// picture, its frame, the threads and the rows handed out).
+Filter centrePixel() {
+    Filter filter;
+    parseChromosome("{9,1,1,1,2,1,-1}(4,4,0)(9)", ParseMode::Draw, filter.circuit);
+    filter.assignment.setIdentifier(0, toIdentifier(FunctionId::In1));
+    filter.activeBlocks = 1;
+    return filter;
+}
+
 // The reference: per pixel and channel, every block in index order through applyFunction.
 void plainFilter(const Filter& filter, RgbImage& result) {
     const Chromosome& circuit = filter.circuit;
@@ -168,6 +178,35 @@ void report(benchmark::State& state, const Filter& filter) {
         CompiledCircuit::compileForBytes(filter.circuit, filter.assignment, 0)->laneWidth()));
     state.counters["block_evals_per_s"] =
         benchmark::Counter(evaluations, benchmark::Counter::kIsIterationInvariantRate);
+}
+
+// The compiled circuit alone over every row on one core, into a picture made once: the speed of the
+// code made for the circuit without the filter's threads and allocation.
+void rowsOnOneCore(benchmark::State& state, Filter (*make)()) {
+    const Filter filter = make();
+    const auto compiled = CompiledCircuit::compileForBytes(filter.circuit, filter.assignment, 0);
+    CompiledCircuit::Workspace workspace(*compiled);
+    const RgbImage& image = picture();
+    RgbImage result = image;
+    const std::size_t laneCount = std::size_t(kWidth - 2) * 3;
+    const std::size_t chunk = std::min(compiled->longestByteRun(), laneCount);
+    for (auto _ : state) {
+        for (std::int32_t y = 1; y + 1 < kHeight; ++y) {
+            for (std::size_t start = 0; start < laneCount; start += chunk) {
+                const std::uint8_t* inputs[9];
+                for (std::int32_t k = 0; k < 9; ++k)
+                    inputs[k] = image.row(y + k / 3 - 1) + start + std::size_t(k % 3) * 3;
+                compiled->runBytes(workspace, inputs, std::min(chunk, laneCount - start),
+                                   result.row(y) + 3 + start);
+            }
+        }
+        benchmark::DoNotOptimize(result.pixels.data());
+    }
+    report(state, filter);
+    if (const JitCircuit* code = compiled->machineCode()) {
+        state.counters["vectors_per_step"] = code->vectorsPerStep();
+        state.counters["code_bytes"] = double(code->codeBytes());
+    }
 }
 
 void compiledBenchmark(benchmark::State& state, Filter (*make)()) {
@@ -345,6 +384,14 @@ BENCHMARK_CAPTURE(interpretedBenchmark, random8x8_interpreted, random8x8Bytes)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(copyPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(compiledBenchmark, centre_compiled, centrePixel)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(rowsOnOneCore, median_rows, medianOfNine)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(rowsOnOneCore, random8x8_rows, random8x8Bytes)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK_CAPTURE(rowsOnOneCore, centre_rows, centrePixel)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(compileBenchmark, chain100_machine_code, true)->Unit(benchmark::kMicrosecond);
 BENCHMARK_CAPTURE(compileBenchmark, chain100_lane_kernels, false)->Unit(benchmark::kMicrosecond);
 BENCHMARK(qualityRun)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();

@@ -229,7 +229,7 @@ std::optional<CompiledCircuit> CompiledCircuit::compile(const Chromosome& circui
     if (!circuit.hasCircuit() || outputNumber < 0 || outputNumber >= circuit.outputCount) return std::nullopt;
     std::optional<CompiledCircuit> compiled =
         compileCone(circuit, assignment, {circuit.firstOutput() + outputNumber});
-    if (compiled) compiled->translate(compiled->entrySlots_);
+    if (compiled) compiled->translate(compiled->entrySlots_, false);
     return compiled;
 }
 
@@ -241,7 +241,7 @@ std::optional<CompiledCircuit> CompiledCircuit::compileForBytes(const Chromosome
         compileCone(circuit, assignment, {circuit.firstOutput() + outputNumber});
     if (!compiled) return compiled;
     compiled->width_ = compiled->narrowestWidth();
-    compiled->translate({compiled->resultSlot_});
+    compiled->translate({compiled->resultSlot_}, true);
     return compiled;
 }
 
@@ -249,14 +249,15 @@ std::optional<CompiledCircuit> CompiledCircuit::compileEntries(const Chromosome&
                                                                const FunctionAssignment& assignment,
                                                                const std::vector<std::int32_t>& entries) {
     std::optional<CompiledCircuit> compiled = compileCone(circuit, assignment, entries);
-    if (compiled) compiled->translate(compiled->entrySlots_);
+    if (compiled) compiled->translate(compiled->entrySlots_, false);
     return compiled;
 }
 
-void CompiledCircuit::translate(const std::vector<std::uint32_t>& resultSlots) {
+void CompiledCircuit::translate(const std::vector<std::uint32_t>& resultSlots, bool bytesInAndOut) {
     machineResultSlots_ = resultSlots;
+    machineCodeReadsBytes_ = bytesInAndOut;
     machineCode_ = JitCircuit::compile(fusedOperations_, static_cast<std::uint32_t>(inputsRead_.size()),
-                                       zeroSlot_, resultSlots, static_cast<int>(width_));
+                                       zeroSlot_, resultSlots, static_cast<int>(width_), bytesInAndOut);
 }
 
 CompiledCircuit::LaneWidth CompiledCircuit::narrowestWidth() const {
@@ -339,7 +340,7 @@ std::int32_t* CompiledCircuit::inputLanes(Workspace& workspace, std::int32_t k) 
 
 const std::int32_t* CompiledCircuit::run(Workspace& workspace, std::size_t lanes) const {
     lanes = std::min({lanes, kLanes, workspace.lanes});
-    if (machineCode_) {
+    if (machineCode_ && !machineCodeReadsBytes_) {
         runSlotsInMachineCode(workspace, lanes);
     } else {
         runOperations32(fusedOperations_.data(), fusedOperations_.size(), workspace.wordSlots.data(), lanes);
@@ -347,13 +348,17 @@ const std::int32_t* CompiledCircuit::run(Workspace& workspace, std::size_t lanes
     return workspace.wordSlots[resultSlot_];
 }
 
+std::size_t CompiledCircuit::longestByteRun() const {
+    return machineCode_ && machineCodeReadsBytes_ ? SIZE_MAX : byteLanes();
+}
+
 void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
                                std::uint8_t* out) const {
+    if (machineCode_ && machineCodeReadsBytes_) return runBytesInMachineCode(workspace, inputs, lanes, out);
     lanes = std::min({lanes, byteLanes(), workspace.lanes});
     const std::size_t readCount = inputsRead_.size();
     switch (width_) {
         case LaneWidth::Bits8: {
-            if (machineCode_) return runBytesInMachineCode(workspace, inputs, lanes, out);
             // A full run reads the inputs where they are and computes the result slot in `out`; a
             // shorter one copies them, so that whole vectors never reach past the caller's bytes.
             const bool full = lanes == byteLanes();
@@ -386,7 +391,7 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
                 for (std::size_t i = 0; i < lanes; ++i)
                     slot[i] = input[i];
             }
-            if (machineCode_) {
+            if (machineCode_ && !machineCodeReadsBytes_) {
                 runSlotsInMachineCode(workspace, lanes);
             } else {
                 runOperations16(fusedOperations_.data(), fusedOperations_.size(), workspace.halfSlots.data(),
@@ -414,34 +419,44 @@ void CompiledCircuit::runBytes(Workspace& workspace, const std::uint8_t* const* 
 
 void CompiledCircuit::runBytesInMachineCode(Workspace& workspace, const std::uint8_t* const* inputs,
                                             std::size_t lanes, std::uint8_t* out) const {
-    // Whole steps read the caller's bytes where they are and write straight to `out`; the lanes left
-    // over go through copies in the workspace, so that no step reaches past the caller's bytes.
+    // Whole steps read the caller's bytes where they are and write straight to `out`. The lanes left
+    // over are the end of one more step that overlaps the last: it writes the same bytes again where
+    // it overlaps. Only a run shorter than a step goes through copies in the workspace, so that no
+    // step reaches past the caller's bytes.
     const std::size_t readCount = inputsRead_.size();
-    workspace.jitInputs.resize(readCount);
-    for (std::size_t s = 0; s < readCount; ++s)
-        workspace.jitInputs[s] = inputs[inputsRead_[s]];
     const std::size_t stepLanes = machineCode_->stepLanes();
+    auto runFrom = [&](std::size_t first, std::size_t steps, std::uint8_t* target) {
+        workspace.jitInputs.resize(readCount);
+        for (std::size_t s = 0; s < readCount; ++s)
+            workspace.jitInputs[s] = inputs[inputsRead_[s]] + first;
+        void* output = target;
+        machineCode_->run(workspace.jitInputs.data(), &output, steps);
+    };
     const std::size_t steps = lanes / stepLanes;
-    void* target = out;
-    if (steps > 0) machineCode_->run(workspace.jitInputs.data(), &target, steps);
-    const std::size_t done = steps * stepLanes;
-    if (done == lanes) return;
+    if (steps > 0) {
+        runFrom(0, steps, out);
+        if (steps * stepLanes < lanes) runFrom(lanes - stepLanes, 1, out + (lanes - stepLanes));
+        return;
+    }
+    // The 8-bit lanes' slots have room for the copies already; the wider lanes keep no bytes.
+    const std::size_t room = readCount * JitCircuit::kMostStepBytes + kCacheLine;
+    if (workspace.bytes.size() < room) workspace.bytes.resize(room);
     std::uint8_t* const copies = alignedToCacheLine(workspace.bytes.data());
+    workspace.jitInputs.resize(readCount);
     for (std::size_t s = 0; s < readCount; ++s) {
-        std::uint8_t* const copy = copies + s * workspace.stride;
-        std::copy(inputs[inputsRead_[s]] + done, inputs[inputsRead_[s]] + lanes, copy);
+        std::uint8_t* const copy = copies + s * JitCircuit::kMostStepBytes;
+        std::copy(inputs[inputsRead_[s]], inputs[inputsRead_[s]] + lanes, copy);
         workspace.jitInputs[s] = copy;
     }
     std::array<std::uint8_t, JitCircuit::kMostStepBytes> last{};
-    target = last.data();
-    machineCode_->run(workspace.jitInputs.data(), &target, 1);
-    std::copy(last.begin(), last.begin() + static_cast<std::ptrdiff_t>(lanes - done), out + done);
+    void* output = last.data();
+    machineCode_->run(workspace.jitInputs.data(), &output, 1);
+    std::copy(last.begin(), last.begin() + static_cast<std::ptrdiff_t>(lanes), out);
 }
 
 void CompiledCircuit::runSlotsInMachineCode(Workspace& workspace, std::size_t lanes) const {
     // Whole steps over the slots: what a step reads or writes past the lanes stays within the padding
     // every slot has.
-    const std::size_t width = static_cast<std::size_t>(width_) / 8;
     auto slot = [&](std::uint32_t s) -> void* {
         if (width_ == LaneWidth::Bits16) return workspace.halfSlots[s];
         return workspace.wordSlots[s];
@@ -452,9 +467,9 @@ void CompiledCircuit::runSlotsInMachineCode(Workspace& workspace, std::size_t la
     workspace.jitOutputs.resize(machineResultSlots_.size());
     for (std::size_t r = 0; r < machineResultSlots_.size(); ++r)
         workspace.jitOutputs[r] = slot(machineResultSlots_[r]);
-    const std::size_t stepBytes = machineCode_->stepBytes();
+    const std::size_t stepLanes = machineCode_->stepLanes();
     machineCode_->run(workspace.jitInputs.data(), workspace.jitOutputs.data(),
-                      (lanes * width + stepBytes - 1) / stepBytes);
+                      (lanes + stepLanes - 1) / stepLanes);
 }
 
 const std::int32_t* CompiledCircuit::entryLanes(Workspace& workspace, std::size_t position) const {

@@ -83,8 +83,12 @@ public:
     // How many lanes one runBytes evaluates at most: a slot always takes 1 KB.
     std::size_t byteLanes() const { return kLanes * 4 / (static_cast<std::size_t>(width_) / 8); }
 
-    // Evaluates `lanes` (at most byteLanes() and the workspace's) lanes whose primary input k has its bytes
-    // at inputs[k] and writes the low byte of the result of each lane to `out`.
+    // How many lanes one runBytes evaluates at most: any number in machine code for 8-bit lanes, else
+    // byteLanes() (and the workspace's).
+    std::size_t longestByteRun() const;
+
+    // Evaluates `lanes` (at most longestByteRun()) lanes whose primary input k has its bytes at
+    // inputs[k] and writes the low byte of the result of each lane to `out`, which overlaps no input.
     void runBytes(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
                   std::uint8_t* out) const;
     std::size_t operationCount() const { return operations_.size(); }
@@ -113,7 +117,7 @@ private:
                                                       const std::vector<std::int32_t>& entries);
     LaneWidth narrowestWidth() const;
     // Machine code for the lane width, writing the given slots.
-    void translate(const std::vector<std::uint32_t>& resultSlots);
+    void translate(const std::vector<std::uint32_t>& resultSlots, bool bytesInAndOut);
     void runBytesInMachineCode(Workspace& workspace, const std::uint8_t* const* inputs, std::size_t lanes,
                                std::uint8_t* out) const;
     // The wide lanes' run over the workspace's slots.
@@ -131,6 +135,7 @@ private:
     std::vector<Operation> fusedOperations_;         // the same with adjacent MIN/MAX pairs fused: what runs
     std::shared_ptr<const JitCircuit> machineCode_;  // of fusedOperations_
     std::vector<std::uint32_t> machineResultSlots_;  // the slots it writes, in order
+    bool machineCodeReadsBytes_ = false;             // it reads bytes and writes the low bytes (runBytes)
 };
 
 }  // namespace pellisor

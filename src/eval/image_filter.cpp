@@ -90,7 +90,7 @@ void filterRows(const CompiledCircuit& compiled, const RgbImage& source, RgbImag
                 FilterProgress* progress) {
     CompiledCircuit::Workspace workspace(compiled);
     const std::size_t laneCount = std::size_t(source.width - 2) * 3;
-    const std::size_t chunk = compiled.byteLanes();
+    const std::size_t chunk = std::min(compiled.longestByteRun(), laneCount);
     const std::uint8_t* inputs[kNeighbourhood];
     for (auto [first, last] = rows.take(); first < last; std::tie(first, last) = rows.take()) {
         for (std::int32_t y = first; y < last; ++y) {

@@ -100,14 +100,14 @@ private:
 
 std::string cacheKey(std::span<const LaneOperation> operations, std::uint32_t inputSlots,
                      std::uint32_t zeroSlot, std::span<const std::uint32_t> resultSlots, int laneBits,
-                     JitCircuit::InstructionSet set, int vectors) {
+                     JitCircuit::InstructionSet set, int vectors, bool bytesInAndOut) {
     std::string key;
     auto append = [&](std::uint32_t value) {
         key.append(reinterpret_cast<const char*>(&value), sizeof value);
     };
     for (const std::uint32_t value : {static_cast<std::uint32_t>(set), static_cast<std::uint32_t>(vectors),
-                                      static_cast<std::uint32_t>(laneBits), inputSlots, zeroSlot,
-                                      static_cast<std::uint32_t>(resultSlots.size())})
+                                      static_cast<std::uint32_t>(laneBits), std::uint32_t{bytesInAndOut},
+                                      inputSlots, zeroSlot, static_cast<std::uint32_t>(resultSlots.size())})
         append(value);
     for (const std::uint32_t slot : resultSlots)
         append(slot);
@@ -165,7 +165,7 @@ std::vector<JitCircuit::InstructionSet> JitCircuit::availableInstructionSets() {
 std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperation> operations,
                                                       std::uint32_t inputSlots, std::uint32_t zeroSlot,
                                                       std::span<const std::uint32_t> resultSlots,
-                                                      int laneBits) {
+                                                      int laneBits, bool bytesInAndOut) {
     const std::optional<InstructionSet> set = chosenInstructionSet();
     if (!set || (laneBits != 8 && laneBits != 16 && laneBits != 32)) return nullptr;
     const jit::Isa isa = *set == InstructionSet::Avx512 ? jit::Isa::Avx512 : jit::Isa::Avx2;
@@ -176,7 +176,9 @@ std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperat
     const std::size_t live = std::max<std::size_t>(jit::mostLiveValues(operations, slots), 1);
     const int vectors = forcedVectors().value_or(static_cast<int>(std::clamp<std::size_t>(
         static_cast<std::size_t>(registers - 3) / live, 1, static_cast<std::size_t>(jit::kMostVectors))));
-    const std::string key = cacheKey(operations, inputSlots, zeroSlot, resultSlots, laneBits, *set, vectors);
+    const jit::StepShape shape{isa, laneBits / 8, vectors, bytesInAndOut};
+    const std::string key =
+        cacheKey(operations, inputSlots, zeroSlot, resultSlots, laneBits, *set, vectors, bytesInAndOut);
     if (std::shared_ptr<const JitCircuit> kept = TranslationCache::instance().find(key)) return kept;
 
     CodeHolder code;
@@ -187,7 +189,7 @@ std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperat
     // Every instruction is checked as it is emitted and again as it is encoded: a mistake in the
     // translation becomes a failure that falls back, never wrong code.
     cc.addDiagnosticOptions(DiagnosticOptions::kValidateIntermediate | DiagnosticOptions::kValidateAssembler);
-    if (!jit::emitCircuitFunction(cc, {isa, laneBits / 8, vectors}, operations, slots)) {
+    if (!jit::emitCircuitFunction(cc, shape, operations, slots)) {
         noteFailure("nepodporovaná operace");
         return nullptr;
     }
@@ -214,20 +216,23 @@ std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperat
         noteFailure(errors.failed ? errors.reason : "stránky nelze učinit spustitelnými");
         return nullptr;
     }
-    std::shared_ptr<const JitCircuit> made(
-        new JitCircuit(std::move(pages), codeBytes, *set, vectors, laneBits));
+    std::shared_ptr<const JitCircuit> made(new JitCircuit(
+        std::move(pages), codeBytes, *set, vectors, laneBits, static_cast<std::size_t>(shape.stepLanes()),
+        static_cast<std::size_t>(shape.stepReach())));
     TranslationCache::instance().keep(key, made);
     return made;
 }
 
 JitCircuit::JitCircuit(std::unique_ptr<Pages> pages, std::size_t codeBytes, InstructionSet set, int vectors,
-                       int laneBits)
+                       int laneBits, std::size_t stepLanes, std::size_t stepReach)
     : pages_(std::move(pages)),
       codeBytes_(codeBytes),
       function_(reinterpret_cast<Function>(pages_->start)),
       set_(set),
       vectors_(vectors),
-      laneBits_(laneBits) {}
+      laneBits_(laneBits),
+      stepLanes_(stepLanes),
+      stepReach_(stepReach) {}
 
 #else
 
@@ -242,7 +247,8 @@ std::vector<JitCircuit::InstructionSet> JitCircuit::availableInstructionSets() {
 }
 
 std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperation>, std::uint32_t,
-                                                      std::uint32_t, std::span<const std::uint32_t>, int) {
+                                                      std::uint32_t, std::span<const std::uint32_t>, int,
+                                                      bool) {
     return nullptr;
 }
 

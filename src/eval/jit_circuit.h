@@ -26,12 +26,13 @@ public:
     // Nothing where the translation does not apply (PELLISOR_JIT=0 in the environment, a processor
     // without AVX2, a build for another processor) or fails; a failure leaves one note on stderr for
     // the whole process. Slots below inputSlots are read from the inputs, zeroSlot holds zeros, and the
-    // lanes of the result slots are written to the outputs in order. Translations are kept for the
+    // lanes of the result slots are written to the outputs in order. With bytesInAndOut the inputs
+    // and outputs are bytes, one per lane, whatever the lane width. Translations are kept for the
     // process, so the same operations compile once.
     static std::shared_ptr<const JitCircuit> compile(std::span<const LaneOperation> operations,
                                                      std::uint32_t inputSlots, std::uint32_t zeroSlot,
-                                                     std::span<const std::uint32_t> resultSlots,
-                                                     int laneBits);
+                                                     std::span<const std::uint32_t> resultSlots, int laneBits,
+                                                     bool bytesInAndOut = false);
 
     // Whether this processor runs any of the machine code (x86-64 with AVX2).
     static bool processorSupported();
@@ -49,7 +50,7 @@ public:
     ~JitCircuit();
 
     // Evaluates `steps` steps of stepLanes() lanes: input slot s has its lanes at inputs[s], result r
-    // goes to outputs[r]. Each step reads and writes stepBytes() bytes of each.
+    // goes to outputs[r]. Each step reads and writes stepReach() bytes of each.
     void run(const void* const* inputs, void* const* outputs, std::size_t steps) const {
         function_(inputs, outputs, steps);
     }
@@ -57,10 +58,8 @@ public:
     InstructionSet instructionSet() const { return set_; }
     int vectorsPerStep() const { return vectors_; }
     int laneBits() const { return laneBits_; }
-    std::size_t stepBytes() const {
-        return static_cast<std::size_t>(vectors_) * (set_ == InstructionSet::Avx512 ? 64 : 32);
-    }
-    std::size_t stepLanes() const { return stepBytes() * 8 / static_cast<std::size_t>(laneBits_); }
+    std::size_t stepLanes() const { return stepLanes_; }
+    std::size_t stepReach() const { return stepReach_; }
     // The size of the machine code, for reports.
     std::size_t codeBytes() const { return codeBytes_; }
 
@@ -68,7 +67,7 @@ private:
     using Function = void (*)(const void* const*, void* const*, std::size_t);
     struct Pages;
     JitCircuit(std::unique_ptr<Pages> pages, std::size_t codeBytes, InstructionSet set, int vectors,
-               int laneBits);
+               int laneBits, std::size_t stepLanes, std::size_t stepReach);
 
     std::unique_ptr<Pages> pages_;
     std::size_t codeBytes_;
@@ -76,6 +75,8 @@ private:
     InstructionSet set_;
     int vectors_;
     int laneBits_;
+    std::size_t stepLanes_;
+    std::size_t stepReach_;
 };
 
 }  // namespace pellisor

@@ -25,6 +25,7 @@ public:
     StepEmitter(x86::Compiler& cc, const StepShape& shape, std::span<const x86::Gp> inputs, x86::Gp offset,
                 std::uint32_t zeroSlot, std::size_t slotCount)
         : ops_(cc, shape.isa, shape.laneBytes),
+          shape_(shape),
           vectors_(static_cast<std::size_t>(shape.vectors)),
           inputs_(inputs),
           offset_(offset),
@@ -55,7 +56,12 @@ public:
         if (slot >= values_.size()) return std::nullopt;
         if (!values_[slot] && slot < inputs_.size()) {
             values_[slot] = each([&](const x86::Vec& d, std::size_t v) {
-                ops_.load(d, x86::ptr(inputs_[slot], offset_, 0, displacement(v)));
+                const x86::Mem from = x86::ptr(inputs_[slot], offset_, 0, displacement(v));
+                if (shape_.bytesInAndOut) {
+                    ops_.loadBytes(d, from);
+                } else {
+                    ops_.load(d, from);
+                }
             });
         }
         if (!values_[slot] && slot == zeroSlot_) values_[slot] = zeros();
@@ -63,10 +69,17 @@ public:
     }
 
     std::int32_t displacement(std::size_t vector) const {
-        return static_cast<std::int32_t>(vector) * ops_.vectorBytes();
+        return static_cast<std::int32_t>(vector) * shape_.vectorReach();
     }
 
-    VectorOps& ops() { return ops_; }
+    void store(const x86::Gp& output, const x86::Vec& value, std::size_t vector) {
+        const x86::Mem to = x86::ptr(output, offset_, 0, displacement(vector));
+        if (shape_.bytesInAndOut) {
+            ops_.storeLowBytes(to, value);
+        } else {
+            ops_.store(to, value);
+        }
+    }
 
 private:
     using Vec = x86::Vec;
@@ -246,6 +259,7 @@ private:
     }
 
     VectorOps ops_;
+    StepShape shape_;
     std::size_t vectors_;
     std::span<const x86::Gp> inputs_;
     x86::Gp offset_;
@@ -332,7 +346,7 @@ bool emitCircuitFunction(x86::Compiler& cc, const StepShape& shape, std::span<co
     };
     const std::vector<x86::Gp> inputs = pointersFrom(inputTable, slots.inputSlots);
     const std::vector<x86::Gp> outputs = pointersFrom(outputTable, slots.resultSlots.size());
-    const int stepBytes = shape.vectors * (shape.isa == Isa::Avx512 ? 64 : 32);
+    const int stepBytes = shape.stepReach();
     const x86::Gp offset = cc.newIntPtr();
     cc.xor_(offset, offset);
     cc.imul(end, end, stepBytes);
@@ -349,7 +363,7 @@ bool emitCircuitFunction(x86::Compiler& cc, const StepShape& shape, std::span<co
         const std::optional<Values> result = emitter.operand(slots.resultSlots[r]);
         if (!result) return false;
         for (std::size_t v = 0; v < static_cast<std::size_t>(shape.vectors); ++v)
-            emitter.ops().store(x86::ptr(outputs[r], offset, 0, emitter.displacement(v)), result->at[v]);
+            emitter.store(outputs[r], result->at[v], v);
     }
     cc.add(offset, stepBytes);
     cc.cmp(offset, end);

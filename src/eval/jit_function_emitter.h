@@ -5,7 +5,7 @@
 //   void run(const void* const* inputs, void* const* outputs, std::size_t steps)
 // Each step takes `vectors` whole vectors of lanes from every input (slot s < inputSlots reads
 // inputs[s]) and writes the lanes of the result slots to outputs, in order; inputs and outputs then
-// advance by the step's bytes.
+// advance by the step's reach.
 
 #include "eval/jit_vector_ops.h"
 #include "eval/lane_kernels.h"
@@ -24,6 +24,14 @@ struct StepShape {
     Isa isa = Isa::Avx2;
     int laneBytes = 1;
     int vectors = 2;
+    // Inputs and outputs are bytes, widened to the lanes and cut back, rather than lanes.
+    bool bytesInAndOut = false;
+
+    int vectorBytes() const { return isa == Isa::Avx512 ? 64 : 32; }
+    int stepLanes() const { return vectors * vectorBytes() / laneBytes; }
+    // How far one vector, and one step, reaches into each input and output.
+    int vectorReach() const { return bytesInAndOut ? vectorBytes() / laneBytes : vectorBytes(); }
+    int stepReach() const { return vectors * vectorReach(); }
 };
 
 struct CircuitSlots {

@@ -38,6 +38,44 @@ void VectorOps::store(const Mem& to, const Vec& s) {
     cc_.emit(bitwise(I::kIdVmovdqu, I::kIdVmovdqu32), to, s);
 }
 
+void VectorOps::loadBytes(const Vec& d, const Mem& from) {
+    if (laneBytes_ == 1) return load(d, from);
+    Mem bytes = from;
+    bytes.setSize(static_cast<std::uint32_t>(lanesPerVector()));
+    cc_.emit(laneBytes_ == 2 ? I::kIdVpmovzxbw : I::kIdVpmovzxbd, d, bytes);
+}
+
+void VectorOps::storeLowBytes(const Mem& to, const Vec& s) {
+    if (laneBytes_ == 1) return store(to, s);
+    Mem bytes = to;
+    bytes.setSize(static_cast<std::uint32_t>(lanesPerVector()));
+    if (isa_ == Isa::Avx512) {
+        cc_.emit(laneBytes_ == 2 ? I::kIdVpmovwb : I::kIdVpmovdb, bytes, s);
+        return;
+    }
+    // AVX2 truncates no lanes: the low bytes gathered at the start of each 128-bit half, then the two
+    // halves' bytes side by side in the low 128 bits.
+    std::array<std::uint8_t, 32> gather{};
+    const int lanesPerHalf = 16 / laneBytes_;
+    for (int half = 0; half < 2; ++half) {
+        for (int i = 0; i < 16; ++i)
+            gather[static_cast<std::size_t>(half * 16 + i)] =
+                static_cast<std::uint8_t>(i < lanesPerHalf ? i * laneBytes_ : 0x80);
+    }
+    const Vec low = newVec();
+    cc_.emit(I::kIdVpshufb, low, s, cc_.newConst(ConstPoolScope::kLocal, gather.data(), gather.size()));
+    if (laneBytes_ == 2) {
+        cc_.emit(I::kIdVpermq, low, low, Imm(0x08));  // quadwords 0 and 2
+        cc_.emit(I::kIdVmovdqu, bytes, low.xmm());
+        return;
+    }
+    const std::array<std::int32_t, 8> order{0, 4, 0, 0, 0, 0, 0, 0};  // doublewords 0 and 4
+    const Vec index = newVec();
+    load(index, cc_.newConst(ConstPoolScope::kLocal, order.data(), sizeof order));
+    cc_.emit(I::kIdVpermd, low, index, low);
+    cc_.emit(I::kIdVmovq, bytes, low.xmm());
+}
+
 void VectorOps::zero(const Vec& d) {
     emit(bitwise(I::kIdVpxor, I::kIdVpxord), d, d, d);
 }

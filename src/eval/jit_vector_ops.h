@@ -27,6 +27,10 @@ public:
     Vec newVec();
     void load(const Vec& d, const Mem& from);
     void store(const Mem& to, const Vec& s);
+    // Bytes widened to the lanes (vectorBytes / laneBytes of them), and the lanes' low bytes stored.
+    void loadBytes(const Vec& d, const Mem& from);
+    void storeLowBytes(const Mem& to, const Vec& s);
+    int lanesPerVector() const { return vectorBytes() / laneBytes_; }
     void zero(const Vec& d);
     // A vector constant with every lane `value` (cut to the lane width), in the function's pool.
     Mem splat(std::int32_t value);

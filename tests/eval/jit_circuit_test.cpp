@@ -126,12 +126,57 @@ void checkEveryFunction(InstructionSet set) {
     }
 }
 
+// The same with bytes in and out, as the filter runs the wider lanes: every pair of bytes widened to
+// the lanes, and the low byte of each result stored.
+template <typename T>
+void checkEveryFunctionOnBytes(InstructionSet set) {
+    const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+    constexpr std::size_t kLanes = 3 << 16;
+    std::mt19937 rng(8);
+    std::vector<std::uint8_t> a(kLanes), b(kLanes), c(kLanes), actual(kLanes), actualSecond(kLanes);
+    std::vector<T> wideA(kLanes + kLanePaddingBytes), wideB(wideA.size()), wideC(wideA.size()),
+        zero(wideA.size(), 0), expected(wideA.size()), second(wideA.size());
+    for (std::size_t i = 0; i < kLanes; ++i) {
+        wideA[i] = a[i] = static_cast<std::uint8_t>(i & 0xFF);
+        wideB[i] = b[i] = static_cast<std::uint8_t>((i >> 8) & 0xFF);
+        wideC[i] = c[i] = rng() % 3 == 0 ? 0 : static_cast<std::uint8_t>(rng());
+    }
+    for (std::int32_t id = 0; id <= kFunctionCount + 1; ++id) {
+        const bool pair = id > kFunctionCount;
+        const ScopedVariable vectors("PELLISOR_JIT_VECTORS", std::to_string(1 + id % 4));
+        const LaneOperation op{pair ? kMinMaxPair : static_cast<FunctionId>(id), 0, 1, 2, 4, 5};
+        T* slots[] = {wideA.data(), wideB.data(), wideC.data(), zero.data(), expected.data(), second.data()};
+        runKernels(op, slots, kLanes);
+        const std::vector<std::uint32_t> results =
+            pair ? std::vector<std::uint32_t>{4, 5} : std::vector<std::uint32_t>{4};
+        const auto code = JitCircuit::compile({&op, 1}, 3, 3, results, int{sizeof(T)} * 8, true);
+        ASSERT_NE(code, nullptr) << id;
+        const void* inputs[] = {a.data(), b.data(), c.data()};
+        void* outputs[] = {actual.data(), actualSecond.data()};
+        code->run(inputs, outputs, kLanes / code->stepLanes());
+        auto lowBytesMatch = [&](const std::vector<std::uint8_t>& bytes, const std::vector<T>& lanes) {
+            for (std::size_t i = 0; i < kLanes; ++i) {
+                if (bytes[i] != static_cast<std::uint8_t>(lanes[i] & 0xFF)) return false;
+            }
+            return true;
+        };
+        const std::string where = "function " + std::to_string(id) + ", bytes in " +
+                                  std::to_string(sizeof(T) * 8) + "-bit lanes, " + JitCircuit::nameOf(set);
+        ASSERT_TRUE(lowBytesMatch(actual, expected)) << where;
+        if (pair) {
+            ASSERT_TRUE(lowBytesMatch(actualSecond, second)) << where;
+        }
+    }
+}
+
 TEST(JitCircuit, EveryFunctionGivesTheLanesOfTheKernelsInEveryWidthAndInstructionSet) {
     if (instructionSets().empty()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
     for (const InstructionSet set : instructionSets()) {
         checkEveryFunction<std::uint8_t>(set);
         checkEveryFunction<std::int16_t>(set);
         checkEveryFunction<std::int32_t>(set);
+        checkEveryFunctionOnBytes<std::int16_t>(set);
+        checkEveryFunctionOnBytes<std::int32_t>(set);
     }
 }
 
