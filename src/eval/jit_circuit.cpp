@@ -185,6 +185,10 @@ std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperat
     FirstError errors;
     code.init(Environment::host());
     code.setErrorHandler(&errors);
+    // PELLISOR_JIT_LOG=1 prints the code of every new translation to stderr, for looking at it.
+    FileLogger logger(stderr);
+    if (const char* log = std::getenv("PELLISOR_JIT_LOG"); log != nullptr && std::strcmp(log, "1") == 0)
+        code.setLogger(&logger);
     x86::Compiler cc(&code);
     // Every instruction is checked as it is emitted and again as it is encoded: a mistake in the
     // translation becomes a failure that falls back, never wrong code.

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <optional>
+#include <utility>
 #include <vector>
 
 namespace pellisor::jit {
@@ -36,19 +38,32 @@ public:
     bool emit(const LaneOperation& op) {
         const std::uint32_t highest = std::max({op.a, op.b, op.c, op.result, op.second});
         if (highest >= values_.size()) return false;
+        const std::optional<Values> x = operand(op.a);
+        const std::optional<Values> y = operand(op.b);
+        const std::optional<Values> z = operand(op.c);
+        if (!x || !y || !z) return false;
         if (op.function == kMinMaxPair) {
-            const std::optional<Values> x = operand(op.a);
-            const std::optional<Values> y = operand(op.b);
-            if (!x || !y) return false;
-            values_[op.result] =
-                each([&](const x86::Vec& d, std::size_t v) { ops_.minimum(d, x->at[v], y->at[v]); });
-            values_[op.second] =
-                each([&](const x86::Vec& d, std::size_t v) { ops_.maximum(d, x->at[v], y->at[v]); });
+            const Key low = keyOf(FunctionId::Min, *x, *y, *z);
+            const Key high = keyOf(FunctionId::Max, *x, *y, *z);
+            if (known_.count(low) == 0 || known_.count(high) == 0) {
+                known_[low] =
+                    each([&](const x86::Vec& d, std::size_t v) { ops_.minimum(d, x->at[v], y->at[v]); });
+                known_[high] =
+                    each([&](const x86::Vec& d, std::size_t v) { ops_.maximum(d, x->at[v], y->at[v]); });
+            }
+            values_[op.result] = known_[low];
+            values_[op.second] = known_[high];
+            return true;
+        }
+        // Evolved circuits often compute the same function of the same values twice: once is enough.
+        const Key key = keyOf(op.function, *x, *y, *z);
+        if (const auto found = known_.find(key); found != known_.end()) {
+            values_[op.result] = found->second;
             return true;
         }
         const std::optional<Values> result = function(op);
         if (!result) return false;
-        values_[op.result] = *result;
+        values_[op.result] = known_[key] = *result;
         return true;
     }
 
@@ -83,6 +98,33 @@ public:
 
 private:
     using Vec = x86::Vec;
+    // A function and the values it reads, by their first register.
+    using Key = std::array<std::uint32_t, 4>;
+
+    static Key keyOf(FunctionId function, const Values& x, const Values& y, const Values& z) {
+        std::uint32_t a = x.at[0].id();
+        std::uint32_t b = y.at[0].id();
+        switch (function) {
+            case FunctionId::And:
+            case FunctionId::Or:
+            case FunctionId::Xor:
+            case FunctionId::Nand:
+            case FunctionId::Nor:
+            case FunctionId::Nxor:
+            case FunctionId::Max:
+            case FunctionId::Min:
+            case FunctionId::Add8:
+            case FunctionId::Add16:
+            case FunctionId::AddSaturating8:
+            case FunctionId::Mean:
+                if (b < a) std::swap(a, b);  // the order of the operands does not matter
+                break;
+            default:
+                break;
+        }
+        const std::uint32_t c = function == FunctionId::Mux ? z.at[0].id() : 0;  // only MUX reads the third
+        return {static_cast<std::uint32_t>(function), a, b, c};
+    }
 
     template <class Emit>
     Values each(Emit emitOne) {
@@ -265,6 +307,7 @@ private:
     x86::Gp offset_;
     std::uint32_t zeroSlot_;
     std::vector<std::optional<Values>> values_;
+    std::map<Key, Values> known_;
 };
 
 std::size_t slotsUsed(std::span<const LaneOperation> operations, const CircuitSlots& slots) {
