@@ -363,10 +363,10 @@ TEST(JitCircuit, TheEnvironmentChoosesAndTranslationsAreKept) {
         other.setIdentifier(0, toIdentifier(FunctionId::Min));
         EXPECT_NE(first->machineCode(), CompiledCircuit::compileForBytes(circuit, other, 0)->machineCode());
     }
+    // A name the processor has no instructions for leaves the choice to the processor.
+    const auto preferred = JitCircuit::chosenInstructionSet();
     const ScopedVariable unknown("PELLISOR_JIT_ISA", std::string("sse2"));
-    if (!instructionSets().empty()) {
-        EXPECT_EQ(JitCircuit::chosenInstructionSet(), instructionSets().back());
-    }
+    EXPECT_EQ(JitCircuit::chosenInstructionSet(), preferred);
 }
 
 }  // namespace
