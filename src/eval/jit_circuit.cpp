@@ -271,6 +271,13 @@ std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperat
 
 #endif
 
+std::optional<JitCircuit::ForeignCode> JitCircuit::compileForAArch64(std::span<const LaneOperation>,
+                                                                     std::uint32_t, std::uint32_t,
+                                                                     std::span<const std::uint32_t>, int,
+                                                                     bool, int) {
+    return std::nullopt;
+}
+
 JitCircuit::~JitCircuit() = default;
 
 }  // namespace pellisor

@@ -34,6 +34,20 @@ public:
                                                      std::span<const std::uint32_t> resultSlots, int laneBits,
                                                      bool bytesInAndOut = false);
 
+    // The translation for an AArch64 processor with NEON (128-bit vectors), made on any processor as
+    // position-independent code: the bytes of void run(const void* const* inputs, void* const* outputs,
+    // std::size_t steps) with the meaning run() has, each step `vectors` (1 ... 4) vectors. For
+    // running where the program itself is not built for AArch64, as the tests do in an emulator.
+    struct ForeignCode {
+        std::vector<std::uint8_t> bytes;
+        std::size_t stepLanes = 0;
+        std::size_t stepReach = 0;
+    };
+    static std::optional<ForeignCode> compileForAArch64(std::span<const LaneOperation> operations,
+                                                        std::uint32_t inputSlots, std::uint32_t zeroSlot,
+                                                        std::span<const std::uint32_t> resultSlots,
+                                                        int laneBits, bool bytesInAndOut, int vectors);
+
     // Whether this processor runs any of the machine code (x86-64 with AVX2).
     static bool processorSupported();
     // Whether PELLISOR_JIT lets the translation be used (anything but "0").
