@@ -185,7 +185,7 @@ std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperat
     const std::size_t live = std::max<std::size_t>(jit::mostLiveValues(operations, slots), 1);
     const int vectors = forcedVectors().value_or(static_cast<int>(std::clamp<std::size_t>(
         static_cast<std::size_t>(registers - 3) / live, 1, static_cast<std::size_t>(jit::kMostVectors))));
-    const jit::StepShape shape{isa, laneBits / 8, vectors, bytesInAndOut};
+    const jit::StepShape shape{isa == jit::Isa::Avx512 ? 64 : 32, laneBits / 8, vectors, bytesInAndOut};
     const std::string key =
         cacheKey(operations, inputSlots, zeroSlot, resultSlots, laneBits, *set, vectors, bytesInAndOut);
     if (std::shared_ptr<const JitCircuit> kept = TranslationCache::instance().find(key)) return kept;
@@ -202,7 +202,7 @@ std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperat
     // Every instruction is checked as it is emitted and again as it is encoded: a mistake in the
     // translation becomes a failure that falls back, never wrong code.
     cc.addDiagnosticOptions(DiagnosticOptions::kValidateIntermediate | DiagnosticOptions::kValidateAssembler);
-    if (!jit::emitCircuitFunction(cc, shape, operations, slots)) {
+    if (!jit::emitCircuitFunction(cc, isa, shape, operations, slots)) {
         noteFailure("nepodporovaná operace");
         return nullptr;
     }

@@ -11,7 +11,29 @@ namespace pellisor::jit {
 using namespace asmjit;
 namespace I = x86::Inst;
 
-VectorOps::VectorOps(x86::Compiler& cc, Isa isa, int laneBytes) : cc_(cc), isa_(isa), laneBytes_(laneBytes) {}
+VectorOps::VectorOps(x86::Compiler& cc, Isa isa, const StepShape& shape, std::span<const x86::Gp> inputs,
+                     x86::Gp offset)
+    : cc_(cc), isa_(isa), shape_(shape), laneBytes_(shape.laneBytes), inputs_(inputs), offset_(offset) {}
+
+x86::Mem VectorOps::lanesAt(const x86::Gp& base, std::size_t vector) const {
+    return x86::ptr(base, offset_, 0, static_cast<std::int32_t>(vector) * shape_.vectorReach());
+}
+
+void VectorOps::loadInput(const Vec& d, std::uint32_t slot, std::size_t vector) {
+    if (shape_.bytesInAndOut) {
+        loadBytes(d, lanesAt(inputs_[slot], vector));
+    } else {
+        load(d, lanesAt(inputs_[slot], vector));
+    }
+}
+
+void VectorOps::storeOutput(const x86::Gp& output, const Vec& value, std::size_t vector) {
+    if (shape_.bytesInAndOut) {
+        storeLowBytes(lanesAt(output, vector), value);
+    } else {
+        store(lanesAt(output, vector), value);
+    }
+}
 
 InstId VectorOps::byWidth(InstId bytes, InstId halves, InstId words) const {
     return laneBytes_ == 1 ? bytes : laneBytes_ == 2 ? halves : words;

@@ -4,9 +4,12 @@
 // registers, AVX-512 with 64-byte ones) and one lane width (8-bit lanes unsigned, 16- and 32-bit
 // lanes signed, as the lane kernels treat them). Only for x86-64 builds.
 
+#include "eval/jit_step_emitter.h"
+
 #include <asmjit/x86.h>
 
 #include <cstdint>
+#include <span>
 
 namespace pellisor::jit {
 
@@ -16,9 +19,16 @@ class VectorOps {
 public:
     using Vec = asmjit::x86::Vec;
     using Mem = asmjit::x86::Mem;
+    using Const = asmjit::x86::Mem;  // constants are operands in memory
     using Operand = asmjit::Operand;
 
-    VectorOps(asmjit::x86::Compiler& cc, Isa isa, int laneBytes);
+    // The step reads input slot s at inputs[s] + offset and writes a result at its output + offset.
+    VectorOps(asmjit::x86::Compiler& cc, Isa isa, const StepShape& shape,
+              std::span<const asmjit::x86::Gp> inputs = {}, asmjit::x86::Gp offset = {});
+
+    void loadInput(const Vec& d, std::uint32_t slot, std::size_t vector);
+    void storeOutput(const asmjit::x86::Gp& output, const Vec& value, std::size_t vector);
+    void constant(const Vec& d, std::int32_t value) { load(d, splat(value)); }
 
     int vectorBytes() const { return isa_ == Isa::Avx512 ? 64 : 32; }
     int laneBits() const { return laneBytes_ * 8; }
@@ -64,9 +74,14 @@ private:
     asmjit::InstId bitwise(asmjit::InstId avx2, asmjit::InstId avx512) const;
     void emit(asmjit::InstId id, const Operand& d, const Operand& x, const Operand& y);
 
+    Mem lanesAt(const asmjit::x86::Gp& base, std::size_t vector) const;
+
     asmjit::x86::Compiler& cc_;
     Isa isa_;
+    StepShape shape_;
     int laneBytes_;
+    std::span<const asmjit::x86::Gp> inputs_;
+    asmjit::x86::Gp offset_;
 };
 
 }  // namespace pellisor::jit
