@@ -11,12 +11,16 @@
 #include <string_view>
 #include <utility>
 
+#include "eval/jit_neon_function.h"
+
+#include <asmjit/core.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
 #if defined(__x86_64__)
 #include "eval/jit_function_emitter.h"
 
 #include <asmjit/x86.h>
-#include <sys/mman.h>
-#include <unistd.h>
 #endif
 
 namespace pellisor {
@@ -27,7 +31,15 @@ bool JitCircuit::enabledByEnvironment() {
 }
 
 const char* JitCircuit::nameOf(InstructionSet set) {
-    return set == InstructionSet::Avx512 ? "AVX-512" : "AVX2";
+    switch (set) {
+        case InstructionSet::Avx2:
+            return "AVX2";
+        case InstructionSet::Avx512:
+            return "AVX-512";
+        case InstructionSet::Neon:
+            return "NEON";
+    }
+    return "";
 }
 
 std::optional<JitCircuit::InstructionSet> JitCircuit::chosenInstructionSet() {
@@ -36,7 +48,10 @@ std::optional<JitCircuit::InstructionSet> JitCircuit::chosenInstructionSet() {
     if (available.empty()) return std::nullopt;
     if (const char* wanted = std::getenv("PELLISOR_JIT_ISA")) {
         for (const InstructionSet named : available) {
-            if (std::string_view(wanted) == (named == InstructionSet::Avx2 ? "avx2" : "avx512")) return named;
+            const std::string_view name = named == InstructionSet::Avx2     ? "avx2"
+                                          : named == InstructionSet::Avx512 ? "avx512"
+                                                                            : "neon";
+            if (std::string_view(wanted) == name) return named;
         }
     }
     return preferredOf(available);
@@ -121,8 +136,6 @@ std::string cacheKey(std::span<const LaneOperation> operations, std::uint32_t in
 
 }  // namespace
 
-#if defined(__x86_64__)
-
 struct JitCircuit::Pages {
     Pages(void* first, std::size_t size) : start(first), bytes(size) {}
     Pages(const Pages&) = delete;
@@ -147,10 +160,80 @@ public:
     std::string reason;
 };
 
+// The operations translated into `code` for the instruction set; the reason when it fails.
+std::optional<std::string> translate(CodeHolder& code, JitCircuit::InstructionSet set,
+                                     const jit::StepShape& shape, std::span<const LaneOperation> operations,
+                                     const jit::CircuitSlots& slots) {
+    FirstError errors;
+    // PELLISOR_JIT_LOG=1 prints the code of every new translation to stderr, for looking at it.
+    FileLogger logger(stderr);
+    const bool logged =
+        std::getenv("PELLISOR_JIT_LOG") != nullptr && std::strcmp(std::getenv("PELLISOR_JIT_LOG"), "1") == 0;
+    // Both live here only: the code holder forgets them on the way out.
+    struct Attached {
+        Attached(CodeHolder& holder, ErrorHandler* handler, Logger* log) : code(holder) {
+            code.setErrorHandler(handler);
+            if (log) code.setLogger(log);
+        }
+        Attached(const Attached&) = delete;
+        Attached& operator=(const Attached&) = delete;
+        ~Attached() {
+            code.resetErrorHandler();
+            code.resetLogger();
+        }
+        CodeHolder& code;
+    } attached(code, &errors, logged ? &logger : nullptr);
+    bool emitted = false;
+    if (set == JitCircuit::InstructionSet::Neon) {
+        emitted = jit::emitNeonFunction(code, shape, operations, slots);
+    } else {
+#if defined(__x86_64__)
+        const jit::Isa isa = set == JitCircuit::InstructionSet::Avx512 ? jit::Isa::Avx512 : jit::Isa::Avx2;
+        emitted = jit::emitX86Function(code, isa, shape, operations, slots);
+#endif
+    }
+    if (errors.failed) return errors.reason;
+    if (!emitted) return "nepodporovaná operace";
+    code.flatten();
+    code.resolveUnresolvedLinks();
+    if (errors.failed) return errors.reason;
+    if (code.hasUnresolvedLinks()) return "nevyřešený odkaz";
+    return std::nullopt;
+}
+
+jit::StepShape shapeFor(JitCircuit::InstructionSet set, std::span<const LaneOperation> operations,
+                        const jit::CircuitSlots& slots, int laneBits, bool bytesInAndOut) {
+    const int vectorBytes = set == JitCircuit::InstructionSet::Avx512 ? 64
+                            : set == JitCircuit::InstructionSet::Avx2 ? 32
+                                                                      : 16;
+    const int registers = set == JitCircuit::InstructionSet::Avx2 ? 16 : 32;
+    // As many vectors per step as keep every live value in registers (a few stay free for the
+    // temporaries of single functions), so that independent vectors hide each other's latency.
+    const std::size_t live = std::max<std::size_t>(jit::mostLiveValues(operations, slots), 1);
+    const int vectors = forcedVectors().value_or(static_cast<int>(std::clamp<std::size_t>(
+        static_cast<std::size_t>(registers - 3) / live, 1, static_cast<std::size_t>(jit::kMostVectors))));
+    return {vectorBytes, laneBits / 8, vectors, bytesInAndOut};
+}
+
 }  // namespace
 
 bool JitCircuit::processorSupported() {
-    return CpuInfo::host().features().x86().hasAVX2();
+    return !availableInstructionSets().empty();
+}
+
+std::vector<JitCircuit::InstructionSet> JitCircuit::availableInstructionSets() {
+#if defined(__x86_64__)
+    const auto& features = CpuInfo::host().features().x86();
+    std::vector<InstructionSet> sets;
+    if (features.hasAVX2()) sets.push_back(InstructionSet::Avx2);
+    if (features.hasAVX2() && features.hasAVX512_F() && features.hasAVX512_BW())
+        sets.push_back(InstructionSet::Avx512);
+    return sets;
+#elif defined(__aarch64__)
+    return {InstructionSet::Neon};  // every AArch64 processor has it
+#else
+    return {};
+#endif
 }
 
 JitCircuit::InstructionSet JitCircuit::preferredOf(const std::vector<InstructionSet>& available) {
@@ -162,55 +245,22 @@ JitCircuit::InstructionSet JitCircuit::preferredOf(const std::vector<Instruction
     return available.back();
 }
 
-std::vector<JitCircuit::InstructionSet> JitCircuit::availableInstructionSets() {
-    const auto& features = CpuInfo::host().features().x86();
-    std::vector<InstructionSet> sets;
-    if (features.hasAVX2()) sets.push_back(InstructionSet::Avx2);
-    if (features.hasAVX2() && features.hasAVX512_F() && features.hasAVX512_BW())
-        sets.push_back(InstructionSet::Avx512);
-    return sets;
-}
-
 std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperation> operations,
                                                       std::uint32_t inputSlots, std::uint32_t zeroSlot,
                                                       std::span<const std::uint32_t> resultSlots,
                                                       int laneBits, bool bytesInAndOut) {
     const std::optional<InstructionSet> set = chosenInstructionSet();
     if (!set || (laneBits != 8 && laneBits != 16 && laneBits != 32)) return nullptr;
-    const jit::Isa isa = *set == InstructionSet::Avx512 ? jit::Isa::Avx512 : jit::Isa::Avx2;
     const jit::CircuitSlots slots{inputSlots, zeroSlot, resultSlots};
-    // As many vectors per step as keep every live value in registers (a few stay free for the
-    // temporaries of single functions), so that independent vectors hide each other's latency.
-    const int registers = isa == jit::Isa::Avx512 ? 32 : 16;
-    const std::size_t live = std::max<std::size_t>(jit::mostLiveValues(operations, slots), 1);
-    const int vectors = forcedVectors().value_or(static_cast<int>(std::clamp<std::size_t>(
-        static_cast<std::size_t>(registers - 3) / live, 1, static_cast<std::size_t>(jit::kMostVectors))));
-    const jit::StepShape shape{isa == jit::Isa::Avx512 ? 64 : 32, laneBits / 8, vectors, bytesInAndOut};
+    const jit::StepShape shape = shapeFor(*set, operations, slots, laneBits, bytesInAndOut);
     const std::string key =
-        cacheKey(operations, inputSlots, zeroSlot, resultSlots, laneBits, *set, vectors, bytesInAndOut);
+        cacheKey(operations, inputSlots, zeroSlot, resultSlots, laneBits, *set, shape.vectors, bytesInAndOut);
     if (std::shared_ptr<const JitCircuit> kept = TranslationCache::instance().find(key)) return kept;
 
     CodeHolder code;
-    FirstError errors;
     code.init(Environment::host());
-    code.setErrorHandler(&errors);
-    // PELLISOR_JIT_LOG=1 prints the code of every new translation to stderr, for looking at it.
-    FileLogger logger(stderr);
-    if (const char* log = std::getenv("PELLISOR_JIT_LOG"); log != nullptr && std::strcmp(log, "1") == 0)
-        code.setLogger(&logger);
-    x86::Compiler cc(&code);
-    // Every instruction is checked as it is emitted and again as it is encoded: a mistake in the
-    // translation becomes a failure that falls back, never wrong code.
-    cc.addDiagnosticOptions(DiagnosticOptions::kValidateIntermediate | DiagnosticOptions::kValidateAssembler);
-    if (!jit::emitCircuitFunction(cc, isa, shape, operations, slots)) {
-        noteFailure("nepodporovaná operace");
-        return nullptr;
-    }
-    cc.finalize();
-    code.flatten();
-    code.resolveUnresolvedLinks();
-    if (errors.failed || code.hasUnresolvedLinks()) {
-        noteFailure(errors.failed ? errors.reason : "nevyřešený odkaz");
+    if (const std::optional<std::string> failure = translate(code, *set, shape, operations, slots)) {
+        noteFailure(*failure);
         return nullptr;
     }
     // Written while only readable and writable, then made only readable and executable.
@@ -225,14 +275,35 @@ std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperat
     auto pages = std::make_unique<Pages>(start, pageBytes);
     code.relocateToBase(reinterpret_cast<std::uint64_t>(start));
     code.copyFlattenedData(start, codeBytes, CopySectionFlags::kPadSectionBuffer);
-    if (errors.failed || mprotect(start, pageBytes, PROT_READ | PROT_EXEC) != 0) {
-        noteFailure(errors.failed ? errors.reason : "stránky nelze učinit spustitelnými");
+    if (mprotect(start, pageBytes, PROT_READ | PROT_EXEC) != 0) {
+        noteFailure("stránky nelze učinit spustitelnými");
         return nullptr;
     }
+    // Processors whose instruction cache does not follow stores (AArch64) must drop what it holds.
+    __builtin___clear_cache(static_cast<char*>(start), static_cast<char*>(start) + codeBytes);
     std::shared_ptr<const JitCircuit> made(new JitCircuit(
-        std::move(pages), codeBytes, *set, vectors, laneBits, static_cast<std::size_t>(shape.stepLanes()),
-        static_cast<std::size_t>(shape.stepReach())));
+        std::move(pages), codeBytes, *set, shape.vectors, laneBits,
+        static_cast<std::size_t>(shape.stepLanes()), static_cast<std::size_t>(shape.stepReach())));
     TranslationCache::instance().keep(key, made);
+    return made;
+}
+
+std::optional<JitCircuit::ForeignCode> JitCircuit::compileForAArch64(
+    std::span<const LaneOperation> operations, std::uint32_t inputSlots, std::uint32_t zeroSlot,
+    std::span<const std::uint32_t> resultSlots, int laneBits, bool bytesInAndOut, int vectors) {
+    if ((laneBits != 8 && laneBits != 16 && laneBits != 32) || vectors < 1 || vectors > jit::kMostVectors)
+        return std::nullopt;
+    const jit::CircuitSlots slots{inputSlots, zeroSlot, resultSlots};
+    const jit::StepShape shape{16, laneBits / 8, vectors, bytesInAndOut};
+    CodeHolder code;
+    code.init(Environment(Arch::kAArch64));
+    if (translate(code, InstructionSet::Neon, shape, operations, slots)) return std::nullopt;
+    code.relocateToBase(0);  // the code reaches its constants relative to itself
+    ForeignCode made;
+    made.bytes.resize(code.codeSize());
+    code.copyFlattenedData(made.bytes.data(), made.bytes.size(), CopySectionFlags::kPadSectionBuffer);
+    made.stepLanes = static_cast<std::size_t>(shape.stepLanes());
+    made.stepReach = static_cast<std::size_t>(shape.stepReach());
     return made;
 }
 
@@ -246,37 +317,6 @@ JitCircuit::JitCircuit(std::unique_ptr<Pages> pages, std::size_t codeBytes, Inst
       laneBits_(laneBits),
       stepLanes_(stepLanes),
       stepReach_(stepReach) {}
-
-#else
-
-struct JitCircuit::Pages {};
-
-bool JitCircuit::processorSupported() {
-    return false;
-}
-
-JitCircuit::InstructionSet JitCircuit::preferredOf(const std::vector<InstructionSet>& available) {
-    return available.back();
-}
-
-std::vector<JitCircuit::InstructionSet> JitCircuit::availableInstructionSets() {
-    return {};
-}
-
-std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperation>, std::uint32_t,
-                                                      std::uint32_t, std::span<const std::uint32_t>, int,
-                                                      bool) {
-    return nullptr;
-}
-
-#endif
-
-std::optional<JitCircuit::ForeignCode> JitCircuit::compileForAArch64(std::span<const LaneOperation>,
-                                                                     std::uint32_t, std::uint32_t,
-                                                                     std::span<const std::uint32_t>, int,
-                                                                     bool, int) {
-    return std::nullopt;
-}
 
 JitCircuit::~JitCircuit() = default;
 

@@ -18,7 +18,7 @@ namespace pellisor {
 // writable and then made only executable.
 class JitCircuit {
 public:
-    enum class InstructionSet { Avx2, Avx512 };
+    enum class InstructionSet { Avx2, Avx512, Neon };
 
     // The most bytes of one input or output a step covers (four 64-byte vectors).
     static constexpr std::size_t kMostStepBytes = 256;

@@ -14,8 +14,12 @@ namespace pellisor::jit {
 
 using namespace asmjit;
 
-bool emitCircuitFunction(x86::Compiler& cc, Isa isa, const StepShape& shape,
-                         std::span<const LaneOperation> operations, const CircuitSlots& slots) {
+bool emitX86Function(CodeHolder& code, Isa isa, const StepShape& shape,
+                     std::span<const LaneOperation> operations, const CircuitSlots& slots) {
+    x86::Compiler cc(&code);
+    // Every instruction is checked as it is emitted and again as it is encoded: a mistake in the
+    // translation becomes a failure that falls back, never wrong code.
+    cc.addDiagnosticOptions(DiagnosticOptions::kValidateIntermediate | DiagnosticOptions::kValidateAssembler);
     FuncNode* node = cc.addFunc(FuncSignatureT<void, const void* const*, void* const*, std::size_t>());
     const x86::Gp inputTable = cc.newIntPtr();
     const x86::Gp outputTable = cc.newIntPtr();
@@ -64,7 +68,7 @@ bool emitCircuitFunction(x86::Compiler& cc, Isa isa, const StepShape& shape,
     cc.jb(step);
     cc.bind(done);
     cc.endFunc();
-    return true;
+    return cc.finalize() == kErrorOk;
 }
 
 }  // namespace pellisor::jit

@@ -19,8 +19,9 @@
 
 namespace pellisor::jit {
 
-// False when an operation cannot be translated (a slot out of range or read before it is written).
-bool emitCircuitFunction(asmjit::x86::Compiler& cc, Isa isa, const StepShape& shape,
-                         std::span<const LaneOperation> operations, const CircuitSlots& slots);
+// Emits into `code` (initialised for x86-64); false when an operation cannot be translated (a slot
+// out of range or read before it is written).
+bool emitX86Function(asmjit::CodeHolder& code, Isa isa, const StepShape& shape,
+                     std::span<const LaneOperation> operations, const CircuitSlots& slots);
 
 }  // namespace pellisor::jit
