@@ -54,7 +54,7 @@ std::optional<JitCircuit::InstructionSet> JitCircuit::chosenInstructionSet() {
             if (std::string_view(wanted) == name) return named;
         }
     }
-    return preferredOf(available);
+    return available.back();  // the widest vectors
 }
 
 namespace {
@@ -234,15 +234,6 @@ std::vector<JitCircuit::InstructionSet> JitCircuit::availableInstructionSets() {
 #else
     return {};
 #endif
-}
-
-JitCircuit::InstructionSet JitCircuit::preferredOf(const std::vector<InstructionSet>& available) {
-    // Zen 4 (AMD family 19h) runs each 512-bit operation as two 256-bit halves: there AVX-512 only
-    // adds code size and register pressure, and filter_bench measures AVX2 as fast or faster.
-    const CpuInfo& cpu = CpuInfo::host();
-    const bool halvesWideVectors = std::string_view(cpu.vendor()) == "AMD" && cpu.familyId() == 0x19;
-    if (halvesWideVectors) return available.front();
-    return available.back();
 }
 
 std::shared_ptr<const JitCircuit> JitCircuit::compile(std::span<const LaneOperation> operations,

@@ -52,9 +52,9 @@ public:
     static bool processorSupported();
     // Whether PELLISOR_JIT lets the translation be used (anything but "0").
     static bool enabledByEnvironment();
-    // The instruction set new translations use: the fastest this processor has (AVX-512 where it
-    // runs 512-bit vectors at full width), or the one PELLISOR_JIT_ISA ("avx2" or "avx512") names when
-    // the processor has it. Nothing when none applies.
+    // The instruction set new translations use: the widest this processor has, or the one
+    // PELLISOR_JIT_ISA ("avx2", "avx512" or "neon") names when the processor has it. Nothing when none
+    // applies.
     static std::optional<InstructionSet> chosenInstructionSet();
     // Every instruction set this processor can run translations for.
     static std::vector<InstructionSet> availableInstructionSets();
@@ -80,7 +80,6 @@ public:
 
 private:
     using Function = void (*)(const void* const*, void* const*, std::size_t);
-    static InstructionSet preferredOf(const std::vector<InstructionSet>& available);
     struct Pages;
     JitCircuit(std::unique_ptr<Pages> pages, std::size_t codeBytes, InstructionSet set, int vectors,
                int laneBits, std::size_t stepLanes, std::size_t stepReach);
