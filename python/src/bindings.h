@@ -1,0 +1,40 @@
+#pragma once
+
+// The parts of the module, each registered by one file. The circuit class is made first and the other
+// parts add their methods to it.
+
+#include "eval/function_assignment.h"
+#include "model/chromosome.h"
+
+#include <pybind11/pybind11.h>
+
+#include <string>
+
+namespace pellisor::python {
+
+namespace py = pybind11;
+
+// A circuit as Python sees it: the chromosome with its names, the description a file gave it, and the
+// function assignment of a file that carries one (.cgp, .cha); the default assignment otherwise.
+struct PyCircuit {
+    Chromosome circuit;
+    std::string description;
+    FunctionAssignment assignment;
+    bool carriesAssignment = false;
+};
+
+using CircuitClass = py::class_<PyCircuit>;
+
+// pellisor.Error, raised for every error of the program with its message.
+void bindErrors(py::module_& module);
+// Circuit (loading, properties, evaluation, filter, optimisation) and Assignment.
+CircuitClass bindCircuit(py::module_& module);
+// noise, quality, Circuit.error.
+void bindMeasures(py::module_& module, CircuitClass& circuit);
+// Circuit.to_chr, to_dot, to_vhdl, to_verilog, to_c, to_svg, to_eps.
+void bindExports(py::module_& module, CircuitClass& circuit);
+
+// The assignment a method uses when none is given: Assignment.default().
+FunctionAssignment defaultAssignment();
+
+}  // namespace pellisor::python
