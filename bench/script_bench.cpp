@@ -312,6 +312,15 @@ BENCHMARK(BM_Program)->Unit(benchmark::kMillisecond)->Iterations(1)->UseManualTi
 }  // namespace pellisor
 
 int main(int argc, char** argv) {
+    // --circuit prints the benchmark's circuit and its function identifiers (genes 0, 1, ...), so that
+    // another evaluator (the Python module's benchmark) can take the same.
+    if (argc == 2 && std::string(argv[1]) == "--circuit") {
+        std::printf("%s\n", pellisor::circuitLine().c_str());
+        for (const std::int32_t identifier : pellisor::kByteFunctions)
+            std::printf("%d ", identifier);
+        std::printf("\n");
+        return 0;
+    }
     pellisor::bench::RatioReporter reporter;
     if (!pellisor::bench::runBenchmarks(argc, argv, reporter)) return 1;
     // The whole script path (reading, evaluating, writing) against the plain one, and the evaluation

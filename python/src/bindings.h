@@ -5,8 +5,12 @@
 
 #include "eval/function_assignment.h"
 #include "model/chromosome.h"
+#include "model/rgb_image.h"
 
+#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
+
+#include <cstdint>
 
 #include <string>
 
@@ -33,6 +37,14 @@ CircuitClass bindCircuit(py::module_& module);
 void bindMeasures(py::module_& module, CircuitClass& circuit);
 // Circuit.to_chr, to_dot, to_vhdl, to_verilog, to_c, to_svg, to_eps.
 void bindExports(py::module_& module, CircuitClass& circuit);
+
+// read_picture and write_picture (BMP, JPEG).
+void bindPictures(py::module_& module);
+
+// A picture as a uint8 array (height, width, 3), and back: a (height, width) array is grey, the same
+// byte in every channel.
+pybind11::array_t<std::uint8_t> pictureArray(const RgbImage& image);
+RgbImage rgbImageOf(const pybind11::array& picture);
 
 // The assignment a method uses when none is given: Assignment.default().
 FunctionAssignment defaultAssignment();
