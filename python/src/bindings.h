@@ -25,6 +25,7 @@ struct PyCircuit {
     std::string description;
     FunctionAssignment assignment;
     bool carriesAssignment = false;
+    std::string fileName;  // the path it was loaded from, which the exports name; empty for a parsed line
 };
 
 using CircuitClass = py::class_<PyCircuit>;
