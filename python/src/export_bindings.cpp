@@ -2,6 +2,7 @@
 // for -w:, -o:dot, -o:vhd, -o:v, -o:c and -o:ps, with the settings' defaults (no set.ini).
 #include "app/settings.h"
 #include "bindings.h"
+#include "export_support.h"
 #include "export/c_model_writer.h"
 #include "export/dot_writer.h"
 #include "export/eps_writer.h"
@@ -22,41 +23,6 @@
 namespace pellisor::python {
 
 namespace {
-
-// The texts are UTF-8 but pass through whatever bytes a file gave its names: those stay as surrogate
-// escapes, so that text.encode("utf-8", "surrogateescape") is the file.
-py::str textOf(const std::string& bytes) {
-    PyObject* text = PyUnicode_DecodeUTF8(bytes.data(), py::ssize_t(bytes.size()), "surrogateescape");
-    if (!text) throw py::error_already_set();
-    return py::reinterpret_steal<py::str>(text);
-}
-
-const FunctionAssignment& chosen(const FunctionAssignment* given, std::optional<FunctionAssignment>& held) {
-    if (given) return *given;
-    return held.emplace(defaultAssignment());
-}
-
-// The display options and function labels of a program without set.ini.
-const SettingsFile& noSettings() {
-    static const SettingsFile none("");
-    return none;
-}
-
-// The file the first line of an export names: the one given, else the one the circuit came from.
-std::string sourceName(const PyCircuit& circuit, const std::optional<std::string>& fileName) {
-    return fileName.value_or(circuit.fileName);
-}
-
-// The circuit placed as a load draws it: on the grid of the default spacings, or by depth for a
-// converted gate-level circuit or comparator network (the files that carry their own assignment).
-Chromosome drawnCircuit(const PyCircuit& circuit, const FunctionAssignment& assignment) {
-    Chromosome drawn = circuit.circuit;
-    const SpacingTexts spacings = defaultSpacingTexts();
-    placeOnGrid(drawn, spacings);
-    showSummary(drawn, assignment);
-    if (circuit.carriesAssignment) autoPlace(drawn, spacings);
-    return drawn;
-}
 
 py::str toChr(const PyCircuit& circuit) {
     const Chromosome& c = circuit.circuit;
