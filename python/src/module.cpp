@@ -2,7 +2,8 @@
 
 PYBIND11_MODULE(pellisor, module) {
     using namespace pellisor::python;
-    module.doc() = "Cartesian Genetic Programming circuits: loading, evaluation, the 3x3 filter, metrics, exports";
+    module.doc() =
+        "Cartesian Genetic Programming circuits: loading, evaluation, the 3x3 filter, metrics, exports";
     bindErrors(module);
     CircuitClass circuit = bindCircuit(module);
     bindMeasures(module, circuit);
