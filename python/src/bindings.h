@@ -50,4 +50,12 @@ RgbImage rgbImageOf(const pybind11::array& picture);
 // The assignment a method uses when none is given: Assignment.default().
 FunctionAssignment defaultAssignment();
 
+// The assignment given to a method, or the default one for None.
+const FunctionAssignment& chosenAssignment(const FunctionAssignment* given);
+
+// Parts of bindCircuit, each in its own file: pellisor.Assignment (made before the circuit, whose
+// methods take it), and evaluate, evaluate_blocks and filter3x3.
+void bindAssignment(py::module_& module);
+void bindEvaluation(CircuitClass& circuit);
+
 }  // namespace pellisor::python
