@@ -39,6 +39,9 @@ void bindMeasures(py::module_& module, CircuitClass& circuit);
 // Circuit.to_chr, to_dot, to_vhdl, to_verilog, to_c, to_svg, to_eps.
 void bindExports(py::module_& module, CircuitClass& circuit);
 
+// Circuit.to_svg, which sets its texts with Qt's font metrics as the program does.
+void bindSvg(CircuitClass& circuit);
+
 // read_picture and write_picture (BMP, JPEG).
 void bindPictures(py::module_& module);
 

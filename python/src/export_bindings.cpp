@@ -2,12 +2,12 @@
 // for -w:, -o:dot, -o:vhd, -o:v, -o:c and -o:ps, with the settings' defaults (no set.ini).
 #include "app/settings.h"
 #include "bindings.h"
-#include "export_support.h"
 #include "export/c_model_writer.h"
 #include "export/dot_writer.h"
 #include "export/eps_writer.h"
 #include "export/verilog_writer.h"
 #include "export/vhdl_writer.h"
+#include "export_support.h"
 #include "model/chromosome_line.h"
 #include "model/chromosome_writer.h"
 #include "model/settings_file.h"

@@ -8,5 +8,6 @@ PYBIND11_MODULE(pellisor, module) {
     CircuitClass circuit = bindCircuit(module);
     bindMeasures(module, circuit);
     bindExports(module, circuit);
+    bindSvg(circuit);
     bindPictures(module);
 }

@@ -9,7 +9,7 @@ import pellisor
 from agreement import random_line, run_program
 
 EXAMPLES = pathlib.Path(__file__).resolve().parents[2] / "examples"
-SWITCHES = ["-o:dot", "-o:vhd", "-o:v", "-o:c", "-o:ps"]
+SWITCHES = ["-o:dot", "-o:vhd", "-o:v", "-o:c", "-o:ps", "-o:svg"]
 
 
 def texts(circuit, name, file_name=None):
@@ -24,6 +24,7 @@ def texts(circuit, name, file_name=None):
     }
     result = {suffix: text.encode("utf-8", "surrogateescape") for suffix, text in encoded.items()}
     result[".ps"] = circuit.to_eps()
+    result[".svg"] = circuit.to_svg().encode("utf-8", "surrogateescape")
     return result
 
 
@@ -49,18 +50,17 @@ def test_random_circuits_export_as_the_program_writes_them(tmp_path):
 
 @pytest.mark.parametrize("example", ["adder.chr", "median3x3.chr", "adder_rca8.cgp", "median9.cha"])
 def test_examples_export_as_the_program_writes_them(tmp_path, example):
-    if not hasattr(pellisor, "load"):
-        pytest.skip("pellisor.load is not built")
     source = tmp_path / example
     source.write_bytes((EXAMPLES / example).read_bytes())
     name = source.stem
     run_program(tmp_path, example, *SWITCHES, f"-w:{name}.out.chr")
     circuit = pellisor.load(str(source))
-    assignment = circuit.assignment if hasattr(circuit, "assignment") else None
+    assignment = circuit.assignment
     expected = texts(circuit, name, file_name=example)
     if assignment is not None:
         expected[".dot"] = circuit.to_dot(assignment=assignment, file_name=example).encode("utf-8", "surrogateescape")
         expected[".c"] = circuit.to_c(name, assignment=assignment, file_name=example).encode("utf-8", "surrogateescape")
         expected[".ps"] = circuit.to_eps(assignment=assignment)
+        expected[".svg"] = circuit.to_svg(assignment=assignment).encode("utf-8", "surrogateescape")
     expected[".out.chr"] = circuit.to_chr().encode("utf-8", "surrogateescape")
     assert_same_files(tmp_path, name, expected)
