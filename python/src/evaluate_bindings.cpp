@@ -148,24 +148,22 @@ ByteArray filtered(const PyCircuit& self, const py::array& image, const Function
     Chromosome state = self.circuit;
     {
         const py::gil_scoped_release released;
-        // The filter takes its picture as its own vector: one copy in, one out.
-        RgbImage picture{width, height, {}};
         const std::size_t pixels = std::size_t(width) * std::size_t(height);
+        bool finished = false;
         if (colour) {
-            picture.pixels.assign(in, in + pixels * 3);
+            // Read where the array lies and written straight into the result.
+            finished = filterImage3x3Into(state, chosen, {in, width, height, std::size_t(width) * 3}, out,
+                                          std::size_t(width) * 3);
         } else {
-            picture.pixels.resize(pixels * 3);
+            std::vector<std::uint8_t> rgb(pixels * 3), filteredRgb(pixels * 3);
             for (std::size_t i = 0; i < pixels; ++i)
-                std::memset(&picture.pixels[i * 3], in[i], 3);
-        }
-        const std::optional<RgbImage> done = filterImage3x3(state, chosen, picture);
-        if (!done) throw Error("Filtr 3x3 byl přerušen");
-        if (colour) {
-            std::memcpy(out, done->pixels.data(), pixels * 3);
-        } else {
+                std::memset(&rgb[i * 3], in[i], 3);
+            finished = filterImage3x3Into(state, chosen, {rgb.data(), width, height, std::size_t(width) * 3},
+                                          filteredRgb.data(), std::size_t(width) * 3);
             for (std::size_t i = 0; i < pixels; ++i)
-                out[i] = done->pixels[i * 3];
+                out[i] = filteredRgb[i * 3];
         }
+        if (!finished) throw Error("Filtr 3x3 byl přerušen");
     }
     return result;
 }

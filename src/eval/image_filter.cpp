@@ -5,6 +5,7 @@
 #include "model/error.h"
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 #include <string>
 #include <thread>
@@ -18,44 +19,71 @@ namespace {
 
 constexpr std::int32_t kNeighbourhood = 9;
 
-void requireFilterCircuit(const Chromosome& circuit, const RgbImage& source) {
+// Where the result's rows lie.
+struct OutRows {
+    std::uint8_t* pixels;
+    std::size_t stride;
+    std::uint8_t* row(std::int32_t y) const { return pixels + std::size_t(y) * stride; }
+};
+
+const std::uint8_t* rowOf(const PictureBytes& picture, std::int32_t y) {
+    return picture.pixels + std::size_t(y) * picture.stride;
+}
+
+PictureBytes bytesOf(const RgbImage& image) {
+    return {image.pixels.data(), image.width, image.height, image.stride()};
+}
+
+void requireFilterCircuit(const Chromosome& circuit, const PictureBytes& source) {
     if (!circuit.hasCircuit() || circuit.inputCount != kNeighbourhood || circuit.outputCount < 1) {
         throw Error("Filtr 3x3 potřebuje obvod s 9 vstupy a alespoň jedním výstupem");
     }
-    if (source.width < 0 || source.height < 0 ||
-        source.pixels.size() < source.stride() * std::size_t(source.height)) {
+    if (source.width < 0 || source.height < 0 || source.stride < std::size_t(source.width) * 3 ||
+        (source.pixels == nullptr && source.width > 0 && source.height > 0)) {
         throw Error("Obrázek nelze filtrovat: poškozená data");
     }
 }
 
-// A picture of the source's size whose outermost rows and columns are pure red; the interior is left
-// for the filter to write (black until then).
-RgbImage redCanvas(const RgbImage& source) {
-    auto made = RgbImage::blank(source.width, source.height);
-    if (!made) {
-        throw Error("Výsledný obrázek " + std::to_string(source.width) + "x" + std::to_string(source.height) +
-                    " se nevejde do paměti");
+void requireFilterCircuit(const Chromosome& circuit, const RgbImage& source) {
+    requireFilterCircuit(circuit, bytesOf(source));
+    if (source.pixels.size() < source.stride() * std::size_t(source.height)) {
+        throw Error("Obrázek nelze filtrovat: poškozená data");
     }
-    RgbImage result = std::move(*made);
-    auto paintRed = [&](std::int32_t x, std::int32_t y) { result.row(y)[std::size_t(x) * 3] = 255; };
-    for (std::int32_t y = 0; y < result.height; ++y) {
-        const bool edgeRow = y == 0 || y + 1 == result.height;
-        if (edgeRow) {
-            for (std::int32_t x = 0; x < result.width; ++x)
+}
+
+// The outermost rows and columns pure red; every pixel of a picture below 3x3 is one of them.
+void paintFrame(std::int32_t width, std::int32_t height, const OutRows& out) {
+    auto paintRed = [&](std::int32_t x, std::int32_t y) {
+        std::uint8_t* pixel = out.row(y) + std::size_t(x) * 3;
+        pixel[0] = 255;
+        pixel[1] = 0;
+        pixel[2] = 0;
+    };
+    for (std::int32_t y = 0; y < height; ++y) {
+        if (y == 0 || y + 1 == height || width < 3 || height < 3) {
+            for (std::int32_t x = 0; x < width; ++x)
                 paintRed(x, y);
-        } else if (result.width > 0) {
+        } else {
             paintRed(0, y);
-            paintRed(result.width - 1, y);
+            paintRed(width - 1, y);
         }
     }
-    return result;
+}
+
+RgbImage blankPicture(std::int32_t width, std::int32_t height) {
+    auto made = RgbImage::blank(width, height);
+    if (!made) {
+        throw Error("Výsledný obrázek " + std::to_string(width) + "x" + std::to_string(height) +
+                    " se nevejde do paměti");
+    }
+    return std::move(*made);
 }
 
 // Sets the inputs to the neighbourhood of one channel of pixel (x, y).
-void loadNeighbourhood(Chromosome& circuit, const RgbImage& source, std::int32_t x, std::int32_t y,
+void loadNeighbourhood(Chromosome& circuit, const PictureBytes& source, std::int32_t x, std::int32_t y,
                        int channel) {
     for (std::int32_t k = 0; k < kNeighbourhood; ++k) {
-        const std::uint8_t* row = source.row(y + k / 3 - 1);
+        const std::uint8_t* row = rowOf(source, y + k / 3 - 1);
         circuit.blocks[static_cast<std::size_t>(k)].value =
             row[std::size_t(x + k % 3 - 1) * 3 + std::size_t(channel)];
     }
@@ -86,8 +114,8 @@ private:
 // Filters the rows the dispenser hands out. The bytes of a row are the lanes: red, green and blue of
 // consecutive pixels side by side, so the neighbourhood of lane j in row y is byte j shifted by three
 // bytes per column and by one row per row offset. The picture is read and written where it is.
-void filterRows(const CompiledCircuit& compiled, const RgbImage& source, RgbImage& result, RowDispenser& rows,
-                FilterProgress* progress) {
+void filterRows(const CompiledCircuit& compiled, const PictureBytes& source, const OutRows& out,
+                RowDispenser& rows, FilterProgress* progress) {
     CompiledCircuit::Workspace workspace(compiled);
     const std::size_t laneCount = std::size_t(source.width - 2) * 3;
     const std::size_t chunk = std::min(compiled.longestByteRun(), laneCount);
@@ -95,11 +123,11 @@ void filterRows(const CompiledCircuit& compiled, const RgbImage& source, RgbImag
     for (auto [first, last] = rows.take(); first < last; std::tie(first, last) = rows.take()) {
         for (std::int32_t y = first; y < last; ++y) {
             if (progress && progress->cancel.load(std::memory_order_relaxed)) return;
-            std::uint8_t* target = result.row(y) + 3;
+            std::uint8_t* target = out.row(y) + 3;
             for (std::size_t start = 0; start < laneCount; start += chunk) {
                 const std::size_t lanes = std::min(chunk, laneCount - start);
                 for (std::int32_t k = 0; k < kNeighbourhood; ++k) {
-                    inputs[k] = source.row(y + k / 3 - 1) + start + std::size_t(k % 3) * 3;
+                    inputs[k] = rowOf(source, y + k / 3 - 1) + start + std::size_t(k % 3) * 3;
                 }
                 compiled.runBytes(workspace, inputs, lanes, target + start);
             }
@@ -109,21 +137,21 @@ void filterRows(const CompiledCircuit& compiled, const RgbImage& source, RgbImag
 }
 
 // Every pixel in order with the plain evaluator.
-std::optional<RgbImage> filterPixelByPixel(Chromosome& circuit, const FunctionAssignment& assignment,
-                                           const RgbImage& source, FilterProgress* progress) {
-    RgbImage result = redCanvas(source);
+bool filterPixelByPixel(Chromosome& circuit, const FunctionAssignment& assignment, const PictureBytes& source,
+                        const OutRows& out, FilterProgress* progress) {
+    paintFrame(source.width, source.height, out);
     for (std::int32_t y = 1; y + 1 < source.height; ++y) {
-        if (progress && progress->cancel.load()) return std::nullopt;
+        if (progress && progress->cancel.load()) return false;
         for (std::int32_t x = 1; x + 1 < source.width; ++x) {
             for (int channel = 0; channel < 3; ++channel) {
                 loadNeighbourhood(circuit, source, x, y, channel);
                 evaluate(circuit, assignment);
-                result.row(y)[std::size_t(x) * 3 + std::size_t(channel)] = outputByte(circuit);
+                out.row(y)[std::size_t(x) * 3 + std::size_t(channel)] = outputByte(circuit);
             }
         }
         if (progress) progress->rowsDone.fetch_add(1);
     }
-    return result;
+    return true;
 }
 
 }  // namespace
@@ -131,15 +159,31 @@ std::optional<RgbImage> filterPixelByPixel(Chromosome& circuit, const FunctionAs
 RgbImage filterImage3x3Plain(Chromosome& circuit, const FunctionAssignment& assignment,
                              const RgbImage& source) {
     requireFilterCircuit(circuit, source);
-    return *filterPixelByPixel(circuit, assignment, source, nullptr);
+    RgbImage result = blankPicture(source.width, source.height);
+    filterPixelByPixel(circuit, assignment, bytesOf(source), {result.pixels.data(), result.stride()}, nullptr);
+    return result;
 }
 
 std::optional<RgbImage> filterImage3x3(Chromosome& circuit, const FunctionAssignment& assignment,
                                        const RgbImage& source, FilterProgress* progress) {
     requireFilterCircuit(circuit, source);
+    RgbImage result = blankPicture(source.width, source.height);
+    if (!filterImage3x3Into(circuit, assignment, bytesOf(source), result.pixels.data(), result.stride(),
+                            progress))
+        return std::nullopt;
+    return result;
+}
+
+bool filterImage3x3Into(Chromosome& circuit, const FunctionAssignment& assignment, PictureBytes source,
+                        std::uint8_t* out, std::size_t outStride, FilterProgress* progress) {
+    requireFilterCircuit(circuit, source);
+    const OutRows result{out, outStride};
     const std::int32_t interiorRows = std::max(source.height - 2, 0);
     if (progress) progress->rowsTotal = interiorRows;
-    if (source.width < 3 || source.height < 3) return redCanvas(source);  // no pixel is evaluated
+    if (source.width < 3 || source.height < 3) {  // no pixel is evaluated
+        paintFrame(source.width, source.height, result);
+        return true;
+    }
     CompiledCircuit::checkEvaluable(circuit, assignment);
 
     // A circuit whose values depend on earlier evaluations gives its pictures and its final state
@@ -148,11 +192,9 @@ std::optional<RgbImage> filterImage3x3(Chromosome& circuit, const FunctionAssign
         CompiledCircuit::dependsOnHistory(circuit, assignment)
             ? std::nullopt
             : CompiledCircuit::compileForBytes(circuit, assignment, 0);
-    if (!compiled) {
-        return filterPixelByPixel(circuit, assignment, source, progress);
-    }
+    if (!compiled) return filterPixelByPixel(circuit, assignment, source, result, progress);
 
-    RgbImage result = redCanvas(source);
+    paintFrame(source.width, source.height, result);
     const std::int32_t threads = std::clamp<std::int32_t>(
         static_cast<std::int32_t>(std::thread::hardware_concurrency()), 1, interiorRows);
     RowDispenser rows(1, 1 + interiorRows);
@@ -163,12 +205,12 @@ std::optional<RgbImage> filterImage3x3(Chromosome& circuit, const FunctionAssign
     filterRows(*compiled, source, result, rows, progress);
     for (std::thread& worker : workers)
         worker.join();
-    if (progress && progress->cancel.load()) return std::nullopt;
+    if (progress && progress->cancel.load()) return false;
 
     // Leave the circuit as a pixel-by-pixel run would: evaluated on the blue channel of the last pixel.
     loadNeighbourhood(circuit, source, source.width - 2, source.height - 2, 2);
     evaluate(circuit, assignment);
-    return result;
+    return true;
 }
 
 }  // namespace pellisor

@@ -5,6 +5,8 @@
 #include "model/rgb_image.h"
 
 #include <atomic>
+#include <cstddef>
+#include <cstdint>
 #include <optional>
 
 namespace pellisor {
@@ -25,6 +27,20 @@ struct FilterProgress {
 // pixel by pixel in order.
 std::optional<RgbImage> filterImage3x3(Chromosome& circuit, const FunctionAssignment& assignment,
                                        const RgbImage& source, FilterProgress* progress = nullptr);
+
+// A picture's bytes where they lie: `height` rows of width RGB triples, `stride` bytes apart.
+struct PictureBytes {
+    const std::uint8_t* pixels = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::size_t stride = 0;
+};
+
+// The same filter reading the source where it lies and writing into `out`, a picture of the same size
+// whose rows lie outStride bytes apart (at least width * 3, not overlapping the source): every byte of
+// it is written, the frame red as above. False when cancelled (`out` then holds part of a result).
+bool filterImage3x3Into(Chromosome& circuit, const FunctionAssignment& assignment, PictureBytes source,
+                        std::uint8_t* out, std::size_t outStride, FilterProgress* progress = nullptr);
 
 // The same result computed pixel by pixel with the plain evaluator (the reference of the fast path).
 RgbImage filterImage3x3Plain(Chromosome& circuit, const FunctionAssignment& assignment,
