@@ -160,7 +160,8 @@ RgbImage filterImage3x3Plain(Chromosome& circuit, const FunctionAssignment& assi
                              const RgbImage& source) {
     requireFilterCircuit(circuit, source);
     RgbImage result = blankPicture(source.width, source.height);
-    filterPixelByPixel(circuit, assignment, bytesOf(source), {result.pixels.data(), result.stride()}, nullptr);
+    filterPixelByPixel(circuit, assignment, bytesOf(source), {result.pixels.data(), result.stride()},
+                       nullptr);
     return result;
 }
 
