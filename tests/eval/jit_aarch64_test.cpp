@@ -3,6 +3,8 @@
 #include "eval/lane_kernels.h"
 #include "model/function_table.h"
 
+#include "support/edgy_values.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -27,25 +29,7 @@ struct SlotCircuit {
     std::vector<std::uint32_t> resultSlots;
 };
 
-// Mostly the extremes, small values and values around the lane's limits.
-template <typename T>
-T edgyValue(std::mt19937& rng) {
-    const auto r = static_cast<std::uint32_t>(rng());
-    switch (r % 6) {
-        case 0:
-            return static_cast<T>(255);
-        case 1:
-            return static_cast<T>(r % 3);
-        case 2:
-            return static_cast<T>(std::numeric_limits<T>::max() - static_cast<T>(r % 2));
-        case 3:
-            return static_cast<T>(std::numeric_limits<T>::min() + static_cast<T>(r % 2));
-        case 4:
-            return static_cast<T>(-static_cast<std::int32_t>((r >> 8) % 300));
-        default:
-            return static_cast<T>(rng());
-    }
-}
+using test::edgyValue;
 
 void runKernels(const SlotCircuit& circuit, std::uint8_t* const* slots, std::size_t lanes) {
     runOperations8(circuit.operations.data(), circuit.operations.size(), slots, lanes);

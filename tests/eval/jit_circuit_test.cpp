@@ -4,6 +4,7 @@
 #include "eval/image_filter.h"
 #include "eval/lane_kernels.h"
 #include "model/function_table.h"
+#include "support/edgy_values.h"
 #include "support/random_circuit.h"
 #include "support/random_picture.h"
 
@@ -57,26 +58,7 @@ std::vector<InstructionSet> instructionSets() {
     return JitCircuit::availableInstructionSets();
 }
 
-// Mostly the extremes, small values and values around the lane's limits, so that comparisons,
-// saturation, wrapping and shifts of negative values are hit.
-template <typename T>
-T edgyValue(std::mt19937& rng) {
-    const auto r = static_cast<std::uint32_t>(rng());
-    switch (r % 6) {
-        case 0:
-            return static_cast<T>(255);
-        case 1:
-            return static_cast<T>(r % 3);
-        case 2:
-            return static_cast<T>(std::numeric_limits<T>::max() - static_cast<T>(r % 2));
-        case 3:
-            return static_cast<T>(std::numeric_limits<T>::min() + static_cast<T>(r % 2));
-        case 4:
-            return static_cast<T>(-static_cast<std::int32_t>((r >> 8) % 300));
-        default:
-            return static_cast<T>(rng());
-    }
-}
+using test::edgyValue;
 
 void runKernels(const LaneOperation& op, std::uint8_t* const* slots, std::size_t lanes) {
     runOperations8(&op, 1, slots, lanes);
