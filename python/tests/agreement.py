@@ -19,19 +19,6 @@ def run_program(directory, *arguments):
     assert done.returncode == 0, done.stderr.decode(errors="replace")
 
 
-def random_line(rng, inputs, outputs, columns, rows, arity=2, genes=8):
-    """A chromosome line over every earlier column, functions among the first `genes` genes."""
-    groups = []
-    for column in range(columns):
-        for row in range(rows):
-            index = inputs + column * rows + row
-            sources = rng.integers(0, inputs + column * rows, arity)
-            groups.append(f"([{index}]" + ",".join(map(str, sources)) + f",{rng.integers(genes)})")
-    ends = rng.integers(0, inputs + columns * rows, outputs)
-    header = f"{{{inputs},{outputs},{columns},{rows},{arity},1,-1}}"
-    return header + "".join(groups) + "(" + ",".join(map(str, ends)) + ")"
-
-
 def write_chr(path, line):
     path.write_bytes(b"# random\r\n" + line.encode() + b"\r\n")
 

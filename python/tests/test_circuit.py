@@ -13,16 +13,12 @@ import pytest
 import pellisor
 
 sys.path.insert(0, os.path.dirname(__file__))
+from agreement import read_bmp, run_program, write_bmp  # noqa: E402
 from random_circuits import layout_text, random_circuit, script_text  # noqa: E402
 
 EXAMPLES = pathlib.Path(__file__).resolve().parents[2] / "examples"
 PROGRAM = os.environ.get("PELLISOR_PROGRAM")
 needs_program = pytest.mark.skipif(not PROGRAM, reason="PELLISOR_PROGRAM names no program")
-
-
-def run_program(directory, *arguments):
-    subprocess.run([PROGRAM, *arguments, "-x"], cwd=directory, check=True, capture_output=True,
-                   env=dict(os.environ, QT_QPA_PLATFORM="offscreen"))
 
 
 def write_circuit(directory, name, circuit, identifiers):
@@ -106,25 +102,6 @@ def test_many_vectors_split_over_threads_equal_small_batches():
         circuit.evaluate(x.astype(np.float64), assignment=assignment)
     with pytest.raises(ValueError):
         circuit.evaluate(x[:, :2], assignment=assignment)
-
-
-def write_bmp(path, rgb):
-    height, width, _ = rgb.shape
-    stride = (width * 3 + 3) & ~3
-    rows = b"".join(rgb[y, :, ::-1].tobytes() + b"\0" * (stride - width * 3) for y in range(height - 1, -1, -1))
-    header = b"BM" + (54 + len(rows)).to_bytes(4, "little") + b"\0\0\0\0" + (54).to_bytes(4, "little")
-    info = (40).to_bytes(4, "little") + width.to_bytes(4, "little") + height.to_bytes(4, "little")
-    info += (1).to_bytes(2, "little") + (24).to_bytes(2, "little") + b"\0" * 24
-    path.write_bytes(header + info + rows)
-
-
-def read_bmp(path):
-    data = path.read_bytes()
-    offset, width, height = (int.from_bytes(data[k:k + 4], "little", signed=True) for k in (10, 18, 22))
-    stride = (width * 3 + 3) & ~3
-    rows = [np.frombuffer(data, np.uint8, width * 3, offset + y * stride).reshape(width, 3)[:, ::-1]
-            for y in range(abs(height))]
-    return np.array(rows[::-1] if height > 0 else rows)
 
 
 @needs_program

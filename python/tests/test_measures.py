@@ -1,12 +1,14 @@
 """noise, quality and error give the program's numbers for the same inputs."""
 
 import json
+import random
 
 import numpy as np
 import pytest
 
 import pellisor
-from agreement import random_line, read_bmp, run_program, write_bmp
+from random_circuits import random_line
+from agreement import read_bmp, run_program, write_bmp
 
 
 def figures(report):
@@ -18,7 +20,7 @@ def test_noise_and_quality_equal_the_programs_run(tmp_path, kind, level, seed):
     rng = np.random.default_rng(seed % 1000)
     reference = rng.integers(0, 256, (37, 53, 3), dtype=np.uint8)
     write_bmp(tmp_path / "clean.bmp", reference)
-    line = random_line(rng, 9, 1, 6, 2, genes=8)
+    line = random_line(random.Random(seed), 9, 1, 6, 2, 2, 8)
     (tmp_path / "filter.chr").write_bytes(line.encode() + b"\r\n")
     run_program(tmp_path, "filter.chr", "-ref:clean.bmp", f"-q:{kind}:{level}:{seed}")
 
@@ -63,8 +65,7 @@ def test_gray_pictures():
 @pytest.mark.parametrize("op, widths, inputs, outputs", [("add", "3,4", 7, 5), ("mul", [3, 3], 6, 6),
                                                           ("sub", "13,13", 26, 14), ("median", None, 5, 1)])
 def test_error_equals_the_programs_report(tmp_path, op, widths, inputs, outputs):
-    rng = np.random.default_rng(inputs)
-    line = random_line(rng, inputs, outputs, 5, 3, genes=8)
+    line = random_line(random.Random(inputs), inputs, outputs, 5, 3, 2, 8)
     (tmp_path / "circuit.chr").write_bytes(line.encode() + b"\r\n")
     option = op if widths is None else op + ":" + (widths if isinstance(widths, str) else ",".join(map(str, widths)))
     run_program(tmp_path, "circuit.chr", "-err:" + option)
