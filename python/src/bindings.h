@@ -45,11 +45,6 @@ void bindSvg(CircuitClass& circuit);
 // read_picture and write_picture (BMP, JPEG).
 void bindPictures(py::module_& module);
 
-// A picture as a uint8 array (height, width, 3), and back: a (height, width) array is grey, the same
-// byte in every channel.
-pybind11::array_t<std::uint8_t> pictureArray(const RgbImage& image);
-RgbImage rgbImageOf(const pybind11::array& picture);
-
 // The assignment a method uses when none is given: Assignment.default().
 FunctionAssignment defaultAssignment();
 

@@ -1,4 +1,5 @@
 #include "bindings.h"
+#include "picture_arrays.h"
 
 #include "export/bmp_reader.h"
 #include "export/bmp_writer.h"
@@ -29,31 +30,13 @@ std::string lowerCase(std::string text) {
     return text;
 }
 
-}  // namespace
-
 py::array_t<std::uint8_t> pictureArray(const RgbImage& image) {
     py::array_t<std::uint8_t> array({py::ssize_t(image.height), py::ssize_t(image.width), py::ssize_t(3)});
     std::memcpy(array.mutable_data(), image.pixels.data(), image.pixels.size());
     return array;
 }
 
-RgbImage rgbImageOf(const py::array& picture) {
-    const auto bytes = py::array_t<std::uint8_t, py::array::c_style | py::array::forcecast>::ensure(picture);
-    if (!bytes || (bytes.ndim() != 2 && bytes.ndim() != 3) || (bytes.ndim() == 3 && bytes.shape(2) != 3))
-        throw Error("Obrázek musí být pole uint8 tvaru (výška, šířka) nebo (výška, šířka, 3)");
-    const auto height = static_cast<std::int32_t>(bytes.shape(0));
-    const auto width = static_cast<std::int32_t>(bytes.shape(1));
-    RgbImage image{width, height, {}};
-    image.pixels.resize(image.stride() * std::size_t(height));
-    const std::uint8_t* from = bytes.data();
-    if (bytes.ndim() == 3) {
-        std::memcpy(image.pixels.data(), from, image.pixels.size());
-    } else {
-        for (std::size_t i = 0; i < std::size_t(width) * std::size_t(height); ++i)
-            std::memset(&image.pixels[i * 3], from[i], 3);  // grey in every channel
-    }
-    return image;
-}
+}  // namespace
 
 void bindPictures(py::module_& module) {
     module.def(
@@ -70,8 +53,8 @@ void bindPictures(py::module_& module) {
         py::arg("path"), "A BMP or JPEG picture (by the extension) as a uint8 array (height, width, 3).");
     module.def(
         "write_picture",
-        [](const std::string& path, const py::array& picture, int quality) {
-            const RgbImage image = rgbImageOf(picture);
+        [](const std::string& path, const PictureArray& picture, int quality) {
+            const RgbImage image = colourImage(picture);
             const std::string lower = lowerCase(path);
             if (endsWith(lower, ".jpg") || endsWith(lower, ".jpeg")) {
                 writeFileAtomically(path, encodeJpeg(image, quality));
