@@ -32,8 +32,7 @@ py::str toChr(const PyCircuit& circuit) {
 
 py::str toDot(const PyCircuit& circuit, const FunctionAssignment* given,
               const std::optional<std::string>& file) {
-    std::optional<FunctionAssignment> held;
-    const FunctionAssignment& assignment = chosen(given, held);
+    const FunctionAssignment& assignment = chosenAssignment(given);
     const FunctionStyles styles = readFunctionStyles(noSettings(), assignment);
     const bool values = readDisplayOptions(noSettings()).values;
     return textOf(buildDot(circuit.circuit, assignment, values, sourceName(circuit, file), styles));
@@ -49,8 +48,7 @@ py::str toVerilog(const PyCircuit& circuit, const std::optional<std::string>& fi
 
 py::str toC(const PyCircuit& circuit, const std::string& name, const FunctionAssignment* given,
             const std::optional<std::string>& file) {
-    std::optional<FunctionAssignment> held;
-    return textOf(buildCModelSource(circuit.circuit, chosen(given, held), cModelFunctionName(name),
+    return textOf(buildCModelSource(circuit.circuit, chosenAssignment(given), cModelFunctionName(name),
                                     sourceName(circuit, file)));
 }
 
@@ -60,8 +58,7 @@ py::str toCHeader(const PyCircuit& circuit, const std::string& name, const std::
 
 // Bytes: texts beyond ASCII are set in ISO Latin-2.
 py::bytes toEps(const PyCircuit& circuit, const FunctionAssignment* given) {
-    std::optional<FunctionAssignment> held;
-    const FunctionAssignment& assignment = chosen(given, held);
+    const FunctionAssignment& assignment = chosenAssignment(given);
     const DisplayOptions options = readDisplayOptions(noSettings());
     const FunctionStyles labels =
         options.functionLabels ? readFunctionLabels(noSettings(), assignment) : FunctionStyles{};

@@ -1,5 +1,5 @@
-// What the exports share: the texts handed to Python, the assignment chosen, the settings of a
-// program without set.ini and the circuit placed as a load draws it.
+// What the exports share: the texts handed to Python, the settings of a program without set.ini and the
+// circuit placed as a load draws it.
 #include "export_support.h"
 
 #include "app/settings.h"
@@ -14,11 +14,6 @@ py::str textOf(const std::string& bytes) {
     PyObject* text = PyUnicode_DecodeUTF8(bytes.data(), py::ssize_t(bytes.size()), "surrogateescape");
     if (!text) throw py::error_already_set();
     return py::reinterpret_steal<py::str>(text);
-}
-
-const FunctionAssignment& chosen(const FunctionAssignment* given, std::optional<FunctionAssignment>& held) {
-    if (given) return *given;
-    return held.emplace(defaultAssignment());
 }
 
 const SettingsFile& noSettings() {

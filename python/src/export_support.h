@@ -12,9 +12,6 @@ namespace pellisor::python {
 // escapes, so that text.encode("utf-8", "surrogateescape") is the file.
 py::str textOf(const std::string& bytes);
 
-// The assignment given, else the default one (kept in `held`).
-const FunctionAssignment& chosen(const FunctionAssignment* given, std::optional<FunctionAssignment>& held);
-
 // The display options and function labels of a program without set.ini.
 const SettingsFile& noSettings();
 

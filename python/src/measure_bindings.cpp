@@ -69,7 +69,7 @@ py::dict error(const PyCircuit& circuit, const std::string& operation, const py:
                const FunctionAssignment* given) {
     const ErrorRequest request = errorRequestOf("-err:" + operation + widthsText(widths));
     if (!request.settings) throw Error(request.problem);
-    const FunctionAssignment assignment = given ? *given : defaultAssignment();
+    const FunctionAssignment& assignment = chosenAssignment(given);
     ErrorFigures figures;
     {
         py::gil_scoped_release released;

@@ -37,8 +37,7 @@ void ensureGuiApplication() {
 
 py::str toSvg(const PyCircuit& circuit, const FunctionAssignment* given,
               const std::optional<std::string>& footer) {
-    std::optional<FunctionAssignment> held;
-    const FunctionAssignment& assignment = chosen(given, held);
+    const FunctionAssignment& assignment = chosenAssignment(given);
     const Chromosome drawn = drawnCircuit(circuit, assignment);
     const DisplayOptions options = readDisplayOptions(noSettings());
     const FunctionStyles labels =
