@@ -5,12 +5,8 @@
 
 #include "eval/function_assignment.h"
 #include "model/chromosome.h"
-#include "model/rgb_image.h"
 
-#include <pybind11/numpy.h>
 #include <pybind11/pybind11.h>
-
-#include <cstdint>
 
 #include <string>
 
@@ -36,7 +32,7 @@ void bindErrors(py::module_& module);
 CircuitClass bindCircuit(py::module_& module);
 // noise, quality, Circuit.error.
 void bindMeasures(py::module_& module, CircuitClass& circuit);
-// Circuit.to_chr, to_dot, to_vhdl, to_verilog, to_c, to_svg, to_eps.
+// Circuit.to_chr, to_dot, to_vhdl, to_verilog, to_c, to_c_header, to_eps.
 void bindExports(py::module_& module, CircuitClass& circuit);
 
 // Circuit.to_svg, which sets its texts with Qt's font metrics as the program does.
