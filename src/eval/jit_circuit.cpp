@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 #include <list>
 #include <map>
 #include <mutex>
@@ -30,16 +31,31 @@ bool JitCircuit::enabledByEnvironment() {
     return setting == nullptr || std::strcmp(setting, "0") != 0;
 }
 
+namespace {
+
+// Each instruction set's name in reports and in PELLISOR_JIT_ISA.
+struct SetNames {
+    JitCircuit::InstructionSet set;
+    const char* shown;
+    const char* variable;
+};
+constexpr SetNames kSetNames[] = {{JitCircuit::InstructionSet::Avx2, "AVX2", "avx2"},
+                                  {JitCircuit::InstructionSet::Avx512, "AVX-512", "avx512"},
+                                  {JitCircuit::InstructionSet::Neon, "NEON", "neon"}};
+
+const SetNames& namesOf(JitCircuit::InstructionSet set) {
+    return *std::find_if(std::begin(kSetNames), std::end(kSetNames),
+                         [set](const SetNames& names) { return names.set == set; });
+}
+
+}  // namespace
+
 const char* JitCircuit::nameOf(InstructionSet set) {
-    switch (set) {
-        case InstructionSet::Avx2:
-            return "AVX2";
-        case InstructionSet::Avx512:
-            return "AVX-512";
-        case InstructionSet::Neon:
-            return "NEON";
-    }
-    return "";
+    return namesOf(set).shown;
+}
+
+const char* JitCircuit::variableNameOf(InstructionSet set) {
+    return namesOf(set).variable;
 }
 
 std::optional<JitCircuit::InstructionSet> JitCircuit::chosenInstructionSet() {
@@ -48,10 +64,7 @@ std::optional<JitCircuit::InstructionSet> JitCircuit::chosenInstructionSet() {
     if (available.empty()) return std::nullopt;
     if (const char* wanted = std::getenv("PELLISOR_JIT_ISA")) {
         for (const InstructionSet named : available) {
-            const std::string_view name = named == InstructionSet::Avx2     ? "avx2"
-                                          : named == InstructionSet::Avx512 ? "avx512"
-                                                                            : "neon";
-            if (std::string_view(wanted) == name) return named;
+            if (std::string_view(wanted) == variableNameOf(named)) return named;
         }
     }
     return available.back();  // the widest vectors

@@ -59,6 +59,8 @@ public:
     // Every instruction set this processor can run translations for.
     static std::vector<InstructionSet> availableInstructionSets();
     static const char* nameOf(InstructionSet set);
+    // The name PELLISOR_JIT_ISA gives it: "avx2", "avx512" or "neon".
+    static const char* variableNameOf(InstructionSet set);
 
     JitCircuit(const JitCircuit&) = delete;
     JitCircuit& operator=(const JitCircuit&) = delete;

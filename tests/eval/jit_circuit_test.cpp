@@ -48,10 +48,6 @@ private:
     std::optional<std::string> saved_;
 };
 
-std::string nameOf(InstructionSet set) {
-    return set == InstructionSet::Avx512 ? "avx512" : "avx2";
-}
-
 // Each instruction set this processor has, unless the environment turns the translation off.
 std::vector<InstructionSet> instructionSets() {
     if (!JitCircuit::enabledByEnvironment()) return {};
@@ -74,7 +70,7 @@ void runKernels(const LaneOperation& op, std::int32_t* const* slots, std::size_t
 // width give the lanes the lane kernels give, for any operands (bytes: every pair of bytes).
 template <typename T>
 void checkEveryFunction(InstructionSet set) {
-    const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+    const ScopedVariable isa("PELLISOR_JIT_ISA", std::string(JitCircuit::variableNameOf(set)));
     constexpr std::size_t kLanes = 3 << 16;  // whole steps of one to four vectors
     std::mt19937 rng(7);
     std::vector<T> a(kLanes + kLanePaddingBytes), b(a.size()), c(a.size()), zero(a.size(), 0),
@@ -112,7 +108,7 @@ void checkEveryFunction(InstructionSet set) {
 // the lanes, and the low byte of each result stored.
 template <typename T>
 void checkEveryFunctionOnBytes(InstructionSet set) {
-    const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+    const ScopedVariable isa("PELLISOR_JIT_ISA", std::string(JitCircuit::variableNameOf(set)));
     constexpr std::size_t kLanes = 3 << 16;
     std::mt19937 rng(8);
     std::vector<std::uint8_t> a(kLanes), b(kLanes), c(kLanes), actual(kLanes), actualSecond(kLanes);
@@ -184,7 +180,7 @@ std::int32_t drawFunction(std::mt19937& rng, int pool, std::int32_t arity) {
 TEST(JitCircuit, FilterMatchesThePlainEvaluatorInEveryInstructionSet) {
     if (instructionSets().empty()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
     for (const InstructionSet set : instructionSets()) {
-        const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+        const ScopedVariable isa("PELLISOR_JIT_ISA", std::string(JitCircuit::variableNameOf(set)));
         std::mt19937 rng(set == InstructionSet::Avx2 ? 1812 : 1813);
         std::set<LaneWidth> widths;
         for (int round = 0; round < 150; ++round) {
@@ -223,7 +219,7 @@ TEST(JitCircuit, FilterMatchesThePlainEvaluatorInEveryInstructionSet) {
 TEST(JitCircuit, EntriesGiveTheLanesOfTheKernelsInEveryInstructionSet) {
     if (instructionSets().empty()) GTEST_SKIP() << "no AVX2 or PELLISOR_JIT=0";
     for (const InstructionSet set : instructionSets()) {
-        const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+        const ScopedVariable isa("PELLISOR_JIT_ISA", std::string(JitCircuit::variableNameOf(set)));
         std::mt19937 rng(77);
         for (int round = 0; round < 100; ++round) {
             test::CircuitShape shape = test::randomShape(rng, 12, 4, 8, 5, 3);
@@ -271,7 +267,7 @@ TEST(JitCircuit, SpilledValuesKeepTheirBytes) {
     for (int round = 0; round < 20; ++round) {
         const InstructionSet set =
             instructionSets()[static_cast<std::size_t>(round) % instructionSets().size()];
-        const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+        const ScopedVariable isa("PELLISOR_JIT_ISA", std::string(JitCircuit::variableNameOf(set)));
         const ScopedVariable vectors("PELLISOR_JIT_VECTORS", std::to_string(round % 4 + 1));
         std::string genes;
         std::vector<int> level;
@@ -336,7 +332,7 @@ TEST(JitCircuit, TheEnvironmentChoosesAndTranslationsAreKept) {
     EXPECT_EQ(JitCircuit::processorSupported(),
               CompiledCircuit::compileForBytes(circuit, assignment, 0)->usesMachineCode());
     for (const InstructionSet set : instructionSets()) {
-        const ScopedVariable isa("PELLISOR_JIT_ISA", nameOf(set));
+        const ScopedVariable isa("PELLISOR_JIT_ISA", std::string(JitCircuit::variableNameOf(set)));
         const auto first = CompiledCircuit::compileForBytes(circuit, assignment, 0);
         const auto second = CompiledCircuit::compileForBytes(circuit, assignment, 0);
         EXPECT_EQ(first->machineCode()->instructionSet(), set);
